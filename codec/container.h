@@ -1,0 +1,66 @@
+// The compressed texture container: a 20-byte header followed by the mip
+// levels, each a run of 4x4 blocks. This module is the one definition of the
+// layout; the decoder and the encoder both hold to it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+constexpr size_t kTextureHeaderSize = 20;
+constexpr size_t kColorBlockSize = 8;
+constexpr size_t kAlphaBlockSize = 8;
+
+// Format codes stored in the header.
+constexpr int32_t kFormatRgb = 3;   // 24-bit source, one ColorBlock per block
+constexpr int32_t kFormatRgba = 4;  // 32-bit source, AlphaBlock then ColorBlock
+
+struct TextureHeader {
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t format = 0;
+  int32_t compressedSize = 0;  // informative only
+  float meanAlpha = 0.0f;      // informative only
+};
+
+// Little-endian field packing; no pointer-cast reads.
+uint16_t readLe16(const uint8_t* bytes);
+uint32_t readLe32(const uint8_t* bytes);
+void writeLe16(uint8_t* bytes, uint16_t value);
+void writeLe32(uint8_t* bytes, uint32_t value);
+
+void packTextureHeader(const TextureHeader& header, uint8_t out[kTextureHeaderSize]);
+TextureHeader unpackTextureHeader(const uint8_t bytes[kTextureHeaderSize]);
+
+// 2 x format, with 6 replaced by 4: format 3 gives 4, format 4 gives 8.
+int32_t bitsPerPixel(int32_t format);
+
+// max(2 x bits per pixel, w x h x bits per pixel / 8). 64-bit so that any
+// header value can be evaluated without overflow.
+uint64_t levelByteCount(uint64_t w, uint64_t h, uint64_t bitsPerPixel);
+
+// Level walk: level k is (width >> k, height >> k); the first level with a
+// side of 1 is the last one.
+struct LevelSize {
+  uint32_t w;
+  uint32_t h;
+};
+bool isLastLevel(LevelSize level);
+LevelSize nextLevel(LevelSize level);
+int levelCount(uint32_t width, uint32_t height);
+
+struct Rgb8 {
+  int red;
+  int green;
+  int blue;
+};
+
+// Endpoint channels on the 8-bit scale: (field x 255) >> field bits, so full
+// intensity reads as 247/251/247.
+Rgb8 expandRgb565(uint16_t color);
+
+// Index 0 -> c0, 1 -> c1, 2 -> (2 c0 + c1) / 3, 3 -> (c0 + 2 c1) / 3, per channel.
+Rgb8 paletteColor(Rgb8 c0, Rgb8 c1, unsigned index);
+
+// Eight-value ramp when alpha0 > alpha1, six-value ramp (6 -> 0, 7 -> 255)
+// otherwise.
+int alphaValue(uint8_t alpha0, uint8_t alpha1, unsigned index);

@@ -1,0 +1,37 @@
+// Decoder: a compressed texture container becomes one TGA file per mip level.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Opens the container, decodes every level into "<base><level>.tga" and
+// dumps trailing bytes in hexadecimal. Every outcome is printed.
+void decodeContainer(const std::string& path);
+
+// The same on a container already in memory; baseName is the output stem.
+void decodeContainerBytes(const uint8_t* data, size_t size, const std::string& baseName);
+
+void printHeader(int32_t width, int32_t height, int32_t bitsPerPixel, int32_t compressedSize,
+                 float meanAlpha);
+
+// Pixel word: blue in bits 0-7, green 8-15, red 16-23, alpha 24-31.
+inline uint32_t packPixel(int red, int green, int blue) {
+  return static_cast<uint32_t>(red) << 16 | static_cast<uint32_t>(green) << 8 |
+         static_cast<uint32_t>(blue);
+}
+
+// Fills pixels (w x h words, row 0 at the top) from the level's blocks.
+// Levels with a side below 4 hold no interpretable blocks: pixels stay as
+// they are. levelData must hold levelByteCount(w, h, bitsPerPixel) bytes.
+void decodeLevel(uint32_t w, uint32_t h, int32_t bitsPerPixel, const uint8_t* levelData,
+                 uint32_t* pixels);
+
+constexpr size_t kTgaHeaderSize = 18;
+constexpr size_t kTgaFooterSize = 26;
+
+// The whole TGA file of one level: top-left origin, 24-bit for 4 bits per
+// pixel and 32-bit for 8, followed by the TGA 2.0 footer.
+size_t tgaFileSize(uint32_t w, uint32_t h, int32_t bitsPerPixel);
+void writeTgaFile(uint32_t w, uint32_t h, int32_t bitsPerPixel, const uint32_t* pixels,
+                  uint8_t* out);

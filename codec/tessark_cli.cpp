@@ -1,0 +1,46 @@
+#include "tessark_cli.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "decoder.h"
+#include "tga_source.h"
+
+void printUsage() {
+  printf("Command Line Parameters:\n");
+  printf("Decode:\n");
+  printf("\t-d sourcefile\n");
+  printf("\tGenerates a 32 bit tga from sourcefile.\n");
+  printf("\texample: -d test.dds\n");
+  printf("Encode:\n");
+  printf("\t-e sourcefile\n");
+  printf("\tGenerates a dds from the sourcefile (32bit tga).\n");
+  printf("\texample: -e test.tga\n");
+}
+
+int runTessark(int argc, const char* const* argv) {
+  if (argc <= 1) {
+    printUsage();
+    return 0;
+  }
+  const char* command = argv[1];
+  if (std::strcmp(command, "-d") == 0) {
+    if (argc == 3) {
+      decodeContainer(argv[2]);
+    } else {
+      printf("Illegal Number of Parameters for decode see help with -?\n");
+    }
+  } else if (std::strcmp(command, "-e") == 0) {
+    if (argc == 3) {
+      encodeTexture(argv[2]);
+    } else {
+      printf("Illegal Number of Parameters for encode see help with -?\n");
+    }
+  } else if (std::strcmp(command, "-?") == 0) {
+    printUsage();
+  } else {
+    printf("Unknown Command: %s\n\n", command);
+    printUsage();
+  }
+  return 0;
+}

@@ -1,0 +1,39 @@
+// POSIX runner: the test programs start the built binaries through sh with
+// every argument single-quoted, so the program sees exactly the given vector.
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "test_support.h"
+
+namespace fs = std::filesystem;
+
+static std::string shellQuote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'') quoted += "'\\''";
+    else quoted += c;
+  }
+  return quoted + "'";
+}
+
+static std::string slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                         const fs::path& workingDir) {
+  ScratchDir capture;
+  std::string command = "cd " + shellQuote(workingDir.string()) + " && " + shellQuote(program);
+  for (const std::string& arg : args) command += " " + shellQuote(arg);
+  command += " >" + shellQuote((capture / "out").string()) + " 2>" + shellQuote((capture / "err").string());
+  const int status = std::system(command.c_str());
+  ProgramResult result;
+  result.exitStatus = status >= 0 ? (status >> 8) & 0xFF : -1;
+  result.out = slurp(capture / "out");
+  result.err = slurp(capture / "err");
+  return result;
+}

@@ -1,0 +1,44 @@
+// Helpers shared by the test programs: scratch directories, whole-file I/O,
+// running a built program and capturing what it prints.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes readFileBytes(const std::filesystem::path& path);
+void writeFileBytes(const std::filesystem::path& path, const Bytes& bytes);
+void writeFileText(const std::filesystem::path& path, const std::string& text);
+Bytes hexBytes(const std::string& hex);  // "FF 00 0a" -> {0xFF, 0x00, 0x0A}
+
+// A fresh empty directory, removed with its contents when the object dies.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+  std::vector<std::string> fileNames() const;  // sorted
+
+ private:
+  std::filesystem::path path_;
+};
+
+struct ProgramResult {
+  int exitStatus = -1;
+  std::string out;  // standard output, bytes as written
+  std::string err;
+};
+
+// Runs program with args (no shell interpretation of the arguments) in
+// workingDir and captures both output streams.
+ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::filesystem::path& workingDir);
+
+// Captures stdout of code running in this process.
+std::string captureStdout(void (*body)(void*), void* context);
