@@ -23,10 +23,20 @@ struct TextureHeader {
 };
 
 // Little-endian field packing; no pointer-cast reads.
-uint16_t readLe16(const uint8_t* bytes);
-uint32_t readLe32(const uint8_t* bytes);
-void writeLe16(uint8_t* bytes, uint16_t value);
-void writeLe32(uint8_t* bytes, uint32_t value);
+inline uint16_t readLe16(const uint8_t* bytes) {
+  return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
+}
+inline uint32_t readLe32(const uint8_t* bytes) {
+  return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
+         (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
+}
+inline void writeLe16(uint8_t* bytes, uint16_t value) {
+  bytes[0] = static_cast<uint8_t>(value);
+  bytes[1] = static_cast<uint8_t>(value >> 8);
+}
+inline void writeLe32(uint8_t* bytes, uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
+}
 
 void packTextureHeader(const TextureHeader& header, uint8_t out[kTextureHeaderSize]);
 TextureHeader unpackTextureHeader(const uint8_t bytes[kTextureHeaderSize]);
@@ -56,11 +66,45 @@ struct Rgb8 {
 
 // Endpoint channels on the 8-bit scale: (field x 255) >> field bits, so full
 // intensity reads as 247/251/247.
-Rgb8 expandRgb565(uint16_t color);
+inline Rgb8 expandRgb565(uint16_t color) {
+  const int r5 = (color >> 11) & 0x1F;
+  const int g6 = (color >> 5) & 0x3F;
+  const int b5 = color & 0x1F;
+  return {(r5 * 255) >> 5, (g6 * 255) >> 6, (b5 * 255) >> 5};
+}
 
 // Index 0 -> c0, 1 -> c1, 2 -> (2 c0 + c1) / 3, 3 -> (c0 + 2 c1) / 3, per channel.
-Rgb8 paletteColor(Rgb8 c0, Rgb8 c1, unsigned index);
+inline Rgb8 paletteColor(Rgb8 c0, Rgb8 c1, unsigned index) {
+  switch (index & 3u) {
+    case 0: return c0;
+    case 1: return c1;
+    case 2:
+      return {(2 * c0.red + c1.red) / 3, (2 * c0.green + c1.green) / 3,
+              (2 * c0.blue + c1.blue) / 3};
+    default:
+      return {(c0.red + 2 * c1.red) / 3, (c0.green + 2 * c1.green) / 3,
+              (c0.blue + 2 * c1.blue) / 3};
+  }
+}
 
-// Eight-value ramp when alpha0 > alpha1, six-value ramp (6 -> 0, 7 -> 255)
-// otherwise.
-int alphaValue(uint8_t alpha0, uint8_t alpha1, unsigned index);
+// The eight alphas of an AlphaBlock: an eight-value ramp when
+// alpha0 > alpha1, else a six-value ramp followed by 0 and 255.
+inline void alphaRamp(uint8_t alpha0, uint8_t alpha1, int ramp[8]) {
+  const int a0 = alpha0;
+  const int a1 = alpha1;
+  ramp[0] = a0;
+  ramp[1] = a1;
+  if (a0 > a1) {
+    for (int i = 2; i < 8; ++i) ramp[i] = ((8 - i) * a0 + (i - 1) * a1 + 3) / 7;
+  } else {
+    for (int i = 2; i < 6; ++i) ramp[i] = ((6 - i) * a0 + (i - 1) * a1 + 2) / 5;
+    ramp[6] = 0;
+    ramp[7] = 255;
+  }
+}
+
+inline int alphaValue(uint8_t alpha0, uint8_t alpha1, unsigned index) {
+  int ramp[8];
+  alphaRamp(alpha0, alpha1, ramp);
+  return ramp[index & 7u];
+}

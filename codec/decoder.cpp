@@ -2,6 +2,7 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -48,104 +49,143 @@ static void dumpBytes(const uint8_t* bytes, size_t count) {
   for (size_t i = 0; i < count; ++i) printf("%02x ", bytes[i]);
 }
 
-static void decodeColorBlock(const uint8_t* block, uint32_t* pixels, uint32_t stride) {
-  const Rgb8 c0 = expandRgb565(readLe16(block));
-  const Rgb8 c1 = expandRgb565(readLe16(block + 2));
+// Alpha of each block position, already in bits 24-31 of a pixel word.
+static void decodeAlphaBlock(const uint8_t* block, uint32_t alphas[16]) {
+  int ramp[8];
+  alphaRamp(block[0], block[1], ramp);
+  uint64_t indices = 0;  // 48 bits, little-endian, after the two endpoints
+  for (int i = 5; i >= 0; --i) indices = indices << 8 | block[2 + i];
+  for (unsigned p = 0; p < 16; ++p) alphas[p] = static_cast<uint32_t>(ramp[(indices >> (3 * p)) & 7u]) << 24;
+}
+
+// One block into a 4x4 tile of pixel words; alphas is null for format 3.
+static void decodeBlock(const uint8_t* colorBlock, const uint32_t* alphas, uint32_t* pixels,
+                        uint32_t stride) {
+  const Rgb8 c0 = expandRgb565(readLe16(colorBlock));
+  const Rgb8 c1 = expandRgb565(readLe16(colorBlock + 2));
   uint32_t palette[4];
   for (unsigned i = 0; i < 4; ++i) {
     const Rgb8 c = paletteColor(c0, c1, i);
     palette[i] = packPixel(c.red, c.green, c.blue);
   }
-  const uint32_t indices = readLe32(block + 4);
+  static const uint32_t kOpaqueNone[16] = {};
+  if (!alphas) alphas = kOpaqueNone;
+  // Byte 4 + y of the ColorBlock holds row y, two bits per pixel from the left.
   for (unsigned y = 0; y < 4; ++y) {
-    for (unsigned x = 0; x < 4; ++x) {
-      pixels[y * stride + x] = palette[(indices >> (2 * x + 8 * y)) & 3u];
+    const unsigned row = colorBlock[4 + y];
+    uint32_t* out = pixels + y * stride;
+    const uint32_t* a = alphas + 4 * y;
+    out[0] = palette[row & 3u] | a[0];
+    out[1] = palette[(row >> 2) & 3u] | a[1];
+    out[2] = palette[(row >> 4) & 3u] | a[2];
+    out[3] = palette[row >> 6] | a[3];
+  }
+}
+
+// Decodes the blocks of one tile row into four rows of pixel words (stride w).
+static void decodeTileRow(uint32_t w, int32_t bitsPerPixel, const uint8_t* blocks, uint32_t* rows) {
+  const size_t blockSize = 2 * static_cast<size_t>(bitsPerPixel);
+  uint32_t alphas[16];
+  for (uint32_t bx = 0; bx < w / 4; ++bx, blocks += blockSize) {
+    if (bitsPerPixel == 8) {  // AlphaBlock, then ColorBlock
+      decodeAlphaBlock(blocks, alphas);
+      decodeBlock(blocks + kAlphaBlockSize, alphas, rows + 4 * bx, w);
+    } else {
+      decodeBlock(blocks, nullptr, rows + 4 * bx, w);
     }
   }
 }
 
-static void mergeAlphaBlock(const uint8_t* block, uint32_t* pixels, uint32_t stride) {
-  const uint8_t alpha0 = block[0];
-  const uint8_t alpha1 = block[1];
-  uint32_t ramp[8];
-  for (unsigned i = 0; i < 8; ++i) ramp[i] = static_cast<uint32_t>(alphaValue(alpha0, alpha1, i)) << 24;
-  uint64_t indices = 0;  // 48 bits, little-endian, after the two endpoints
-  for (int i = 5; i >= 0; --i) indices = indices << 8 | block[2 + i];
-  for (unsigned y = 0; y < 4; ++y) {
-    for (unsigned x = 0; x < 4; ++x) {
-      uint32_t& pixel = pixels[y * stride + x];
-      pixel = (pixel & 0x00FFFFFFu) | ramp[(indices >> (3 * x + 12 * y)) & 7u];
-    }
-  }
+static size_t tileRowBytes(uint32_t w, int32_t bitsPerPixel) {
+  return static_cast<size_t>(w / 4) * 2 * static_cast<size_t>(bitsPerPixel);
 }
 
 void decodeLevel(uint32_t w, uint32_t h, int32_t bitsPerPixel, const uint8_t* levelData,
                  uint32_t* pixels) {
   if (w < 4 || h < 4) return;
-  const bool hasAlpha = bitsPerPixel == 8;
-  const size_t blockSize = 2 * static_cast<size_t>(bitsPerPixel);
-  const uint32_t tilesPerRow = w / 4;
-  const uint32_t tileRows = h / 4;
-  const uint8_t* block = levelData;
-  for (uint32_t by = 0; by < tileRows; ++by) {
-    for (uint32_t bx = 0; bx < tilesPerRow; ++bx, block += blockSize) {
-      uint32_t* tile = pixels + static_cast<size_t>(4 * by) * w + 4 * bx;
-      decodeColorBlock(hasAlpha ? block + kAlphaBlockSize : block, tile, w);
-      if (hasAlpha) mergeAlphaBlock(block, tile, w);
-    }
+  for (uint32_t by = 0; by < h / 4; ++by) {
+    decodeTileRow(w, bitsPerPixel, levelData + by * tileRowBytes(w, bitsPerPixel),
+                  pixels + static_cast<size_t>(4 * by) * w);
   }
 }
 
+static size_t tgaBytesPerPixel(int32_t bitsPerPixel) { return bitsPerPixel == 8 ? 4 : 3; }
+
 size_t tgaFileSize(uint32_t w, uint32_t h, int32_t bitsPerPixel) {
-  const size_t bytesPerPixel = bitsPerPixel == 8 ? 4 : 3;
-  return kTgaHeaderSize + static_cast<size_t>(w) * h * bytesPerPixel + kTgaFooterSize;
+  return kTgaHeaderSize + static_cast<size_t>(w) * h * tgaBytesPerPixel(bitsPerPixel) + kTgaFooterSize;
 }
 
-void writeTgaFile(uint32_t w, uint32_t h, int32_t bitsPerPixel, const uint32_t* pixels,
-                  uint8_t* out) {
-  const bool hasAlpha = bitsPerPixel == 8;
+static void writeTgaHeader(uint32_t w, uint32_t h, int32_t bitsPerPixel, uint8_t* out) {
   std::memset(out, 0, kTgaHeaderSize);
   out[2] = 2;  // uncompressed true-colour
   writeLe16(out + 12, static_cast<uint16_t>(w));
   writeLe16(out + 14, static_cast<uint16_t>(h));
-  out[16] = hasAlpha ? 32 : 24;
+  out[16] = bitsPerPixel == 8 ? 32 : 24;
   out[17] = 0x20;  // top-left origin
-  uint8_t* p = out + kTgaHeaderSize;
-  const size_t count = static_cast<size_t>(w) * h;
-  if (hasAlpha) {
-    for (size_t i = 0; i < count; ++i, p += 4) writeLe32(p, pixels[i]);
-  } else {
-    for (size_t i = 0; i < count; ++i, p += 3) {
-      p[0] = static_cast<uint8_t>(pixels[i]);
-      p[1] = static_cast<uint8_t>(pixels[i] >> 8);
-      p[2] = static_cast<uint8_t>(pixels[i] >> 16);
-    }
+}
+
+static const char kTgaFooter[kTgaFooterSize] = "\0\0\0\0\0\0\0\0TRUEVISION-XFILE.";
+
+// Pixel words to file bytes: blue, green, red(, alpha).
+static void packPixelBytes(const uint32_t* pixels, size_t count, int32_t bitsPerPixel, uint8_t* out) {
+  if (bitsPerPixel == 8) {
+    for (size_t i = 0; i < count; ++i, out += 4) writeLe32(out, pixels[i]);
+    return;
   }
-  static const char kFooter[kTgaFooterSize] = "\0\0\0\0\0\0\0\0TRUEVISION-XFILE.";
-  std::memcpy(p, kFooter, kTgaFooterSize);
+  for (size_t i = 0; i < count; ++i, out += 3) {
+    out[0] = static_cast<uint8_t>(pixels[i]);
+    out[1] = static_cast<uint8_t>(pixels[i] >> 8);
+    out[2] = static_cast<uint8_t>(pixels[i] >> 16);
+  }
+}
+
+void writeTgaFile(uint32_t w, uint32_t h, int32_t bitsPerPixel, const uint32_t* pixels,
+                  uint8_t* out) {
+  writeTgaHeader(w, h, bitsPerPixel, out);
+  const size_t count = static_cast<size_t>(w) * h;
+  packPixelBytes(pixels, count, bitsPerPixel, out + kTgaHeaderSize);
+  std::memcpy(out + kTgaHeaderSize + count * tgaBytesPerPixel(bitsPerPixel), kTgaFooter, kTgaFooterSize);
+}
+
+// Streams one level's TGA file a tile row (four pixel rows) at a time, so
+// that no whole-level buffer is needed. Rows that no block covers (levels
+// with a side below 4, or rows past the last whole tile) are zero pixels.
+static bool streamLevel(FILE* out, uint32_t w, uint32_t h, int32_t bitsPerPixel,
+                        const uint8_t* levelData) {
+  const size_t rowBytes = static_cast<size_t>(w) * tgaBytesPerPixel(bitsPerPixel);
+  std::vector<uint32_t> words(static_cast<size_t>(w) * 4, 0u);
+  std::vector<uint8_t> strip(rowBytes * 4, 0u);
+  uint8_t header[kTgaHeaderSize];
+  writeTgaHeader(w, h, bitsPerPixel, header);
+  bool ok = fwrite(header, 1, sizeof header, out) == sizeof header;
+  const uint32_t tileRows = w < 4 ? 0 : h / 4;
+  for (uint32_t by = 0; by < tileRows && ok; ++by) {
+    decodeTileRow(w, bitsPerPixel, levelData + by * tileRowBytes(w, bitsPerPixel), words.data());
+    packPixelBytes(words.data(), words.size(), bitsPerPixel, strip.data());
+    ok = fwrite(strip.data(), 1, strip.size(), out) == strip.size();
+  }
+  std::fill(strip.begin(), strip.end(), uint8_t{0});
+  for (uint32_t y = tileRows * 4; y < h && ok; ++y) ok = fwrite(strip.data(), 1, rowBytes, out) == rowBytes;
+  return ok && fwrite(kTgaFooter, 1, kTgaFooterSize, out) == kTgaFooterSize;
 }
 
 // Decodes one level into a file of its own. Returns false when the run must
 // stop (the message has been printed).
 static bool writeLevelFile(const std::string& name, uint32_t w, uint32_t h, int32_t bitsPerPixel,
                            const uint8_t* levelData) {
-  std::vector<uint32_t> pixels;
-  std::vector<uint8_t> file;
-  try {
-    pixels.assign(static_cast<size_t>(w) * h, 0u);  // small levels stay zero
-    file.resize(tgaFileSize(w, h, bitsPerPixel));
-  } catch (const std::bad_alloc&) {
-    printf("Out of memory for a %" PRIu32 "x%" PRIu32 " level\n", w, h);
-    return false;
-  }
-  decodeLevel(w, h, bitsPerPixel, levelData, pixels.data());
-  writeTgaFile(w, h, bitsPerPixel, pixels.data(), file.data());
   FILE* out = fopen(name.c_str(), "wb");
   if (!out) {
     printf("Failed to create output file: %s\n", name.c_str());
     return false;
   }
-  const bool written = fwrite(file.data(), 1, file.size(), out) == file.size();
+  bool written = false;
+  try {
+    written = streamLevel(out, w, h, bitsPerPixel, levelData);
+  } catch (const std::bad_alloc&) {
+    printf("Out of memory for a %" PRIu32 "x%" PRIu32 " level\n", w, h);
+    fclose(out);
+    return false;
+  }
   if (fclose(out) != 0 || !written) {
     printf("Failed to write output file: %s\n", name.c_str());
     return false;
