@@ -42,7 +42,7 @@ pool_bytes() {
 le() {
   local bytes=$1 value=$2
   for ((i = 0; i < bytes; ++i)); do
-    printf "\\x$(printf %02x $(((value >> (8 * i)) & 0xFF)))"
+    printf '%b' "\\x$(printf %02x $(((value >> (8 * i)) & 0xFF)))"
   done
 }
 
@@ -129,7 +129,7 @@ run_all() {
     # overwrite the inputs' own level files.
     for input in *.tga; do
       container=${input%%.*}.dds
-      [ -f "$container" ] && [ ! -f "$work/inputs/$container" ] || continue
+      if [ ! -f "$container" ] || [ -f "$work/inputs/$container" ]; then continue; fi
       cp "$container" "re-${container}"
       "$@" -d "re-${container}" >"../$(basename "$dir").log/redecode $container"
     done
@@ -162,16 +162,21 @@ for log in "$work/windows.log"/*; do
     status=1
   fi
 done
-if [ "$(ls "$work/windows.log" | wc -l)" != "$(ls "$work/linux.log" | wc -l)" ]; then
+# count_files DIR: the number of files in DIR, subfolders included.
+count_files() { find "$1" -type f | wc -l; }
+if [ "$(count_files "$work/windows.log")" != "$(count_files "$work/linux.log")" ]; then
   echo "compare-builds: the two builds ran a different number of commands" >&2
   status=1
 fi
 
-files=$(find "$work/linux" -type f | wc -l)
-written=$(ls "$work/linux" | grep -cvxF -f <(ls "$work/inputs") || true)
+files=$(count_files "$work/linux")
+written=0
+for file in "$work/linux"/*; do
+  [ -e "$work/inputs/$(basename "$file")" ] || written=$((written + 1))
+done
 encoded=$(find "$work/linux" -name 're-*.dds' | wc -l)
 echo "compare-builds: $files files ($written written by Tessark, $encoded containers encoded)" \
-  "and $(ls "$work/linux.log" | wc -l) printed outputs compared"
+  "and $(count_files "$work/linux.log") printed outputs compared"
 if grep -qx "Encoding is not built yet" "$work/linux.log"/encode*; then
   echo "compare-builds: note: this Tessark cannot encode yet; only decoding was compared"
 fi
