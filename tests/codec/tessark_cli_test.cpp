@@ -27,6 +27,10 @@ TEST(TessarkCli, DispatchAndMessages) {
       {{"-D", "rock.dds"}, "Unknown Command: -D\n\n" + kUsage},
       {{"-dx", "rock.dds"}, "Unknown Command: -dx\n\n" + kUsage},
       {{""}, "Unknown Command: \n\n" + kUsage},
+      // Quotes, blanks and backslashes reach the program exactly as given.
+      {{"say \"hi\" \\\"x"}, "Unknown Command: say \"hi\" \\\"x\n\n" + kUsage},
+      {{"ends in\\\\"}, "Unknown Command: ends in\\\\\n\n" + kUsage},
+      {{"it's", "-d"}, "Unknown Command: it's\n\n" + kUsage},
       {{"-d", "missing.dds"}, "Failed to open Sourcefile: missing.dds\n"},
   };
   for (const Case& c : cases) {
