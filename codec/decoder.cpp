@@ -1,6 +1,7 @@
 #include "decoder.h"
 
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
@@ -42,7 +43,13 @@ void printHeader(int32_t width, int32_t height, int32_t bitsPerPixel, int32_t co
   printf("Width/Height: %i/%i\n", width, height);
   printf("Bits per pixel: %i\n", bitsPerPixel);
   printf("Compressed Size: %i\n", compressedSize);
-  printf("Mean Alpha: %f\n", static_cast<double>(meanAlpha));
+  // A damaged header may hold a NaN; C runtimes disagree on its sign, so it
+  // is spelt out to print the same everywhere.
+  if (std::isnan(meanAlpha)) {
+    printf("Mean Alpha: %s\n", std::signbit(meanAlpha) ? "-nan" : "nan");
+  } else {
+    printf("Mean Alpha: %f\n", static_cast<double>(meanAlpha));
+  }
 }
 
 static void dumpBytes(const uint8_t* bytes, size_t count) {

@@ -62,6 +62,27 @@ TEST(Decoder, PrintsHeaderAndOneLinePerLevel) {
   EXPECT_EQ(dir.fileNames(), (std::vector<std::string>{"tex0.tga", "tex1.tga", "tex2.tga"}));
 }
 
+TEST(Decoder, MeanAlphaLineIsTheSameOnEveryPlatform) {
+  struct Case {
+    uint32_t bits;
+    const char* line;
+  };
+  const Case cases[] = {
+      {0x3F800000u, "Mean Alpha: 1.000000\n"},  {0x80000000u, "Mean Alpha: -0.000000\n"},
+      {0x7F800000u, "Mean Alpha: inf\n"},       {0xFF800000u, "Mean Alpha: -inf\n"},
+      {0x7FC00000u, "Mean Alpha: nan\n"},       {0xFFC00001u, "Mean Alpha: -nan\n"},
+      {0x7149F2CAu, "Mean Alpha: 1000000015047466219876688855040.000000\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    ScratchDir dir;
+    Bytes container = headerBytes(0, 4, 3, 0, 0.0f);
+    writeLe32(container.data() + 16, c.bits);
+    const std::string out = decodeInMemory(container, (dir / "m").string());
+    EXPECT_EQ(out, std::string("Header:\nWidth/Height: 0/4\nBits per pixel: 4\nCompressed Size: 0\n") + c.line);
+  }
+}
+
 TEST(Decoder, LevelFilesOfWholeChains) {
   struct Case {
     uint32_t w, h;

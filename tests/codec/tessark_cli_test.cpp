@@ -27,6 +27,10 @@ TEST(TessarkCli, DispatchAndMessages) {
       {{"-D", "rock.dds"}, "Unknown Command: -D\n\n" + kUsage},
       {{"-dx", "rock.dds"}, "Unknown Command: -dx\n\n" + kUsage},
       {{""}, "Unknown Command: \n\n" + kUsage},
+      // Quotes, blanks and backslashes reach the program exactly as given.
+      {{"say \"hi\" \\\"x"}, "Unknown Command: say \"hi\" \\\"x\n\n" + kUsage},
+      {{"ends in\\\\"}, "Unknown Command: ends in\\\\\n\n" + kUsage},
+      {{"it's", "-d"}, "Unknown Command: it's\n\n" + kUsage},
       {{"-d", "missing.dds"}, "Failed to open Sourcefile: missing.dds\n"},
   };
   for (const Case& c : cases) {
@@ -36,7 +40,7 @@ TEST(TessarkCli, DispatchAndMessages) {
     ScratchDir dir;
     const ProgramResult result = runProgram(TESSARK_PATH, c.args, dir.path());
     EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.out, c.out);
+    EXPECT_EQ(result.out, programText(c.out));
     EXPECT_EQ(dir.fileNames(), std::vector<std::string>{}) << "no command here may leave a file";
   }
 }
@@ -48,8 +52,8 @@ TEST(TessarkCli, DecodesAPathWithBlanks) {
   const ProgramResult result = runProgram(TESSARK_PATH, {"-d", "my textures/old rock.dds"}, dir.path());
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(result.out,
-            "Header:\nWidth/Height: 8/4\nBits per pixel: 4\nCompressed Size: 16\nMean Alpha: 1.000000\n"
-            "Decoding Level 0\nDecoding Level 1\nDecoding Level 2\n");
+            programText("Header:\nWidth/Height: 8/4\nBits per pixel: 4\nCompressed Size: 16\nMean Alpha: 1.000000\n"
+                        "Decoding Level 0\nDecoding Level 1\nDecoding Level 2\n"));
   for (const char* name : {"old rock0.tga", "old rock1.tga", "old rock2.tga"}) {
     EXPECT_TRUE(std::filesystem::exists(dir / "my textures" / name)) << name;
   }

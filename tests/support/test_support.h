@@ -40,5 +40,10 @@ struct ProgramResult {
 ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::filesystem::path& workingDir);
 
+// What a built program writes to a text stream for text holding "\n" line
+// ends: unchanged on POSIX, each "\n" as CR LF on Windows, whose C runtime
+// opens standard output in text mode.
+std::string programText(const std::string& text);
+
 // Captures stdout of code running in this process.
 std::string captureStdout(void (*body)(void*), void* context);

@@ -37,3 +37,5 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
   result.err = slurp(capture / "err");
   return result;
 }
+
+std::string programText(const std::string& text) { return text; }

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# The Windows suite: cross-builds everything with MinGW-w64 into build-win/,
+# runs the test suite there under Wine and compares the Linux build's
+# outputs with the Windows build's byte for byte (run scripts/test.sh first,
+# or have build/ built, for the comparison). Needs g++-mingw-w64-x86-64 and
+# wine; runs as root without a display.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+# One Wine prefix for the whole suite, made before anything runs in it.
+export WINEPREFIX=${WINEPREFIX:-$PWD/build-win/wine-prefix}
+[ -f "$WINEPREFIX/system.reg" ] || echo "== creating the Wine prefix $WINEPREFIX =="
+cmake/wine-run.sh "$WINEPREFIX"
+
+echo "== Windows build (MinGW-w64) =="
+cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+cmake --build build-win -j"$(nproc)"
+
+echo "== Windows suite under Wine =="
+ctest --test-dir build-win --output-on-failure
+
+echo "== Linux and Windows builds compared =="
+scripts/compare-builds.sh build build-win
