@@ -169,13 +169,10 @@ static uint8_t alphaEndpoint(float alpha) {
   return static_cast<uint8_t>(roundHalfDown(clampChannel(alpha * 255.0f, 255.0f)));
 }
 
-// h = (1 - v) * 14 runs from 0 at maxAlpha to 14 at minAlpha; the bounds
-// 1, 3, ..., 13 are the midpoints of the eight-value palette.
-static uint64_t alphaIndex(float normalized) {
-  const float h = (1.0f - normalized) * 14.0f;
+uint32_t alphaRampIndex(float h) {
   if (h <= 1.0f) return 0;
   if (h >= 13.0f) return 1;
-  for (uint64_t k = 1; k <= 5; ++k) {
+  for (uint32_t k = 1; k <= 5; ++k) {
     if (h <= static_cast<float>(2 * k + 1)) return k + 1;
   }
   return 7;  // h in (11, 13)
@@ -184,6 +181,9 @@ static uint64_t alphaIndex(float normalized) {
 void writeAlphaBlock(const AlphaRange& range, const float normalized[kBlockPixels], uint8_t out[8]) {
   uint64_t bits = static_cast<uint64_t>(alphaEndpoint(range.maxAlpha));  // alpha0, bits 0-7
   bits |= static_cast<uint64_t>(alphaEndpoint(range.minAlpha)) << 8;    // alpha1, bits 8-15
-  for (uint32_t j = 0; j < kBlockPixels; ++j) bits |= alphaIndex(normalized[j]) << (16 + 3 * j);
+  for (uint32_t j = 0; j < kBlockPixels; ++j) {
+    const float h = (1.0f - normalized[j]) * 14.0f;  // 0 at maxAlpha, 14 at minAlpha
+    bits |= static_cast<uint64_t>(alphaRampIndex(h)) << (16 + 3 * j);
+  }
   for (int i = 0; i < 8; ++i) out[i] = static_cast<uint8_t>(bits >> (8 * i));
 }

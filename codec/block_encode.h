@@ -55,6 +55,11 @@ void writeColorBlock(const ColorEndpoints& endpoints, const float params[kBlockP
 // Fills n normalised alphas (0 at minAlpha, 1 at maxAlpha) and the range.
 void normalizeAlphas(const float* alphas, uint32_t n, float* normalized, AlphaRange& range);
 
+// Index of a position h = (1 - normalised) * 14 on the alpha ramp (0 at
+// alpha0, 14 at alpha1): 0 up to 1, 1 from 13, else k + 1 for the smallest k
+// in 1..6 with h <= 2k + 1; the bounds are the eight-value palette's midpoints.
+uint32_t alphaRampIndex(float h);
+
 // alpha0 = maxAlpha*255, alpha1 = minAlpha*255 (roundHalfDown), then the 16
 // three-bit indices, as one 64-bit little-endian number.
 void writeAlphaBlock(const AlphaRange& range, const float normalized[kBlockPixels], uint8_t out[8]);
