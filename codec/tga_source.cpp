@@ -1,7 +1,6 @@
 #include "tga_source.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -40,13 +39,14 @@ const char* tgaHeaderProblem(const TgaHeader& header) {
 
 // kByteToUnit is 0x808081 * 2^-31, and every partial sum is a multiple of
 // 2^-31 below 2^26: scaled by 2^31 the exact sum is a 64-bit integer, and
-// converting it back rounds to float exactly once.
+// converting it back rounds to float exactly once. Scaling by a power of two
+// is exact here (no overflow, no underflow).
 constexpr int64_t kByteToUnitMantissa = 0x808081;
 
 float addAlphaToSum(float sum, uint8_t alpha) {
-  const int64_t scaledSum = static_cast<int64_t>(std::ldexp(sum, 31));
+  const int64_t scaledSum = static_cast<int64_t>(sum * 0x1p31f);
   const int64_t exactSum = scaledSum + static_cast<int64_t>(alpha) * kByteToUnitMantissa;
-  return std::ldexp(static_cast<float>(exactSum), -31);
+  return static_cast<float>(exactSum) * 0x1p-31f;
 }
 
 static void reportSourceOutOfMemory(const TgaHeader& header) {
@@ -77,12 +77,18 @@ bool convertSourcePixels(const TgaHeader& header, const uint8_t* pixelBytes, siz
   }
   const bool hasAlpha = image.format == kFormatRgba;
   const size_t bytesPerPixel = hasAlpha ? 4 : 3;
+  // Pixels the source holds in full are read in place; the rest through a
+  // zeroed copy, so that bytes past the end of the file count as 0.
+  const size_t wholePixels = std::min(pixelCount, available / bytesPerPixel);
   float alphaSum = 0.0f;
   for (size_t i = 0; i < pixelCount; ++i) {
-    // Blue, green, red(, alpha); bytes the source does not hold read as 0.
-    uint8_t bgra[4] = {0, 0, 0, 0};
-    const size_t at = i * bytesPerPixel;
-    if (at < available) std::memcpy(bgra, pixelBytes + at, std::min(bytesPerPixel, available - at));
+    uint8_t padded[4] = {0, 0, 0, 0};
+    const uint8_t* bgra = pixelBytes + i * bytesPerPixel;  // blue, green, red(, alpha)
+    if (i >= wholePixels) {
+      const size_t at = i * bytesPerPixel;
+      if (at < available) std::memcpy(padded, bgra, available - at);
+      bgra = padded;
+    }
     image.colors[i] = FloatColor{unitValue(bgra[2]), unitValue(bgra[1]), unitValue(bgra[0])};
     if (hasAlpha) {
       image.alphas[i] = unitValue(bgra[3]);
