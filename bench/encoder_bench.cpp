@@ -76,40 +76,39 @@ const SourceImage& levelZero() {
   return image;
 }
 
-void BM_FitColorLineAndWriteColorBlock(benchmark::State& state) {
+// Runs one block encoder over the blocks of levelZero() in turn.
+void benchmarkBlocks(benchmark::State& state, void (*encode)(const FloatColor*, const float*, uint8_t*)) {
   const SourceImage& image = levelZero();
   const uint32_t blocks = levelBlockCount(image.width, image.height);
   uint8_t out[8];
   uint32_t b = 0;
   for (auto _ : state) {
     FloatColor colors[kBlockPixels];
-    float alphas[kBlockPixels], params[kBlockPixels];
+    float alphas[kBlockPixels];
     gatherBlock(image.width, image.height, true, image.colors.data(), image.alphas.data(), b, colors, alphas);
-    ColorEndpoints endpoints;
-    fitColorLine(colors, kBlockPixels, params, endpoints);
-    writeColorBlock(endpoints, params, out);
+    encode(colors, alphas, out);
     benchmark::DoNotOptimize(out);
     b = b + 1 == blocks ? 0 : b + 1;
   }
   state.SetItemsProcessed(state.iterations());  // blocks
 }
 
+void BM_FitColorLineAndWriteColorBlock(benchmark::State& state) {
+  benchmarkBlocks(state, [](const FloatColor* colors, const float*, uint8_t* out) {
+    float params[kBlockPixels];
+    ColorEndpoints endpoints;
+    fitColorLine(colors, kBlockPixels, params, endpoints);
+    writeColorBlock(endpoints, params, out);
+  });
+}
+
 void BM_NormalizeAlphasAndWriteAlphaBlock(benchmark::State& state) {
-  const SourceImage& image = levelZero();
-  const uint32_t blocks = levelBlockCount(image.width, image.height);
-  uint8_t out[8];
-  uint32_t b = 0;
-  for (auto _ : state) {
-    FloatColor colors[kBlockPixels];
-    float alphas[kBlockPixels], normalized[kBlockPixels];
-    gatherBlock(image.width, image.height, true, image.colors.data(), image.alphas.data(), b, colors, alphas);
+  benchmarkBlocks(state, [](const FloatColor*, const float* alphas, uint8_t* out) {
+    float normalized[kBlockPixels];
     AlphaRange range;
     normalizeAlphas(alphas, kBlockPixels, normalized, range);
     writeAlphaBlock(range, normalized, out);
-    benchmark::DoNotOptimize(out);
-    b = b + 1 == blocks ? 0 : b + 1;
-  }
-  state.SetItemsProcessed(state.iterations());  // blocks
+  });
 }
 
 void BM_ReduceMipLevel2048(benchmark::State& state) {
