@@ -1,7 +1,230 @@
 #include "tga_source.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
 
-void encodeTexture(const std::string& /*sourcePath*/) {
-  printf("Encoding is not built yet\n");
+#include "encoder.h"
+#include "output_name.h"
+
+TgaHeader parseTgaHeader(const uint8_t bytes[kTgaSourceHeaderSize]) {
+  TgaHeader header;
+  header.idLength = bytes[0];
+  header.colorMapType = bytes[1];
+  header.imageType = bytes[2];
+  header.width = readLe16(bytes + 12);
+  header.height = readLe16(bytes + 14);
+  header.pixelDepth = bytes[16];
+  header.descriptor = bytes[17];
+  return header;
+}
+
+bool isPowerOfTwoSide(uint16_t side) {
+  if (side == 0) return false;
+  for (unsigned v = side; v != 2; v /= 2) {
+    if (v % 2 != 0) return false;
+  }
+  return true;
+}
+
+const char* tgaHeaderProblem(const TgaHeader& header) {
+  if (header.colorMapType != 0 || header.imageType != 2) return "Unsupported Image Source Type!\n";
+  if (header.pixelDepth != 24 && header.pixelDepth != 32) return "Unsupported Image Source Bitdepth!\n";
+  if (!isPowerOfTwoSide(header.height)) return "Height not Power of 2, aborting!\n";
+  if (!isPowerOfTwoSide(header.width)) return "Width not Power of 2, aborting!\n";
+  return nullptr;
+}
+
+// kByteToUnit is 0x808081 * 2^-31, and every partial sum is a multiple of
+// 2^-31 below 2^26: scaled by 2^31 the exact sum is a 64-bit integer, and
+// converting it back rounds to float exactly once. Scaling by a power of two
+// is exact here (no overflow, no underflow).
+constexpr int64_t kByteToUnitMantissa = 0x808081;
+
+float addAlphaToSum(float sum, uint8_t alpha) {
+  const int64_t scaledSum = static_cast<int64_t>(sum * 0x1p31f);
+  const int64_t exactSum = scaledSum + static_cast<int64_t>(alpha) * kByteToUnitMantissa;
+  return static_cast<float>(exactSum) * 0x1p-31f;
+}
+
+static void reportSourceOutOfMemory(const TgaHeader& header) {
+  printf("Out of memory for a %ux%u source\n", static_cast<unsigned>(header.width),
+         static_cast<unsigned>(header.height));
+}
+
+static size_t pixelByteCount(const TgaHeader& header) {
+  return static_cast<size_t>(header.width) * header.height * (header.pixelDepth / 8u);
+}
+
+// b * k: the exact product rounded once to float.
+static float unitValue(uint8_t byte) { return static_cast<float>(byte) * kByteToUnit; }
+
+bool convertSourcePixels(const TgaHeader& header, const uint8_t* pixelBytes, size_t available,
+                         SourceImage& image) {
+  image.width = header.width;
+  image.height = header.height;
+  image.format = header.pixelDepth == 32 ? kFormatRgba : kFormatRgb;
+  image.topLeftOrigin = (header.descriptor & 0x20) != 0;
+  const size_t pixelCount = static_cast<size_t>(image.width) * image.height;
+  try {
+    image.colors.assign(pixelCount, FloatColor{});
+    image.alphas.resize(pixelCount);
+  } catch (const std::bad_alloc&) {
+    reportSourceOutOfMemory(header);
+    return false;
+  }
+  const bool hasAlpha = image.format == kFormatRgba;
+  const size_t bytesPerPixel = hasAlpha ? 4 : 3;
+  // Pixels the source holds in full are read in place; the rest through a
+  // zeroed copy, so that bytes past the end of the file count as 0.
+  const size_t wholePixels = std::min(pixelCount, available / bytesPerPixel);
+  float alphaSum = 0.0f;
+  for (size_t i = 0; i < pixelCount; ++i) {
+    uint8_t padded[4] = {0, 0, 0, 0};
+    const uint8_t* bgra = pixelBytes + i * bytesPerPixel;  // blue, green, red(, alpha)
+    if (i >= wholePixels) {
+      const size_t at = i * bytesPerPixel;
+      if (at < available) std::memcpy(padded, bgra, available - at);
+      bgra = padded;
+    }
+    image.colors[i] = FloatColor{unitValue(bgra[2]), unitValue(bgra[1]), unitValue(bgra[0])};
+    if (hasAlpha) {
+      image.alphas[i] = unitValue(bgra[3]);
+      alphaSum = addAlphaToSum(alphaSum, bgra[3]);
+    } else {
+      image.alphas[i] = 0.0f;
+      alphaSum += 1.0f;
+    }
+  }
+  image.meanAlpha = alphaSum / static_cast<float>(pixelCount);
+  return true;
+}
+
+TextureHeader sourceTextureHeader(const SourceImage& image) {
+  TextureHeader header;
+  header.width = static_cast<int32_t>(image.width);
+  header.height = static_cast<int32_t>(image.height);
+  header.format = image.format;
+  const uint32_t pixels = image.width * image.height;
+  header.compressedSize = static_cast<int32_t>(image.format == kFormatRgba ? pixels : pixels / 2);
+  header.meanAlpha = image.meanAlpha;
+  return header;
+}
+
+// Header checks on the first `got` bytes of a source; prints why it fails.
+static bool readCheckedHeader(const uint8_t* bytes, size_t got, TgaHeader& header) {
+  if (got < kTgaSourceHeaderSize) {
+    printf("Source TGA File too short: %zu bytes, a header needs %zu\n", got, kTgaSourceHeaderSize);
+    return false;
+  }
+  header = parseTgaHeader(bytes);
+  if (const char* problem = tgaHeaderProblem(header)) {
+    printf("%s", problem);
+    return false;
+  }
+  return true;
+}
+
+static bool appendToVector(void* context, const uint8_t* bytes, size_t size) {
+  auto* container = static_cast<std::vector<uint8_t>*>(context);
+  try {
+    container->insert(container->end(), bytes, bytes + size);
+  } catch (const std::bad_alloc&) {
+    printf("Out of memory for the container\n");
+    return false;
+  }
+  return true;
+}
+
+bool encodeTgaBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& container,
+                    bool printProgress) {
+  TgaHeader header;
+  if (!readCheckedHeader(data, size, header)) return false;
+  const size_t pixelStart = std::min(size, kTgaSourceHeaderSize + header.idLength);
+  SourceImage image;
+  if (!convertSourcePixels(header, data + pixelStart, size - pixelStart, image)) return false;
+  if (printProgress) printf("Sourcefile Read.\n");
+  container.assign(kTextureHeaderSize, 0);
+  packTextureHeader(sourceTextureHeader(image), container.data());
+  const LevelSink sink{appendToVector, &container, printProgress};
+  return encodeLevels(sink, image.width, image.height, image.format, image.topLeftOrigin,
+                      std::move(image.colors), std::move(image.alphas));
+}
+
+// Header, image ID, then all pixel bytes in one read.
+static bool readTgaSource(FILE* in, SourceImage& image) {
+  uint8_t headerBytes[kTgaSourceHeaderSize];
+  const size_t got = fread(headerBytes, 1, sizeof headerBytes, in);
+  if (ferror(in)) {
+    printf("Source TGA File could not be read!\n");
+    return false;
+  }
+  TgaHeader header;
+  if (!readCheckedHeader(headerBytes, got, header)) return false;
+  uint8_t imageId[256];
+  (void)!fread(imageId, 1, header.idLength, in);  // discarded; a short ID leaves no pixels
+  const size_t expected = pixelByteCount(header);
+  // Not zeroed: only what the file holds is touched; the rest reads as 0.
+  std::unique_ptr<uint8_t[]> pixelBytes(new (std::nothrow) uint8_t[expected]);
+  if (!pixelBytes) {
+    reportSourceOutOfMemory(header);
+    return false;
+  }
+  const size_t available = fread(pixelBytes.get(), 1, expected, in);
+  if (ferror(in)) {
+    printf("Source TGA File could not be read!\n");
+    return false;
+  }
+  return convertSourcePixels(header, pixelBytes.get(), available, image);
+}
+
+struct ContainerFile {
+  FILE* stream;
+  const std::string* name;
+};
+
+// One fwrite per level, flushed at once so that a full disk is noticed here.
+static bool writeToFile(void* context, const uint8_t* bytes, size_t size) {
+  auto* file = static_cast<ContainerFile*>(context);
+  if (fwrite(bytes, 1, size, file->stream) == size && fflush(file->stream) == 0) return true;
+  printf("Failed to write output file: %s\n", file->name->c_str());
+  return false;
+}
+
+// Creates the container and encodes into it; a container that could not be
+// completed is removed.
+static void writeContainerFile(const std::string& name, SourceImage& image) {
+  FILE* out = fopen(name.c_str(), "wb");
+  if (!out) {
+    printf("Failed to create output file: %s\n", name.c_str());
+    return;
+  }
+  ContainerFile file{out, &name};
+  uint8_t header[kTextureHeaderSize];
+  packTextureHeader(sourceTextureHeader(image), header);
+  bool complete = writeToFile(&file, header, sizeof header) &&
+                  encodeLevels(LevelSink{writeToFile, &file, true}, image.width, image.height,
+                               image.format, image.topLeftOrigin, std::move(image.colors),
+                               std::move(image.alphas));
+  if (fclose(out) != 0 && complete) {
+    printf("Failed to write output file: %s\n", name.c_str());
+    complete = false;
+  }
+  if (!complete) std::remove(name.c_str());
+}
+
+void encodeTexture(const std::string& sourcePath) {
+  FILE* in = fopen(sourcePath.c_str(), "rb");
+  if (!in) {
+    printf("Source TGA File not found!\n");
+    return;
+  }
+  SourceImage image;
+  const bool read = readTgaSource(in, image);
+  fclose(in);
+  if (!read) return;
+  printf("Sourcefile Read.\n");
+  writeContainerFile(outputBaseName(sourcePath) + ".dds", image);
 }

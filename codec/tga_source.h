@@ -1,8 +1,69 @@
-// TGA source reader: the first half of the encode operation.
+// TGA source reader: the first half of the encode operation. Reads and checks
+// an uncompressed 24/32-bit TGA, turns its pixels into the level-0 arrays,
+// writes the container header and hands over to the level loop.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
+
+#include "container.h"
+#include "float_color.h"
+
+constexpr size_t kTgaSourceHeaderSize = 18;
+
+// The single-precision value nearest 1/255; 0x808081 * 2^-31 exactly.
+constexpr float kByteToUnit = 0.0039215688593685627f;
+
+struct TgaHeader {
+  uint8_t idLength = 0;
+  uint8_t colorMapType = 0;
+  uint8_t imageType = 0;
+  uint16_t width = 0;
+  uint16_t height = 0;
+  uint8_t pixelDepth = 0;
+  uint8_t descriptor = 0;  // bit 0x20: first stored row is the top row
+};
+
+TgaHeader parseTgaHeader(const uint8_t bytes[kTgaSourceHeaderSize]);
+
+// 2, 4, 8, ... 32768 pass; 0, 1 and every side with an odd factor fail.
+bool isPowerOfTwoSide(uint16_t side);
+
+// The message of the first check the header fails (type, depth, height,
+// width, in this order), or nullptr when it passes.
+const char* tgaHeaderProblem(const TgaHeader& header);
+
+// The source as level 0 of the encoder.
+struct SourceImage {
+  uint32_t width = 0;
+  uint32_t height = 0;
+  int32_t format = 0;  // 3 for 24-bit, 4 for 32-bit
+  bool topLeftOrigin = false;
+  std::vector<FloatColor> colors;  // stored pixel order
+  std::vector<float> alphas;
+  float meanAlpha = 0.0f;
+};
+
+// sum + alpha * kByteToUnit with the exact product, rounded once to float.
+float addAlphaToSum(float sum, uint8_t alpha);
+
+// Converts width x height pixels from pixelBytes; bytes at or past
+// `available` count as 0. Returns false when the arrays cannot be allocated
+// (reported).
+bool convertSourcePixels(const TgaHeader& header, const uint8_t* pixelBytes, size_t available,
+                         SourceImage& image);
+
+TextureHeader sourceTextureHeader(const SourceImage& image);
+
+// A whole TGA file held in memory becomes a whole container in memory; the
+// same checks and messages as encodeTexture. printProgress gates the
+// "Sourcefile Read." and level lines. Returns false when nothing was encoded.
+bool encodeTgaBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& container,
+                    bool printProgress);
 
 // Reads and checks a 24/32-bit TGA source, writes "<base>.dds" and encodes
-// every mip level into it. Every outcome is printed.
+// every mip level into it. Every outcome is printed; a failed encode leaves
+// no container behind.
 void encodeTexture(const std::string& sourcePath);

@@ -1,0 +1,104 @@
+// Runs the built Tessark binary with "-e" as a user would.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tga_builder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kUnderAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kUnderAddressSanitizer = true;
+#else
+constexpr bool kUnderAddressSanitizer = false;
+#endif
+#else
+constexpr bool kUnderAddressSanitizer = false;
+#endif
+
+const char kEightByEightLines[] =
+    "Sourcefile Read.\nEncoding Mip Level 0 (8x8)\nEncoding Mip Level 1 (4x4)\n"
+    "Encoding Mip Level 2 (2x2)\nEncoding Mip Level 3 (1x1)\nFinished Encoding";
+
+TEST(TessarkEncodeCli, EncodesThenDecodesEndToEnd) {
+  ScratchDir dir;
+  fs::create_directory(dir / "tex");
+  writeFileBytes(dir / "tex" / "rock.tga", makeTga(8, 8, 32, false, naturalPixel));
+  ProgramResult result = runProgram(TESSARK_PATH, {"-e", "tex/rock.tga"}, dir.path());
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.out, kEightByEightLines);
+  EXPECT_EQ(readFileBytes(dir / "tex" / "rock.dds").size(), 132u);
+  result = runProgram(TESSARK_PATH, {"-d", "tex/rock.dds"}, dir.path());
+  EXPECT_EQ(result.out.substr(0, 69), "Header:\nWidth/Height: 8/8\nBits per pixel: 8\nCompressed Size: 64\nMean ");
+  EXPECT_TRUE(fs::exists(dir / "tex" / "rock0.tga"));
+}
+
+TEST(TessarkEncodeCli, NamesTheContainerAfterTheFileName) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"a.b.c.tga", "a.dds"}, {"rock.old.tga", "rock.dds"}, {"my.dir/rock.tga", "my.dir/rock.dds"},
+      {"noext", "noext.dds"}, {"sub/../up.tga", "sub/../up.dds"}};
+  for (const auto& [source, container] : cases) {
+    ScratchDir dir;
+    fs::create_directories(dir / "my.dir");
+    fs::create_directories(dir / "sub");
+    writeFileBytes(dir / source, makeTga(8, 8, 24, true, naturalPixel));
+    const ProgramResult result = runProgram(TESSARK_PATH, {"-e", source}, dir.path());
+    EXPECT_EQ(result.out.substr(0, 17), "Sourcefile Read.\n") << source;
+    EXPECT_EQ(readFileBytes(dir / container).size(), 76u) << source << " -> " << container;
+  }
+}
+
+// Every rejected source leaves nothing behind but itself.
+TEST(TessarkEncodeCli, RejectionsLeaveNoOutput) {
+  const std::pair<Bytes, std::string> cases[] = {
+      {tgaHeader(8, 8, 24, true, 10), "Unsupported Image Source Type!\n"},
+      {tgaHeader(8, 8, 16, true), "Unsupported Image Source Bitdepth!\n"},
+      {tgaHeader(5, 3, 32, true), "Height not Power of 2, aborting!\n"},
+      {tgaHeader(6, 8, 32, true), "Width not Power of 2, aborting!\n"},
+      {Bytes(10, 0), "Source TGA File too short: 10 bytes, a header needs 18\n"},
+  };
+  for (const auto& [tga, message] : cases) {
+    ScratchDir dir;
+    writeFileBytes(dir / "bad.tga", tga);
+    const ProgramResult result = runProgram(TESSARK_PATH, {"-e", "bad.tga"}, dir.path());
+    EXPECT_EQ(result.out, message);
+    EXPECT_EQ(dir.fileNames(), std::vector<std::string>{"bad.tga"}) << message;
+  }
+  ScratchDir dir;
+  EXPECT_EQ(runProgram(TESSARK_PATH, {"-e", "missing.tga"}, dir.path()).out, "Source TGA File not found!\n");
+  fs::create_directory(dir / "folder.tga");
+  EXPECT_EQ(runProgram(TESSARK_PATH, {"-e", "folder.tga"}, dir.path()).out, "Source TGA File could not be read!\n");
+  EXPECT_EQ(dir.fileNames(), std::vector<std::string>{"folder.tga"});
+}
+
+TEST(TessarkEncodeCli, OutputThatCannotBeCreatedOrWritten) {
+  ScratchDir dir;
+  writeFileBytes(dir / "x.tga", makeTga(8, 8, 32, true, naturalPixel));
+  fs::create_directory(dir / "x.dds");
+  EXPECT_EQ(runProgram(TESSARK_PATH, {"-e", "x.tga"}, dir.path()).out,
+            "Sourcefile Read.\nFailed to create output file: x.dds\n");
+  EXPECT_TRUE(fs::is_directory(dir / "x.dds"));
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full to fill";
+  fs::remove(dir / "x.dds");
+  fs::create_symlink("/dev/full", dir / "x.dds");
+  EXPECT_EQ(runProgram(TESSARK_PATH, {"-e", "x.tga"}, dir.path()).out,
+            "Sourcefile Read.\nFailed to write output file: x.dds\n");
+  EXPECT_EQ(dir.fileNames(), std::vector<std::string>{"x.tga"}) << "the unfinished container is removed";
+}
+
+TEST(TessarkEncodeCli, OutOfMemoryIsReported) {
+  if (kUnderAddressSanitizer) GTEST_SKIP() << "AddressSanitizer needs more address space than the limit";
+  ScratchDir dir;
+  writeFileBytes(dir / "big.tga", tgaHeader(4096, 4096, 32, true));  // 268 MB of level-0 arrays
+  const ProgramResult result =
+      runProgram("/bin/sh", {"-c", "ulimit -v 150000 && exec \"$0\" -e big.tga", TESSARK_PATH}, dir.path());
+  EXPECT_EQ(result.out, "Out of memory for a 4096x4096 source\n");
+  EXPECT_EQ(dir.fileNames(), std::vector<std::string>{"big.tga"});
+}
+
+}  // namespace
