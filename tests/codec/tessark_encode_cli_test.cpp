@@ -31,10 +31,11 @@ TEST(TessarkEncodeCli, EncodesThenDecodesEndToEnd) {
   writeFileBytes(dir / "tex" / "rock.tga", makeTga(8, 8, 32, false, naturalPixel));
   ProgramResult result = runProgram(TESSARK_PATH, {"-e", "tex/rock.tga"}, dir.path());
   EXPECT_EQ(result.exitStatus, 0);
-  EXPECT_EQ(result.out, kEightByEightLines);
+  EXPECT_EQ(result.out, programText(kEightByEightLines));
   EXPECT_EQ(readFileBytes(dir / "tex" / "rock.dds").size(), 132u);
   result = runProgram(TESSARK_PATH, {"-d", "tex/rock.dds"}, dir.path());
-  EXPECT_EQ(result.out.substr(0, 69), "Header:\nWidth/Height: 8/8\nBits per pixel: 8\nCompressed Size: 64\nMean ");
+  const std::string header = programText("Header:\nWidth/Height: 8/8\nBits per pixel: 8\nCompressed Size: 64\nMean ");
+  EXPECT_EQ(result.out.substr(0, header.size()), header);
   EXPECT_TRUE(fs::exists(dir / "tex" / "rock0.tga"));
 }
 
@@ -48,7 +49,7 @@ TEST(TessarkEncodeCli, NamesTheContainerAfterTheFileName) {
     fs::create_directories(dir / "sub");
     writeFileBytes(dir / source, makeTga(8, 8, 24, true, naturalPixel));
     const ProgramResult result = runProgram(TESSARK_PATH, {"-e", source}, dir.path());
-    EXPECT_EQ(result.out.substr(0, 17), "Sourcefile Read.\n") << source;
+    EXPECT_EQ(result.out.substr(0, programText("Sourcefile Read.\n").size()), programText("Sourcefile Read.\n")) << source;
     EXPECT_EQ(readFileBytes(dir / container).size(), 76u) << source << " -> " << container;
   }
 }
@@ -66,13 +67,16 @@ TEST(TessarkEncodeCli, RejectionsLeaveNoOutput) {
     ScratchDir dir;
     writeFileBytes(dir / "bad.tga", tga);
     const ProgramResult result = runProgram(TESSARK_PATH, {"-e", "bad.tga"}, dir.path());
-    EXPECT_EQ(result.out, message);
+    EXPECT_EQ(result.out, programText(message));
     EXPECT_EQ(dir.fileNames(), std::vector<std::string>{"bad.tga"}) << message;
   }
   ScratchDir dir;
-  EXPECT_EQ(runProgram(TESSARK_PATH, {"-e", "missing.tga"}, dir.path()).out, "Source TGA File not found!\n");
+  EXPECT_EQ(runProgram(TESSARK_PATH, {"-e", "missing.tga"}, dir.path()).out, programText("Source TGA File not found!\n"));
   fs::create_directory(dir / "folder.tga");
-  EXPECT_EQ(runProgram(TESSARK_PATH, {"-e", "folder.tga"}, dir.path()).out, "Source TGA File could not be read!\n");
+  // POSIX opens a directory and fails to read it; Windows refuses to open it.
+  const char* folderMessage =
+      runsOnWindows() ? "Source TGA File not found!\n" : "Source TGA File could not be read!\n";
+  EXPECT_EQ(runProgram(TESSARK_PATH, {"-e", "folder.tga"}, dir.path()).out, programText(folderMessage));
   EXPECT_EQ(dir.fileNames(), std::vector<std::string>{"folder.tga"});
 }
 
@@ -81,9 +85,9 @@ TEST(TessarkEncodeCli, OutputThatCannotBeCreatedOrWritten) {
   writeFileBytes(dir / "x.tga", makeTga(8, 8, 32, true, naturalPixel));
   fs::create_directory(dir / "x.dds");
   EXPECT_EQ(runProgram(TESSARK_PATH, {"-e", "x.tga"}, dir.path()).out,
-            "Sourcefile Read.\nFailed to create output file: x.dds\n");
+            programText("Sourcefile Read.\nFailed to create output file: x.dds\n"));
   EXPECT_TRUE(fs::is_directory(dir / "x.dds"));
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full to fill";
+  if (runsOnWindows() || !fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full to fill";
   fs::remove(dir / "x.dds");
   fs::create_symlink("/dev/full", dir / "x.dds");
   EXPECT_EQ(runProgram(TESSARK_PATH, {"-e", "x.tga"}, dir.path()).out,
@@ -93,6 +97,7 @@ TEST(TessarkEncodeCli, OutputThatCannotBeCreatedOrWritten) {
 
 TEST(TessarkEncodeCli, OutOfMemoryIsReported) {
   if (kUnderAddressSanitizer) GTEST_SKIP() << "AddressSanitizer needs more address space than the limit";
+  if (runsOnWindows()) GTEST_SKIP() << "the address-space limit is set with a POSIX shell";
   ScratchDir dir;
   writeFileBytes(dir / "big.tga", tgaHeader(4096, 4096, 32, true));  // 268 MB of level-0 arrays
   const ProgramResult result =

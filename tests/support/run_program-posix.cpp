@@ -39,3 +39,5 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
 }
 
 std::string programText(const std::string& text) { return text; }
+
+bool runsOnWindows() { return false; }

@@ -93,3 +93,5 @@ std::string programText(const std::string& text) {
   }
   return converted;
 }
+
+bool runsOnWindows() { return true; }

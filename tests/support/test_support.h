@@ -45,5 +45,9 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
 // opens standard output in text mode.
 std::string programText(const std::string& text);
 
+// True in the Windows build, where POSIX-only test fixtures (/bin/sh,
+// /dev/full, symbolic links) are not available.
+bool runsOnWindows();
+
 // Captures stdout of code running in this process.
 std::string captureStdout(void (*body)(void*), void* context);
