@@ -35,3 +35,14 @@ hyperfine --warmup 1 --runs "${RUNS:-10}" --export-markdown "$work/result.md" \
   "bash -c 'for f in $work/w/*.dds; do $tessark -d \"\$f\"; done'" \
   --prepare "true" -n "Quorvel, every texture already there (no children)" "$quorvel $work/done"
 cat "$work/result.md"
+
+# CPU time of the driver process alone against the whole tree (needs perf).
+if command -v perf >/dev/null 2>&1; then
+  eval "$clean"
+  perf stat -e task-clock --no-inherit -x, -o "$work/self.csv" "$quorvel" "$work/w" >/dev/null
+  eval "$clean"
+  perf stat -e task-clock -x, -o "$work/all.csv" "$quorvel" "$work/w" >/dev/null
+  self="$(grep task-clock "$work/self.csv" | cut -d, -f1)"
+  all="$(grep task-clock "$work/all.csv" | cut -d, -f1)"
+  echo "CPU: Quorvel itself ${self} ms of ${all} ms with its children"
+fi
