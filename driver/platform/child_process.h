@@ -1,0 +1,24 @@
+// Starting one child program and waiting for it.
+#pragma once
+
+#include <string>
+
+struct ChildOutcome {
+  bool started = false;  // false: the program could not be started at all
+  int exitStatus = -1;   // the child's exit status when it was started
+  std::string failure;   // why it was not started, for the user
+};
+
+// Starts the program file `programPath` with `commandLine` (the Windows form:
+// argument 0 first, arguments joined by blanks, paths in double quotes), with
+// the driver's environment and standard streams, and waits without time-out.
+// On Windows the line is handed to the child as it is; elsewhere it is split
+// the way a Windows child's runtime would split it and the pieces are passed
+// as the argument vector, so no shell ever reads it.
+ChildOutcome startProgramAndWait(const std::string& programPath, const std::string& commandLine);
+
+// True when `path` names a file that can be started (not a directory).
+bool isRunnableFile(const std::string& path);
+
+// The directory of the running driver executable, "" when it cannot be told.
+std::string runningExecutableDirectory();

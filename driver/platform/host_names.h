@@ -1,0 +1,14 @@
+// Names and separators that differ between the platforms the driver runs on.
+// Each platform's source file provides them; nothing else spells them out.
+#pragma once
+
+#include "program_search.h"
+
+const char* decoderProgramName();        // the texture codec tool
+const char* modelCompilerProgramName();  // the outside model compiler
+const char* luaProgramName();            // the Lua interpreter
+char pathSeparator();                    // between the work directory and a file name
+// On a case-sensitive file system a container found as Wall.DDS must be handed
+// to the decoder under that exact name, not as Wall.dds.
+bool fileNamesAreCaseSensitive();
+ProgramSearchRules hostSearchRules();

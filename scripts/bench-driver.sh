@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Directory mode on 1,000 small containers, against the same `Tessark -d`
+# calls from a shell loop (hyperfine). The difference is the driver's own
+# share: its walk, level clean-up, renames, material script and process starts.
+# The third run has every texture present already, so no child is started:
+# it is the driver's own work on 1,000 containers and their textures.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh hyperfine
+count="${1:-1000}"
+build="${BUILD_DIR:-build}"
+quorvel="$PWD/$build/driver/Quorvel"
+tessark="$PWD/$build/driver/Tessark"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+# An 8x8 grey container, four levels: header and seven colour blocks.
+container="$work/template"
+{
+  printf '\x08\x00\x00\x00\x08\x00\x00\x00\x03\x00\x00\x00\x20\x00\x00\x00\x00\x00\x80\x3f'
+  for _ in 1 2 3 4 5 6 7; do printf '\x10\x84\x10\x84\x00\x00\x00\x00'; done
+} > "$container"
+mkdir "$work/w"
+mkdir "$work/done"
+for i in $(seq -w 1 "$count"); do
+  cp "$container" "$work/w/tex$i.dds"
+  cp "$container" "$work/done/tex$i.dds"
+  : > "$work/done/tex$i.tga"
+done
+
+clean="rm -f $work/w/*.tga $work/w/universal.material"
+hyperfine --warmup 1 --runs "${RUNS:-10}" --export-markdown "$work/result.md" \
+  --prepare "$clean" -n "Quorvel (directory mode)" "$quorvel $work/w" \
+  --prepare "$clean" -n "shell loop of Tessark -d" \
+  "bash -c 'for f in $work/w/*.dds; do $tessark -d \"\$f\"; done'" \
+  --prepare "true" -n "Quorvel, every texture already there (no children)" "$quorvel $work/done"
+cat "$work/result.md"
+
+# CPU time of the driver process alone against the whole tree (needs perf).
+if command -v perf >/dev/null 2>&1; then
+  eval "$clean"
+  perf stat -e task-clock --no-inherit -x, -o "$work/self.csv" "$quorvel" "$work/w" >/dev/null
+  eval "$clean"
+  perf stat -e task-clock -x, -o "$work/all.csv" "$quorvel" "$work/w" >/dev/null
+  self="$(grep task-clock "$work/self.csv" | cut -d, -f1)"
+  all="$(grep task-clock "$work/all.csv" | cut -d, -f1)"
+  echo "CPU: Quorvel itself ${self} ms of ${all} ms with its children"
+fi

@@ -1,0 +1,127 @@
+// The fake implements every platform header of the driver; the stage tests
+// link it in place of the real platform layer.
+#include "fake_platform.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "command_line.h"
+#include "driver.h"
+#include "platform/child_process.h"
+#include "platform/directory_walk.h"
+#include "platform/file_ops.h"
+#include "platform/host_names.h"
+#include "platform/priority.h"
+
+namespace fs = std::filesystem;
+
+static const char kFakeProgramDirectory[] = "/fake-program-dir";
+
+FakePlatform& fakePlatform() {
+  static FakePlatform platform;
+  return platform;
+}
+
+void resetFakePlatform() { fakePlatform() = FakePlatform(); }
+
+std::vector<std::string> eventsIn(const std::string& directory) {
+  std::vector<std::string> events = fakePlatform().events;
+  for (std::string& event : events)
+    for (size_t at; (at = event.find(directory)) != std::string::npos;) event.replace(at, directory.size(), "W");
+  return events;
+}
+
+FakeChild fakeDecoder(int levels) {
+  return [levels](const std::vector<std::string>& argv) {
+    if (argv.size() != 3 || argv[1] != "-d") return 1;
+    const std::string& container = argv[2];
+    const size_t nameStart = container.rfind('/') + 1;
+    const std::string base = container.substr(0, container.find('.', nameStart));
+    for (int level = 0; level < levels; ++level)
+      writeFileText(base + std::to_string(level) + ".tga", "level " + std::to_string(level) + " of " + container);
+    return 0;
+  };
+}
+
+void StageTest::SetUp() {
+  resetFakePlatform();
+  workDirectory = dir();
+}
+
+void StageTest::touch(const std::string& name, const std::string& text) const { writeFileText(path(name), text); }
+
+std::string StageTest::read(const std::string& name) const {
+  const Bytes bytes = readFileBytes(path(name));
+  return std::string(bytes.begin(), bytes.end());
+}
+
+bool StageTest::has(const std::string& name) const { return fs::exists(path(name)); }
+
+// ---- the platform layer, faked ----
+
+const char* decoderProgramName() { return "Tessark"; }
+const char* modelCompilerProgramName() { return "nwnmdlcomp"; }
+const char* luaProgramName() { return "lua"; }
+char pathSeparator() { return '/'; }
+bool fileNamesAreCaseSensitive() { return fakePlatform().caseSensitiveNames; }
+ProgramSearchRules hostSearchRules() { return posixSearchRules(); }
+
+static bool hasExtensionIgnoringCase(const std::string& name, const std::string& extension) {
+  if (name.size() < extension.size()) return false;
+  return std::equal(extension.begin(), extension.end(), name.end() - static_cast<long>(extension.size()),
+                    [](char a, char b) { return std::tolower(a) == std::tolower(b); });
+}
+
+bool listFilesWithExtension(const std::string& directory, const std::string& extension,
+                            std::vector<std::string>& names) {
+  names.clear();
+  std::error_code error;
+  fs::directory_iterator entries(directory, error);
+  if (error) return false;
+  for (const fs::directory_entry& entry : entries) {
+    const std::string name = entry.path().filename().string();
+    if (!entry.is_directory() && hasExtensionIgnoringCase(name, extension)) names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  if (fakePlatform().reverseWalk) std::reverse(names.begin(), names.end());
+  return true;
+}
+
+bool renameWithoutReplacing(const std::string& from, const std::string& to) {
+  fakePlatform().events.push_back("rename " + from + " -> " + to);
+  if (fs::exists(to) || !fs::exists(from)) return false;
+  fs::rename(from, to);
+  return true;
+}
+
+bool deleteFile(const std::string& path) {
+  fakePlatform().events.push_back("delete " + path);
+  return unlink(path.c_str()) == 0;
+}
+
+bool lowerProcessPriority() {
+  fakePlatform().priorityLowered = true;
+  return true;
+}
+
+static std::string programNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+bool isRunnableFile(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return path.substr(0, slash) == kFakeProgramDirectory && fakePlatform().programs.count(programNameOf(path)) > 0;
+}
+
+std::string runningExecutableDirectory() { return kFakeProgramDirectory; }
+
+ChildOutcome startProgramAndWait(const std::string& programPath, const std::string& commandLine) {
+  fakePlatform().events.push_back("run " + commandLine);
+  ChildOutcome outcome;
+  outcome.started = true;
+  outcome.exitStatus = fakePlatform().programs.at(programNameOf(programPath))(splitWindowsCommandLine(commandLine));
+  return outcome;
+}
