@@ -35,6 +35,7 @@ for tga in "$root"/samples/textures/*.tga; do
   name="$(basename "$tga" .tga)"
   cp "$tga" "encode/$name.tga"
   "$tessark" -e "encode/$name.tga" || true
+  echo  # "Finished Encoding" ends without a line end
   if [ -f "encode/$name.dds" ]; then
     mv "encode/$name.dds" work/
   else
