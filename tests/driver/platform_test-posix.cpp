@@ -6,7 +6,6 @@
 
 #include "platform/child_process.h"
 #include "platform/directory_walk.h"
-#include "platform/file_ops.h"
 #include "platform/priority.h"
 #include "process.h"
 #include "test_support.h"
@@ -24,37 +23,6 @@ TEST(DirectoryWalkTest, ExtensionMatchesWithoutCaseAndNamesComeSorted) {
   EXPECT_EQ(names, (std::vector<std::string>{"A.DDS", "b.dds", "c.Dds"}));
   EXPECT_FALSE(listFilesWithExtension((dir / "missing").string(), ".dds", names));
   EXPECT_TRUE(names.empty());
-}
-
-TEST(FileOpsTest, RenameNeverReplacesAnExistingFile) {
-  ScratchDir dir;
-  writeFileText(dir / "from", "from");
-  writeFileText(dir / "to", "to");
-  EXPECT_FALSE(renameWithoutReplacing((dir / "from").string(), (dir / "to").string()));
-  EXPECT_EQ(readFileBytes(dir / "to"), Bytes({'t', 'o'}));
-  EXPECT_TRUE(fs::exists(dir / "from"));
-  EXPECT_TRUE(renameWithoutReplacing((dir / "from").string(), (dir / "free").string()));
-  EXPECT_EQ(dir.fileNames(), (std::vector<std::string>{"free", "to"}));
-  EXPECT_FALSE(renameWithoutReplacing((dir / "from").string(), (dir / "again").string()));
-}
-
-TEST(FileOpsTest, DeleteRemovesFilesOnly) {
-  ScratchDir dir;
-  writeFileText(dir / "f", "");
-  fs::create_directory(dir / "d");
-  EXPECT_TRUE(deleteFile((dir / "f").string()));
-  EXPECT_FALSE(deleteFile((dir / "f").string()));
-  EXPECT_FALSE(deleteFile((dir / "d").string()));
-  EXPECT_TRUE(fs::is_directory(dir / "d"));
-}
-
-TEST(FileHelpersTest, FileExistsAndRemoveIfPresent) {
-  ScratchDir dir;
-  writeFileText(dir / "f", "");
-  EXPECT_TRUE(fileExists((dir / "f").string()));
-  removeIfPresent((dir / "f").string());
-  EXPECT_FALSE(fileExists((dir / "f").string()));
-  removeIfPresent((dir / "f").string());
 }
 
 TEST(ChildProcessTest, ChildGetsTheArgumentsAWindowsRuntimeWouldSplit) {
