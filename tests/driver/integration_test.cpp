@@ -73,7 +73,7 @@ TEST_F(QuorvelBinaryTest, DirectoryModeDecodesWritesMaterialsAndCompilesModels) 
   EXPECT_EQ(Files({"door.mdl", "my wall.dds", "my wall.tga", "rock.dds", "rock.mdl", "rock.tga", "universal.material"}),
             [&] {
               Files names;
-              for (const auto& entry : fs::directory_iterator(run / "work")) names.push_back(entry.path().filename());
+              for (const auto& entry : fs::directory_iterator(run / "work")) names.push_back(entry.path().filename().string());
               std::sort(names.begin(), names.end());
               return names;
             }());

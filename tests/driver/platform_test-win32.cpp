@@ -53,6 +53,9 @@ TEST(DirectoryWalkTest, NamesWithBlanksAndDotsComeWhole) {
   EXPECT_EQ(sorted(names), (Names{"  lead.dds", "a.b.dds", "my wall.dds"}));
 }
 
+// Output captured inside the test program is read back as text, so the CR LF
+// line ends of Windows come back as "\n" here.
+
 // What the child's runtime makes of the line, and the line itself unchanged.
 TEST(ChildProcessTest, ChildReceivesTheCommandLineAsItIs) {
   const std::string line = "print_arguments -d \"C:\\my dir\\rock.dds\" a\\\"b %PATH% *  x";
@@ -62,8 +65,7 @@ TEST(ChildProcessTest, ChildReceivesTheCommandLineAsItIs) {
       runAndWait(PRINT_ARGUMENTS_PATH, {"print_arguments", "-d", "\"C:\\my dir\\rock.dds\"", "a\\\"b", "%PATH%", "*", " x"});
   const std::string out = testing::internal::GetCapturedStdout();
   const std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(out, programText("[print_arguments]\n[-d]\n[C:\\my dir\\rock.dds]\n[a\"b]\n[%PATH%]\n[*]\n[x]\nline: " + line +
-                             "\n"));
+  EXPECT_EQ(out, "[print_arguments]\n[-d]\n[C:\\my dir\\rock.dds]\n[a\"b]\n[%PATH%]\n[*]\n[x]\nline: " + line + "\n");
   EXPECT_EQ(status, 3);
   EXPECT_EQ(err, "");
 }
@@ -74,7 +76,7 @@ TEST(ChildProcessTest, OwnOutputComesBeforeTheChildsOutput) {
   runAndWait(PRINT_ARGUMENTS_PATH, {"child"});
   printf("after\n");
   fflush(stdout);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), programText("before\n[child]\nline: child\nafter\n"));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "before\n[child]\nline: child\nafter\n");
 }
 
 TEST(ChildProcessTest, ProgramThatCannotBeFoundOrStartedIsNamedOnStandardError) {
@@ -85,8 +87,8 @@ TEST(ChildProcessTest, ProgramThatCannotBeFoundOrStartedIsNamedOnStandardError) 
     testing::internal::CaptureStderr();
     EXPECT_EQ(runAndWait(program, {"x"}), -1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              programText("Quorvel: cannot find the program " + program +
-                          " (looked in the current directory, on PATH and beside Quorvel)\n"));
+              "Quorvel: cannot find the program " + program +
+                  " (looked in the current directory, on PATH and beside Quorvel)\n");
   }
   const std::string text = (dir / "text.exe").string();
   testing::internal::CaptureStderr();
