@@ -38,15 +38,6 @@ TEST(ChildProcessTest, ChildGetsTheArgumentsAWindowsRuntimeWouldSplit) {
   EXPECT_EQ(err, "");
 }
 
-TEST(ChildProcessTest, OwnOutputComesBeforeTheChildsOutput) {
-  testing::internal::CaptureStdout();
-  printf("before\n");
-  runAndWait(PRINT_ARGUMENTS_PATH, {"child"});
-  printf("after\n");
-  fflush(stdout);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "before\n[child]\nafter\n");
-}
-
 TEST(ChildProcessTest, ProgramThatCannotBeFoundOrStartedIsNamedOnStandardError) {
   ScratchDir dir;
   writeFileText(dir / "not-executable", "#!/bin/sh\n");

@@ -70,15 +70,6 @@ TEST(ChildProcessTest, ChildReceivesTheCommandLineAsItIs) {
   EXPECT_EQ(err, "");
 }
 
-TEST(ChildProcessTest, OwnOutputComesBeforeTheChildsOutput) {
-  testing::internal::CaptureStdout();
-  printf("before\n");
-  runAndWait(PRINT_ARGUMENTS_PATH, {"child"});
-  printf("after\n");
-  fflush(stdout);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "before\n[child]\nline: child\nafter\n");
-}
-
 TEST(ChildProcessTest, ProgramThatCannotBeFoundOrStartedIsNamedOnStandardError) {
   ScratchDir dir;
   fs::create_directory(dir / "folder.exe");

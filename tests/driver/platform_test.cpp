@@ -1,5 +1,5 @@
-// File renames and deletions of the real platform layer, the same on every
-// platform.
+// The real platform layer where it behaves the same on every platform: file
+// renames and deletions, and the order of the driver's and a child's output.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -41,6 +41,19 @@ TEST(FileHelpersTest, FileExistsAndRemoveIfPresent) {
   removeIfPresent((dir / "f").string());
   EXPECT_FALSE(fileExists((dir / "f").string()));
   removeIfPresent((dir / "f").string());
+}
+
+// print_arguments adds the received command line where the system has one.
+// Output captured inside the test program is read back as text, so the CR LF
+// line ends of Windows come back as "\n" here.
+TEST(ChildProcessTest, OwnOutputComesBeforeTheChildsOutput) {
+  testing::internal::CaptureStdout();
+  printf("before\n");
+  runAndWait(PRINT_ARGUMENTS_PATH, {"child"});
+  printf("after\n");
+  fflush(stdout);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            std::string("before\n[child]\n") + (runsOnWindows() ? "line: child\n" : "") + "after\n");
 }
 
 }  // namespace
