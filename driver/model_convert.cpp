@@ -72,7 +72,10 @@ static bool isMaterialToken(const std::string& token) {
 }
 
 bool scanMeshMaterials(const std::string& meshXmlPath) {
-  FILE* mesh = fopen(meshXmlPath.c_str(), "rt");
+  // Binary, not text: a Windows text stream ends at a Ctrl-Z byte and would
+  // let the references after it pass unchecked. CR is white space to the
+  // token reader, so CR LF line ends need no translation.
+  FILE* mesh = fopen(meshXmlPath.c_str(), "rb");
   if (!mesh) return false;
   bool allFound = true;
   std::string token;

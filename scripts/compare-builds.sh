@@ -3,20 +3,25 @@
 # Runs the Linux Tessark and the Windows Tessark.exe (under Wine) on the same
 # inputs - generated containers to decode, the sample textures, generated TGA
 # sources and the decoded levels to encode, and the containers the encoder
-# wrote to decode again -
-# and fails on any difference: every written file must be byte-identical and
-# the printed text must differ only by the CR LF line ends of Windows.
+# wrote to decode again -, then both Quorvel builds in directory mode on one
+# work directory, and fails on any difference: every written file must be
+# byte-identical, and the printed text and the material script must differ
+# only by the CR LF line ends of Windows.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 linux_build=${1:-build}
 windows_build=${2:-build-win}
 linux_tessark=$linux_build/codec/Tessark
 windows_tessark=$windows_build/codec/Tessark.exe
-for program in "$linux_tessark" "$windows_tessark"; do
+linux_quorvel=$linux_build/driver/Quorvel
+windows_quorvel=$windows_build/driver/Quorvel.exe
+for program in "$linux_tessark" "$windows_tessark" "$linux_quorvel" "$windows_quorvel"; do
   [ -f "$program" ] || { echo "compare-builds: $program is not built" >&2; exit 1; }
 done
 linux_tessark=$(realpath "$linux_tessark")
 windows_tessark=$(realpath "$windows_tessark")
+linux_quorvel=$(realpath "$linux_quorvel")
+windows_quorvel=$(realpath "$windows_quorvel")
 wine_run=$(realpath cmake/wine-run.sh)
 export WINEPREFIX=${WINEPREFIX:-$(realpath "$windows_build")/wine-prefix}
 
@@ -141,6 +146,24 @@ run_all "$work/linux" "$linux_tessark"
 echo "compare-builds: running $windows_tessark under Wine"
 run_all "$work/windows" "$wine_run" "$WINEPREFIX" "$windows_tessark"
 
+# Quorvel's directory mode on one work directory (blanks in its name and in
+# file names), each driver starting its own build's Tessark and model-compiler
+# stand-in. Names are lower case, so both walks (sorted on Linux; Wine, like
+# NTFS, sorts without regard to case) list them in the same order.
+quorvel_run() {
+  local dir=$1
+  shift
+  mkdir -p "$dir/work dir"
+  for input in c4x4 c8x8 c16x4 c64x32 c128x128 c256x256; do cp "$work/inputs/$input.dds" "$dir/work dir/"; done
+  cp "$work/inputs/c8x8.dds" "$dir/work dir/my wall.dds"
+  printf '\0\0\0\0newmodel door\n' >"$dir/work dir/old door.mdl"
+  (cd "$dir" && "$@" "work dir" >/dev/null)
+}
+echo "compare-builds: running $linux_quorvel"
+quorvel_run "$work/quorvel/linux" "$linux_quorvel"
+echo "compare-builds: running $windows_quorvel under Wine"
+quorvel_run "$work/quorvel/windows" "$wine_run" "$WINEPREFIX" "$windows_quorvel"
+
 # --- Comparison -------------------------------------------------------------
 
 status=0
@@ -162,6 +185,22 @@ for log in "$work/windows.log"/*; do
     status=1
   fi
 done
+quorvel_linux=$work/quorvel/linux/work\ dir
+quorvel_windows=$work/quorvel/windows/work\ dir
+if ! diff -r --brief --exclude=universal.material "$quorvel_linux" "$quorvel_windows"; then
+  echo "compare-builds: the two Quorvel builds left different files" >&2
+  status=1
+fi
+if [ "$(find "$quorvel_linux" -name '*.tga' | wc -l)" != 7 ]; then
+  echo "compare-builds: Quorvel did not leave one texture per container" >&2
+  status=1
+fi
+material=$quorvel_windows/universal.material
+if [ "$(tr -cd '\n' <"$material" | wc -c)" != "$(grep -c $'\r$' "$material" || true)" ] ||
+  ! tr -d '\r' <"$material" | cmp -s - "$quorvel_linux/universal.material"; then
+  echo "compare-builds: the Windows universal.material is not the Linux one with CR LF line ends" >&2
+  status=1
+fi
 # count_files DIR: the number of files in DIR, subfolders included.
 count_files() { find "$1" -type f | wc -l; }
 if [ "$(count_files "$work/windows.log")" != "$(count_files "$work/linux.log")" ]; then
@@ -176,7 +215,8 @@ for file in "$work/linux"/*; do
 done
 encoded=$(find "$work/linux" -name 're-*.dds' | wc -l)
 echo "compare-builds: $files files ($written written by Tessark, $encoded containers encoded)" \
-  "and $(count_files "$work/linux.log") printed outputs compared"
+  "and $(count_files "$work/linux.log") printed outputs compared;" \
+  "Quorvel: $(count_files "$quorvel_linux") files of a directory-mode run compared"
 if grep -qx "Encoding is not built yet" "$work/linux.log"/encode*; then
   echo "compare-builds: note: this Tessark cannot encode yet; only decoding was compared"
 fi

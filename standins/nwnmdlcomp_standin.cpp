@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "command_line_record.h"
+
 static const unsigned char kBinaryMarker[4] = {0, 0, 0, 0};
 
 static bool readWholeFile(const char* path, std::vector<unsigned char>& bytes) {
@@ -31,6 +33,7 @@ static bool writeWholeFile(const char* path, const unsigned char* bytes, size_t 
 }
 
 int main(int argc, char** argv) {
+  recordCommandLine(argc, argv);
   if (argc != 4 || strcmp(argv[1], "-d") != 0) {
     printf("nwnmdlcomp stand-in: usage: nwnmdlcomp -d IN OUT\n");
     return 1;

@@ -4,18 +4,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cctype>
 
-static bool endsWithIgnoringCase(const std::string& name, const std::string& extension) {
-  if (name.size() < extension.size()) return false;
-  const size_t start = name.size() - extension.size();
-  for (size_t i = 0; i < extension.size(); ++i) {
-    const unsigned char a = static_cast<unsigned char>(name[start + i]);
-    const unsigned char b = static_cast<unsigned char>(extension[i]);
-    if (std::tolower(a) != std::tolower(b)) return false;
-  }
-  return true;
-}
+#include "file_name_match.h"
 
 static bool isDirectory(const std::string& path) {
   struct stat info;

@@ -5,13 +5,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "command_line.h"
 #include "driver.h"
+#include "file_name_match.h"
 #include "platform/child_process.h"
 #include "platform/directory_walk.h"
 #include "platform/file_ops.h"
@@ -71,12 +71,6 @@ char pathSeparator() { return '/'; }
 bool fileNamesAreCaseSensitive() { return fakePlatform().caseSensitiveNames; }
 ProgramSearchRules hostSearchRules() { return posixSearchRules(); }
 
-static bool hasExtensionIgnoringCase(const std::string& name, const std::string& extension) {
-  if (name.size() < extension.size()) return false;
-  return std::equal(extension.begin(), extension.end(), name.end() - static_cast<long>(extension.size()),
-                    [](char a, char b) { return std::tolower(a) == std::tolower(b); });
-}
-
 bool listFilesWithExtension(const std::string& directory, const std::string& extension,
                             std::vector<std::string>& names) {
   names.clear();
@@ -85,7 +79,7 @@ bool listFilesWithExtension(const std::string& directory, const std::string& ext
   if (error) return false;
   for (const fs::directory_entry& entry : entries) {
     const std::string name = entry.path().filename().string();
-    if (!entry.is_directory() && hasExtensionIgnoringCase(name, extension)) names.push_back(name);
+    if (!entry.is_directory() && endsWithIgnoringCase(name, extension)) names.push_back(name);
   }
   std::sort(names.begin(), names.end());
   if (fakePlatform().reverseWalk) std::reverse(names.begin(), names.end());

@@ -2,6 +2,7 @@
 // model-compiler stand-in and the conversion-script stand-in under real Lua.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -22,21 +23,39 @@ std::string text(const fs::path& path) {
   return std::string(bytes.begin(), bytes.end());
 }
 
-// Runs Quorvel with `lua` (the real interpreter, whatever its Debian name)
-// reachable on PATH and the conversion script in the working directory.
+// The names and paths that differ between the platforms.
+std::string executable(const std::string& name) { return runsOnWindows() ? name + ".exe" : name; }
+
+std::string nativePath(std::string path) {
+  if (runsOnWindows()) std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+// Runs Quorvel with `lua` reachable on PATH (the real interpreter, whatever
+// its Debian name, or on Windows the lua stand-in) and the conversion script
+// in the working directory.
 class QuorvelBinaryTest : public testing::Test {
  protected:
   void SetUp() override {
     fs::create_directory(tools / "bin");
-    fs::create_symlink(LUA_INTERPRETER, tools / "bin" / "lua");
+    putLuaOnPath(LUA_INTERPRETER);
     fs::copy_file(DREVIK_SCRIPT, run / "Drevik.lua");
     const char* path = getenv("PATH");
     savedPath = path ? path : "";
-    setenv("PATH", ((tools / "bin").string() + ":" + savedPath).c_str(), 1);
+    const char listSeparator = runsOnWindows() ? ';' : ':';
+    setEnvironmentVariable("PATH", (tools / "bin").string() + listSeparator + savedPath);
   }
-  void TearDown() override { setenv("PATH", savedPath.c_str(), 1); }
+  void TearDown() override { setEnvironmentVariable("PATH", savedPath); }
+
+  void putLuaOnPath(const std::string& interpreter) {
+    const fs::path lua = tools / "bin" / executable("lua");
+    fs::remove(lua);
+    if (runsOnWindows()) fs::copy_file(interpreter, lua);
+    else fs::create_symlink(interpreter, lua);
+  }
 
   ProgramResult quorvel(const std::vector<std::string>& args) { return runProgram(QUORVEL_PATH, args, run.path()); }
+  std::string echo() const { return startedProgramName(QUORVEL_PATH); }
 
   ScratchDir tools;
   ScratchDir run;
@@ -54,7 +73,7 @@ TEST_F(QuorvelBinaryTest, DirectoryModeDecodesWritesMaterialsAndCompilesModels) 
   EXPECT_EQ(Files({"door.mdl", "my wall.dds", "my wall.tga", "rock.dds", "rock.mdl", "rock.tga", "universal.material"}),
             [&] {
               Files names;
-              for (const auto& entry : fs::directory_iterator(run / "work")) names.push_back(entry.path().filename());
+              for (const auto& entry : fs::directory_iterator(run / "work")) names.push_back(entry.path().filename().string());
               std::sort(names.begin(), names.end());
               return names;
             }());
@@ -62,16 +81,26 @@ TEST_F(QuorvelBinaryTest, DirectoryModeDecodesWritesMaterialsAndCompilesModels) 
   EXPECT_EQ(text(run / "work/door.mdl"), "newmodel door\n");
   EXPECT_EQ(readFileBytes(run / "work/rock.tga").size(), 18u + 8 * 8 * 3 + 26) << "level 0 became the texture";
   const std::string material = text(run / "work/universal.material");
-  EXPECT_NE(material.find("material my wall\n"), std::string::npos);
-  EXPECT_NE(material.find("\t\t\t\ttexture rock.tga\n"), std::string::npos);
-  // The decoder's own lines come between the stage's lines.
-  const std::string expectedStart = "2\t" + std::string(QUORVEL_PATH) + " work \nConverting all dds to tga\nmy wall.dds\nHeader:\n";
-  EXPECT_EQ(result.out.substr(0, expectedStart.size()), expectedStart);
-  EXPECT_LT(result.out.find("Decoding Level 3\nrock.dds\nHeader:"), result.out.find("Generating universal material file\n"));
-  EXPECT_NE(result.out.find("Converting all binary-mdl to ascii-mdl\ndoor.mdl\nnwnmdlcomp stand-in: work/door.mdl -> "
-                            "work/door.mdl (binary model decompiled)\nrock.mdl\n"),
-            std::string::npos)
-      << result.out;
+  EXPECT_NE(material.find(programText("material my wall\n")), std::string::npos);
+  EXPECT_NE(material.find(programText("\t\t\t\ttexture rock.tga\n")), std::string::npos);
+  const std::string materialStage = programText("Generating universal material file\n");
+  const std::string modelStage = programText("Converting all binary-mdl to ascii-mdl\n");
+  const std::string doorCompiled = programText("door.mdl\nnwnmdlcomp stand-in: " + nativePath("work/door.mdl") + " -> " +
+                                               nativePath("work/door.mdl") + " (binary model decompiled)\n");
+  if (runsOnWindows()) {
+    // The system's walk order: each container's header comes right after its
+    // name, before the material stage.
+    EXPECT_EQ(result.out.find(programText("2\t" + echo() + " work \nConverting all dds to tga\n")), 0u) << result.out;
+    for (const char* container : {"my wall.dds\nHeader:\n", "rock.dds\nHeader:\n"})
+      EXPECT_LT(result.out.find(programText(container)), result.out.find(materialStage)) << container;
+    EXPECT_LT(result.out.find(modelStage), result.out.find(doorCompiled)) << result.out;
+  } else {
+    // The decoder's own lines come between the stage's lines.
+    const std::string expectedStart = "2\t" + echo() + " work \nConverting all dds to tga\nmy wall.dds\nHeader:\n";
+    EXPECT_EQ(result.out.substr(0, expectedStart.size()), expectedStart);
+    EXPECT_LT(result.out.find("Decoding Level 3\nrock.dds\nHeader:"), result.out.find(materialStage));
+    EXPECT_NE(result.out.find(modelStage + doorCompiled + "rock.mdl\n"), std::string::npos) << result.out;
+  }
   EXPECT_EQ(result.err, "");
 }
 
@@ -93,10 +122,11 @@ TEST_F(QuorvelBinaryTest, ListingModeKeepsModelsWhoseTexturesExist) {
   writeFileText(run / "work/door.mdl", "newmodel door\n  bitmap rock\n  bitmap door\n");
   writeFileText(run / "listing.txt", "work/door.mdl:1:newmodel door\nwork/rock.mdl:1:newmodel rock\n");
   const ProgramResult result = quorvel({"listing.txt", "0.5", "1", "0", "1", "work"});
-  EXPECT_EQ(result.out, "7\t" + std::string(QUORVEL_PATH) +
-                            " listing.txt 0.5 1 0 1 work \nprocessing grep output\n>>> 0 <<<\nconverting work/door.mdl\n"
-                            "Drevik.lua stand-in: work/door.mdl -> 2 submeshes\n>>> 1 <<<\nconverting work/rock.mdl\n"
-                            "Drevik.lua stand-in: work/rock.mdl -> 1 submeshes\n>>> 2 <<<\n2 models processed. done.\n");
+  EXPECT_EQ(result.out, programText("7\t" + echo() +
+                                    " listing.txt 0.5 1 0 1 work \nprocessing grep output\n>>> 0 <<<\nconverting "
+                                    "work/door.mdl\nDrevik.lua stand-in: work/door.mdl -> 2 submeshes\n>>> 1 "
+                                    "<<<\nconverting work/rock.mdl\nDrevik.lua stand-in: work/rock.mdl -> 1 "
+                                    "submeshes\n>>> 2 <<<\n2 models processed. done.\n"));
   EXPECT_EQ(result.err, "");
   for (const char* suffix : {".mesh.xml", ".mesh", ".material", ".skeleton.xml", ".skeleton"})
     EXPECT_FALSE(fs::exists(run / ("work/door.mdl" + std::string(suffix)))) << suffix;
@@ -119,21 +149,22 @@ TEST_F(QuorvelBinaryTest, ModelPathWithBlanksReachesTheScriptWhole) {
 TEST_F(QuorvelBinaryTest, MissingChildrenLeaveStandardOutputAsItWasAndNameThemOnStandardError) {
   // A lone copy of Quorvel, with nothing beside it and nothing on PATH.
   ScratchDir lonely;
-  fs::copy_file(QUORVEL_PATH, lonely / "Quorvel");
-  fs::permissions(lonely / "Quorvel", fs::perms::owner_all);
-  setenv("PATH", (lonely / "nothing-here").string().c_str(), 1);
+  const fs::path copy = lonely / executable("Quorvel");
+  fs::copy_file(QUORVEL_PATH, copy);
+  fs::permissions(copy, fs::perms::owner_all);
+  setEnvironmentVariable("PATH", (lonely / "nothing-here").string());
   fs::create_directory(run / "w");
   writeFileBytes(run / "w/rock.dds", greyContainer());
   writeFileText(run / "w/rock.mdl", "newmodel rock\n");
-  const std::string quorvelCopy = (lonely / "Quorvel").string();
+  const std::string quorvelCopy = copy.string();
   const ProgramResult result = runProgram(quorvelCopy, {"w"}, run.path());
-  EXPECT_EQ(result.out, "2\t" + quorvelCopy +
-                            " w \nConverting all dds to tga\nrock.dds\nGenerating universal material file\n"
-                            "Converting all binary-mdl to ascii-mdl\nrock.mdl\n");
-  EXPECT_EQ(result.err,
-            "Quorvel: cannot find the program Tessark (looked in the current directory, on PATH and beside Quorvel)\n"
-            "Quorvel: cannot find the program nwnmdlcomp (looked in the current directory, on PATH and beside "
-            "Quorvel)\n");
+  EXPECT_EQ(result.out, programText("2\t" + startedProgramName(quorvelCopy) +
+                                    " w \nConverting all dds to tga\nrock.dds\nGenerating universal material file\n"
+                                    "Converting all binary-mdl to ascii-mdl\nrock.mdl\n"));
+  EXPECT_EQ(result.err, programText("Quorvel: cannot find the program " + executable("Tessark") +
+                                    " (looked in the current directory, on PATH and beside Quorvel)\n"
+                                    "Quorvel: cannot find the program " + executable("nwnmdlcomp") +
+                                    " (looked in the current directory, on PATH and beside Quorvel)\n"));
   EXPECT_EQ(result.exitStatus, 0);
 }
 
@@ -144,6 +175,91 @@ TEST_F(QuorvelBinaryTest, WrongUseStillEndsWithStatusZero) {
   const ProgramResult noListing = quorvel({"none.txt", "1", "1", "1", "1", "."});
   EXPECT_EQ(noListing.exitStatus, 0);
   EXPECT_NE(noListing.out.find("Cannot open the model listing none.txt"), std::string::npos);
+}
+
+// Stand-ins record how they were started (STANDIN_COMMAND_LOG); here the lua
+// stand-in takes the interpreter's place on both platforms.
+class ChildCommandLineTest : public QuorvelBinaryTest {
+ protected:
+  void SetUp() override {
+    QuorvelBinaryTest::SetUp();
+    putLuaOnPath(LUA_STANDIN_PATH);
+    setEnvironmentVariable("STANDIN_COMMAND_LOG", (tools / "children.log").string());
+  }
+  void TearDown() override {
+    setEnvironmentVariable("STANDIN_COMMAND_LOG", "");
+    QuorvelBinaryTest::TearDown();
+  }
+  std::string childrenLog() const { return text(tools / "children.log"); }
+
+  // What a stand-in records for a child started with `args`: on Windows the
+  // line itself (arguments joined by blanks); elsewhere the pieces, without
+  // the quotes, as the driver passes them.
+  static std::string expectedRecord(const std::vector<std::string>& args) {
+    std::string record;
+    for (const std::string& arg : args) {
+      if (runsOnWindows()) record += (record.empty() ? "" : " ") + arg;
+      else record += "[" + (arg.size() >= 2 && arg.front() == '"' ? arg.substr(1, arg.size() - 2) : arg) + "]";
+    }
+    return record + "\n";
+  }
+  static std::string quotedPath(const fs::path& directory, const std::string& name) {
+    return "\"" + directory.string() + (runsOnWindows() ? "\\" : "/") + name + "\"";
+  }
+};
+
+TEST_F(ChildCommandLineTest, DirectoryModeStartsTheRealDecoderAndTheCompilerWithQuotedPathsWithBlanks) {
+  const fs::path work = run / "my work";
+  fs::create_directory(work);
+  writeFileBytes(work / "my wall.dds", greyContainer());
+  writeFileText(work / "old door.mdl", std::string("\0\0\0\0newmodel door\n", 18));
+  const ProgramResult result = quorvel({work.string()});
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(childrenLog(), expectedRecord({executable("nwnmdlcomp"), "-d", quotedPath(work, "old door.mdl"),
+                                           quotedPath(work, "old door.mdl")}));
+  EXPECT_EQ(text(work / "old door.mdl"), "newmodel door\n");
+  EXPECT_EQ(readFileBytes(work / "my wall.tga").size(), 18u + 8 * 8 * 3 + 26) << "the decoder found the container";
+  EXPECT_FALSE(fs::exists(work / "my wall0.tga"));
+  EXPECT_NE(result.out.find(programText("my wall.dds\nHeader:\nWidth/Height: 8/8\n")), std::string::npos) << result.out;
+  EXPECT_NE(text(work / "universal.material").find(programText("material my wall\n")), std::string::npos);
+}
+
+// A program in the current directory is found before the one beside Quorvel:
+// here a stand-in that prints what it received takes the decoder's place.
+TEST_F(ChildCommandLineTest, DecoderIsStartedWithTheQuotedContainerPath) {
+  const fs::path work = run / "my work";
+  fs::create_directory(work);
+  writeFileBytes(work / "my wall.dds", greyContainer());
+  fs::copy_file(PRINT_ARGUMENTS_PATH, run / executable("Tessark"));
+  const ProgramResult result = quorvel({work.string()});
+  const std::string container = quotedPath(work, "my wall.dds");
+  const std::string line = executable("Tessark") + " -d " + container;
+  const std::string received = "[" + executable("Tessark") + "]\n[-d]\n[" + container.substr(1, container.size() - 2) +
+                               "]\n" + (runsOnWindows() ? "line: " + line + "\n" : "");
+  EXPECT_NE(result.out.find(programText("my wall.dds\n" + received + "Generating")), std::string::npos) << result.out;
+}
+
+TEST_F(ChildCommandLineTest, ListingModeStartsLuaWithTheChosenFlagsAndTheQuotedModel) {
+  fs::create_directory(run / "my work");
+  writeFileText(run / "my work/rock.tga", "");
+  writeFileText(run / "my work/old rock.mdl", "bitmap rock\n");
+  writeFileText(run / "my work/door.mdl", "bitmap door\n");
+  const std::string oldRock = nativePath("my work/old rock.mdl");
+  const std::string door = nativePath("my work/door.mdl");
+  // Line ends as a search tool on Windows writes them.
+  writeFileText(run / "listing.txt", oldRock + ":1:bitmap rock\r\n" + door + ":1:bitmap door\r\n");
+  const ProgramResult result = quorvel({"listing.txt", "0.5", "1", "0", "1x", "my work"});
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(childrenLog(),
+            expectedRecord({executable("lua"), "Drevik.lua", "-s", "0.5", "-nobonerot", "\"" + oldRock + "\""}) +
+                expectedRecord({executable("lua"), "Drevik.lua", "-s", "0.5", "-nobonerot", "\"" + door + "\""}));
+  EXPECT_NE(result.out.find(programText("converting " + oldRock + "\nDrevik.lua stand-in: " + oldRock + " -> 1 submeshes\n")),
+            std::string::npos)
+      << result.out;
+  EXPECT_TRUE(fs::exists(run / "my work/old rock.mdl.skeleton.xml"));
+  EXPECT_FALSE(fs::exists(run / "my work/old rock.mdl.material"));
+  EXPECT_FALSE(fs::exists(run / "my work/door.mdl.mesh.xml")) << "door.tga is missing";
+  EXPECT_NE(result.out.find(programText("2 models processed. done.\n")), std::string::npos);
 }
 
 }  // namespace

@@ -78,6 +78,7 @@ TEST(MaterialBlockTest, TexturedBlockHasNineteenLines) {
   EXPECT_EQ(lineCount(block), 19u);
 }
 
+// The script is a text stream ("wt"): on Windows every line ends in CR LF.
 class MaterialStageTest : public StageTest {
  protected:
   Captured writeScript() {
@@ -90,25 +91,25 @@ TEST_F(MaterialStageTest, OneBlockPerTextureInWalkOrder) {
   touch("wall.tga");
   touch("rock.dds");
   EXPECT_EQ(writeScript().out, "Generating universal material file\nrock.tga\nwall.tga\n");
-  EXPECT_EQ(read("universal.material"), kUntexturedBase + texturedBlock("rock", "rock.tga") +
-                                            texturedBlock("wall", "wall.tga"));
+  EXPECT_EQ(read("universal.material"),
+            programText(kUntexturedBase + texturedBlock("rock", "rock.tga") + texturedBlock("wall", "wall.tga")));
   fakePlatform().reverseWalk = true;
   writeScript();
-  EXPECT_EQ(read("universal.material"), kUntexturedBase + texturedBlock("wall", "wall.tga") +
-                                            texturedBlock("rock", "rock.tga"));
+  EXPECT_EQ(read("universal.material"),
+            programText(kUntexturedBase + texturedBlock("wall", "wall.tga") + texturedBlock("rock", "rock.tga")));
 }
 
 TEST_F(MaterialStageTest, ExtensionIsCutByFourCharactersAndKeptAsFoundInTheTextureLine) {
   touch("Moss.TGA");
   writeScript();
-  EXPECT_EQ(read("universal.material"), kUntexturedBase + texturedBlock("Moss", "Moss.TGA"));
+  EXPECT_EQ(read("universal.material"), programText(kUntexturedBase + texturedBlock("Moss", "Moss.TGA")));
 }
 
 TEST_F(MaterialStageTest, NoTexturesGivesTheBaseBlockAloneAndRerunsReplaceTheScript) {
   EXPECT_EQ(writeScript().out, "Generating universal material file\n");
-  EXPECT_EQ(read("universal.material"), kUntexturedBase);
+  EXPECT_EQ(read("universal.material"), programText(kUntexturedBase));
   writeScript();
-  EXPECT_EQ(read("universal.material"), kUntexturedBase);
+  EXPECT_EQ(read("universal.material"), programText(kUntexturedBase));
 }
 
 TEST_F(MaterialStageTest, ScriptThatCannotBeCreatedIsReportedAndSkipped) {

@@ -111,7 +111,12 @@ INSTANTIATE_TEST_SUITE_P(
         ScanCase{"no closing quote", "material=\"rockX", {"rock.tga"}, true},
         ScanCase{"long token passed over", std::string(5000, 'x') + " material=\"rock\"", {"rock.tga"}, true},
         ScanCase{"long material token", "material=\"" + kLongName + "\"", {"rock.tga"}, false},
-        ScanCase{"material inside a token is no reference", "submaterial=\"gone\"", {}, true}));
+        ScanCase{"material inside a token is no reference", "submaterial=\"gone\"", {}, true},
+        // CR LF line ends are white space like LF; a Ctrl-Z byte (the end of a
+        // Windows text stream) must not end the scan early.
+        ScanCase{"CR LF lines", "<s material=\"rock\" />\r\n<s material=\"wall\" />\r\n", {"rock.tga", "wall.tga"}, true},
+        ScanCase{"Ctrl-Z before a missing one", "<s material=\"rock\" />\n\x1A\n<s material=\"gone\" />\n", {"rock.tga"},
+                 false}));
 
 TEST_F(StageTest, TextureIsLookedForInTheWorkDirectoryOnly) {
   std::filesystem::create_directory(path("models"));

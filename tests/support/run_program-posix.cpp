@@ -41,3 +41,9 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
 std::string programText(const std::string& text) { return text; }
 
 bool runsOnWindows() { return false; }
+
+std::string startedProgramName(const std::string& program) { return program; }
+
+void setEnvironmentVariable(const std::string& name, const std::string& value) {
+  setenv(name.c_str(), value.c_str(), 1);
+}

@@ -51,7 +51,7 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
   ScratchDir capture;
   // Resolved here: a path like /work/x.exe is relative to this process's
   // drive, not to the child's working directory.
-  const fs::path programPath = fs::absolute(fs::u8path(program));
+  const fs::path programPath = fs::u8path(startedProgramName(program));
   std::wstring commandLine = quoteArgument(programPath.wstring());
   for (const std::string& arg : args) commandLine += L" " + quoteArgument(fs::u8path(arg).wstring());
 
@@ -95,3 +95,9 @@ std::string programText(const std::string& text) {
 }
 
 bool runsOnWindows() { return true; }
+
+std::string startedProgramName(const std::string& program) { return fs::absolute(fs::u8path(program)).u8string(); }
+
+void setEnvironmentVariable(const std::string& name, const std::string& value) {
+  SetEnvironmentVariableA(name.c_str(), value.c_str());
+}

@@ -45,6 +45,14 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
 // opens standard output in text mode.
 std::string programText(const std::string& text);
 
+// argv[0] of a program that runProgram started: the path as given on POSIX,
+// made absolute on Windows (the runner resolves it before starting).
+std::string startedProgramName(const std::string& program);
+
+// Sets a variable of this process's environment, which the programs it
+// starts inherit.
+void setEnvironmentVariable(const std::string& name, const std::string& value);
+
 // True in the Windows build, where POSIX-only test fixtures (/bin/sh,
 // /dev/full, symbolic links) are not available.
 bool runsOnWindows();

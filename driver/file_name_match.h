@@ -1,0 +1,8 @@
+// Matching file names by their ending, as the platform's directory walks do.
+#pragma once
+
+#include <string>
+
+// True when `name` ends in `ending` (such as ".dds"), letters compared
+// without regard to case.
+bool endsWithIgnoringCase(const std::string& name, const std::string& ending);

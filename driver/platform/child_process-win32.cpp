@@ -1,0 +1,75 @@
+#include "child_process.h"
+
+#include <windows.h>
+
+#include <vector>
+
+// The system's text for an error code, without its trailing line end.
+static std::string errorText(DWORD error) {
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+      0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string message = length > 0 && text ? std::string(text, length) : "";
+  if (text) LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+    message.pop_back();
+  const std::string code = "error " + std::to_string(error);
+  return message.empty() ? code : message + " (" + code + ")";
+}
+
+static ChildOutcome notStarted(DWORD error) {
+  ChildOutcome outcome;
+  outcome.failure = errorText(error);
+  return outcome;
+}
+
+// The exit code stays -1 when the wait or the query fails: the child ran, but
+// how it ended is unknown.
+static int waitForExitCode(HANDLE process) {
+  if (WaitForSingleObject(process, INFINITE) != WAIT_OBJECT_0) return -1;
+  DWORD exitCode = 0;
+  if (!GetExitCodeProcess(process, &exitCode)) return -1;
+  return static_cast<int>(exitCode);
+}
+
+ChildOutcome startProgramAndWait(const std::string& programPath, const std::string& commandLine) {
+  // CreateProcessA may write into the command line, so it gets its own copy.
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  // No creation flags: the child shares the console and, by inheritance, the
+  // priority class; TRUE hands it the driver's inheritable standard handles.
+  if (!CreateProcessA(programPath.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                      &process))
+    return notStarted(GetLastError());
+  ChildOutcome outcome;
+  outcome.started = true;
+  outcome.exitStatus = waitForExitCode(process.hProcess);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return outcome;
+}
+
+bool isRunnableFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string runningExecutableDirectory() {
+  std::vector<char> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return "";
+    // A full buffer means the name was cut short: try again with more room.
+    if (length < buffer.size()) {
+      const std::string path(buffer.data(), length);
+      const size_t separator = path.find_last_of("\\/");
+      return separator == std::string::npos ? "" : path.substr(0, separator);
+    }
+    if (buffer.size() >= 32768) return "";
+    buffer.resize(buffer.size() * 2);
+  }
+}

@@ -1,0 +1,3 @@
+#include "received_command_line.h"
+
+std::string receivedCommandLine() { return ""; }

@@ -1,0 +1,117 @@
+// The Win32 platform layer on real files and real child processes (run under
+// Wine in the cross build).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "platform/child_process.h"
+#include "platform/directory_walk.h"
+#include "platform/priority.h"
+#include "process.h"
+#include "test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+Names sorted(Names names) {
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(DirectoryWalkTest, MatchesCarryTheExtensionWithoutRegardToCase) {
+  ScratchDir dir;
+  for (const char* name : {"b.dds", "A.DDS", "c.Dds", "d.tga", "dds", "x.ddsx", "y.dds.bak"}) writeFileText(dir / name, "");
+  fs::create_directory(dir / "folder.dds");
+  Names names{"stale"};
+  ASSERT_TRUE(listFilesWithExtension(dir.path().string(), ".dds", names));
+  // The system's own order is kept; which it is depends on the file system.
+  EXPECT_EQ(sorted(names), (Names{"A.DDS", "b.dds", "c.Dds"}));
+}
+
+TEST(DirectoryWalkTest, NoMatchIsAnEmptyListAndAMissingDirectoryAFailure) {
+  ScratchDir dir;
+  writeFileText(dir / "rock.tga", "");
+  Names names{"stale"};
+  EXPECT_TRUE(listFilesWithExtension(dir.path().string(), ".dds", names));
+  EXPECT_TRUE(names.empty());
+  names = {"stale"};
+  EXPECT_FALSE(listFilesWithExtension((dir / "missing").string(), ".dds", names));
+  EXPECT_TRUE(names.empty());
+  EXPECT_FALSE(listFilesWithExtension((dir / "rock.tga").string(), ".dds", names)) << "a file is no directory";
+}
+
+TEST(DirectoryWalkTest, NamesWithBlanksAndDotsComeWhole) {
+  ScratchDir dir;
+  for (const char* name : {"my wall.dds", "a.b.dds", "  lead.dds"}) writeFileText(dir / name, "");
+  Names names;
+  ASSERT_TRUE(listFilesWithExtension(dir.path().string(), ".dds", names));
+  EXPECT_EQ(sorted(names), (Names{"  lead.dds", "a.b.dds", "my wall.dds"}));
+}
+
+// Output captured inside the test program is read back as text, so the CR LF
+// line ends of Windows come back as "\n" here.
+
+// What the child's runtime makes of the line, and the line itself unchanged.
+TEST(ChildProcessTest, ChildReceivesTheCommandLineAsItIs) {
+  const std::string line = "print_arguments -d \"C:\\my dir\\rock.dds\" a\\\"b %PATH% *  x";
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  const int status =
+      runAndWait(PRINT_ARGUMENTS_PATH, {"print_arguments", "-d", "\"C:\\my dir\\rock.dds\"", "a\\\"b", "%PATH%", "*", " x"});
+  const std::string out = testing::internal::GetCapturedStdout();
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(out, "[print_arguments]\n[-d]\n[C:\\my dir\\rock.dds]\n[a\"b]\n[%PATH%]\n[*]\n[x]\nline: " + line + "\n");
+  EXPECT_EQ(status, 3);
+  EXPECT_EQ(err, "");
+}
+
+TEST(ChildProcessTest, ProgramThatCannotBeFoundOrStartedIsNamedOnStandardError) {
+  ScratchDir dir;
+  fs::create_directory(dir / "folder.exe");
+  writeFileText(dir / "text.exe", "plain text, no program\n");
+  for (const std::string& program : {(dir / "missing.exe").string(), (dir / "folder.exe").string()}) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(runAndWait(program, {"x"}), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Quorvel: cannot find the program " + program +
+                  " (looked in the current directory, on PATH and beside Quorvel)\n");
+  }
+  const std::string text = (dir / "text.exe").string();
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(runAndWait(text, {"x"}), -1);
+  const std::string err = testing::internal::GetCapturedStderr();
+  const std::string expectedStart = "Quorvel: cannot start the program " + text + ": ";
+  EXPECT_EQ(err.substr(0, expectedStart.size()), expectedStart);
+  EXPECT_NE(err.find("(error "), std::string::npos) << err;
+}
+
+TEST(ChildProcessTest, StartFailureIsReportedWithTheSystemsReason) {
+  const ChildOutcome outcome = startProgramAndWait("C:\\no such directory\\none.exe", "none.exe");
+  EXPECT_FALSE(outcome.started);
+  EXPECT_NE(outcome.failure.find("(error " + std::to_string(ERROR_PATH_NOT_FOUND) + ")"), std::string::npos)
+      << outcome.failure;
+  EXPECT_NE(outcome.failure.back(), '\n');
+}
+
+TEST(ChildProcessTest, RunnableFilesAndOwnDirectory) {
+  ScratchDir dir;
+  EXPECT_TRUE(isRunnableFile(PRINT_ARGUMENTS_PATH));
+  EXPECT_FALSE(isRunnableFile(dir.path().string()));
+  EXPECT_FALSE(isRunnableFile((dir / "missing.exe").string()));
+  EXPECT_TRUE(fs::equivalent(runningExecutableDirectory(), fs::path(PRINT_ARGUMENTS_PATH).parent_path()))
+      << runningExecutableDirectory();
+}
+
+TEST(PriorityTest, ProcessEndsUpBelowNormal) {
+  ASSERT_EQ(GetPriorityClass(GetCurrentProcess()), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
+  EXPECT_TRUE(lowerProcessPriority());
+  EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), static_cast<DWORD>(BELOW_NORMAL_PRIORITY_CLASS));
+  SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
+}
+
+}  // namespace
