@@ -7,6 +7,8 @@
 #include <new>
 
 #include "encoder.h"
+#include "lane_levels.h"
+#include "mean_alpha.h"
 #include "output_name.h"
 
 TgaHeader parseTgaHeader(const uint8_t bytes[kTgaSourceHeaderSize]) {
@@ -102,6 +104,43 @@ bool convertSourcePixels(const TgaHeader& header, const uint8_t* pixelBytes, siz
   return true;
 }
 
+bool prepareSource(const TgaHeader& header, const uint8_t* pixelBytes, size_t available, EncodePath path,
+                   SourceImage& image) {
+  const LaneKernels* kernels = laneKernelsFor(path);
+  if (!kernels || header.width < 4 || header.height < 4) {
+    return convertSourcePixels(header, pixelBytes, available, image);
+  }
+  image.width = header.width;
+  image.height = header.height;
+  image.format = header.pixelDepth == 32 ? kFormatRgba : kFormatRgb;
+  image.topLeftOrigin = (header.descriptor & 0x20) != 0;
+  const size_t expected = pixelByteCount(header);
+  image.pixels = pixelBytes;
+  if (available < expected) {  // bytes past the end of the file count as 0
+    image.ownedPixels.reset(new (std::nothrow) uint8_t[expected]);
+    if (!image.ownedPixels) {
+      reportSourceOutOfMemory(header);
+      return false;
+    }
+    if (available > 0) std::memcpy(image.ownedPixels.get(), pixelBytes, available);
+    std::memset(image.ownedPixels.get() + available, 0, expected - available);
+    image.pixels = image.ownedPixels.get();
+  }
+  image.meanAlpha = sourceMeanAlpha(image.pixels, static_cast<size_t>(image.width) * image.height,
+                                    header.pixelDepth / 8u);
+  image.kernels = kernels;
+  return true;
+}
+
+bool encodeSourceLevels(const LevelSink& sink, SourceImage& image) {
+  if (image.kernels) {
+    return encodeLevelsWithLanes(sink, *image.kernels, image.width, image.height, image.format,
+                                 image.topLeftOrigin, image.pixels);
+  }
+  return encodeLevels(sink, image.width, image.height, image.format, image.topLeftOrigin,
+                      std::move(image.colors), std::move(image.alphas));
+}
+
 TextureHeader sourceTextureHeader(const SourceImage& image) {
   TextureHeader header;
   header.width = static_cast<int32_t>(image.width);
@@ -139,18 +178,21 @@ static bool appendToVector(void* context, const uint8_t* bytes, size_t size) {
 }
 
 bool encodeTgaBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& container,
-                    bool printProgress) {
+                    bool printProgress, EncodePath path) {
   TgaHeader header;
   if (!readCheckedHeader(data, size, header)) return false;
   const size_t pixelStart = std::min(size, kTgaSourceHeaderSize + header.idLength);
   SourceImage image;
-  if (!convertSourcePixels(header, data + pixelStart, size - pixelStart, image)) return false;
+  if (!prepareSource(header, data + pixelStart, size - pixelStart, path, image)) return false;
   if (printProgress) printf("Sourcefile Read.\n");
   container.assign(kTextureHeaderSize, 0);
   packTextureHeader(sourceTextureHeader(image), container.data());
-  const LevelSink sink{appendToVector, &container, printProgress};
-  return encodeLevels(sink, image.width, image.height, image.format, image.topLeftOrigin,
-                      std::move(image.colors), std::move(image.alphas));
+  return encodeSourceLevels(LevelSink{appendToVector, &container, printProgress}, image);
+}
+
+bool encodeTgaBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& container,
+                    bool printProgress) {
+  return encodeTgaBytes(data, size, container, printProgress, chosenEncodePath());
 }
 
 // Header, image ID, then all pixel bytes in one read.
@@ -172,12 +214,19 @@ static bool readTgaSource(FILE* in, SourceImage& image) {
     reportSourceOutOfMemory(header);
     return false;
   }
-  const size_t available = fread(pixelBytes.get(), 1, expected, in);
+  size_t available = fread(pixelBytes.get(), 1, expected, in);
   if (ferror(in)) {
     printf("Source TGA File could not be read!\n");
     return false;
   }
-  return convertSourcePixels(header, pixelBytes.get(), available, image);
+  const EncodePath path = chosenEncodePath();
+  if (laneKernelsFor(path)) {  // the lane paths read level 0 in place: complete it
+    std::memset(pixelBytes.get() + available, 0, expected - available);
+    available = expected;
+  }
+  if (!prepareSource(header, pixelBytes.get(), available, path, image)) return false;
+  if (image.pixels == pixelBytes.get()) image.ownedPixels = std::move(pixelBytes);
+  return true;
 }
 
 struct ContainerFile {
@@ -205,9 +254,7 @@ static void writeContainerFile(const std::string& name, SourceImage& image) {
   uint8_t header[kTextureHeaderSize];
   packTextureHeader(sourceTextureHeader(image), header);
   bool complete = writeToFile(&file, header, sizeof header) &&
-                  encodeLevels(LevelSink{writeToFile, &file, true}, image.width, image.height,
-                               image.format, image.topLeftOrigin, std::move(image.colors),
-                               std::move(image.alphas));
+                  encodeSourceLevels(LevelSink{writeToFile, &file, true}, image);
   if (fclose(out) != 0 && complete) {
     printf("Failed to write output file: %s\n", name.c_str());
     complete = false;

@@ -5,11 +5,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "container.h"
+#include "encode_path.h"
 #include "float_color.h"
+
+struct LevelSink;
 
 constexpr size_t kTgaSourceHeaderSize = 18;
 
@@ -41,9 +45,13 @@ struct SourceImage {
   uint32_t height = 0;
   int32_t format = 0;  // 3 for 24-bit, 4 for 32-bit
   bool topLeftOrigin = false;
-  std::vector<FloatColor> colors;  // stored pixel order
+  std::vector<FloatColor> colors;  // stored pixel order (plain path)
   std::vector<float> alphas;
   float meanAlpha = 0.0f;
+  // Lane paths: level 0 stays the source's pixel bytes, all present.
+  const LaneKernels* kernels = nullptr;
+  const uint8_t* pixels = nullptr;
+  std::unique_ptr<uint8_t[]> ownedPixels;  // when pixels had to be completed here
 };
 
 // sum + alpha * kByteToUnit with the exact product, rounded once to float.
@@ -55,11 +63,24 @@ float addAlphaToSum(float sum, uint8_t alpha);
 bool convertSourcePixels(const TgaHeader& header, const uint8_t* pixelBytes, size_t available,
                          SourceImage& image);
 
+// Level 0 for the given path: the lane paths (sources with both sides >= 4)
+// keep pixelBytes, which must outlive image, or a copy completed with zeros
+// when the source is short; the plain path converts them. Returns false
+// when memory runs out (reported).
+bool prepareSource(const TgaHeader& header, const uint8_t* pixelBytes, size_t available, EncodePath path,
+                   SourceImage& image);
+
 TextureHeader sourceTextureHeader(const SourceImage& image);
+
+// Every level of the prepared source into the sink (encodeLevels or the lane loop).
+bool encodeSourceLevels(const LevelSink& sink, SourceImage& image);
 
 // A whole TGA file held in memory becomes a whole container in memory; the
 // same checks and messages as encodeTexture. printProgress gates the
 // "Sourcefile Read." and level lines. Returns false when nothing was encoded.
+bool encodeTgaBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& container,
+                    bool printProgress, EncodePath path);
+// The same on the path chosen by the processor and TESSARK_SIMD.
 bool encodeTgaBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& container,
                     bool printProgress);
 

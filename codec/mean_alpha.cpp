@@ -1,0 +1,77 @@
+#include "mean_alpha.h"
+
+#include <cstring>
+
+#include "tga_source.h"
+
+// The reader adds each exact product alpha * k (k = 0x808081 * 2^-31) to a
+// float sum and rounds once (addAlphaToSum). While the sum stays within one
+// binade [2^e, 2^(e+1)) with e >= 1, its float grid is the multiples of
+// u = 2^(e-23), and a step from a grid point adds exactly round(alpha*k / u)
+// grid units: the rounding does not depend on the sum, because
+// alpha * 0x808081 has at most 7 trailing zero bits and so is never a tie at
+// u >= 2^-22. A run of pixels that keeps the sum in its binade is therefore
+// added with one table look-up per pixel; runs that would leave the binade,
+// and sums below 2, take the reader's own steps.
+constexpr size_t kRunPixels = 1024;
+constexpr uint32_t kMantissaBits = 23;
+constexpr uint64_t kByteToUnitUnits = 0x808081;  // k in units of 2^-31
+
+static uint32_t floatBits(float value) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+static float bitsFloat(uint32_t bits) {
+  float value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+// steps[a] = round(a * k / u) for the binade of the biased exponent field.
+static void buildSteps(uint32_t exponentField, uint32_t steps[256]) {
+  const uint32_t shift = exponentField - 127 + 8;  // u = 2^(e + 8) units of 2^-31
+  for (uint64_t a = 0; a < 256; ++a) {
+    steps[a] = static_cast<uint32_t>((a * kByteToUnitUnits + (uint64_t{1} << (shift - 1))) >> shift);
+  }
+}
+
+// A float sum of n ones is exact up to 2^24 and stays there after it.
+static float opaqueMean(size_t pixelCount) {
+  const float sum = pixelCount <= (size_t{1} << 24) ? static_cast<float>(pixelCount) : 0x1p24f;
+  return sum / static_cast<float>(pixelCount);
+}
+
+float sourceMeanAlpha(const uint8_t* pixels, size_t pixelCount, uint32_t bytesPerPixel) {
+  if (bytesPerPixel != 4) return opaqueMean(pixelCount);
+  const uint8_t* alphas = pixels + 3;
+  float sum = 0.0f;
+  uint32_t stepsExponent = 0;
+  uint32_t steps[256];
+  size_t i = 0;
+  while (i < pixelCount) {
+    if (sum < 2.0f) {
+      sum = addAlphaToSum(sum, alphas[4 * i]);
+      ++i;
+      continue;
+    }
+    const size_t runEnd = pixelCount - i < kRunPixels ? pixelCount : i + kRunPixels;
+    const uint32_t bits = floatBits(sum);
+    const uint32_t exponentField = bits >> kMantissaBits;
+    if (exponentField != stepsExponent) {
+      buildSteps(exponentField, steps);
+      stepsExponent = exponentField;
+    }
+    const uint64_t mantissa = (bits & 0x7FFFFFu) | 0x800000u;
+    uint64_t added = 0;
+    for (size_t p = i; p < runEnd; ++p) added += steps[alphas[4 * p]];
+    if (mantissa + added < 0x1000000u) {
+      sum = bitsFloat((bits & 0xFF800000u) | static_cast<uint32_t>((mantissa + added) & 0x7FFFFFu));
+      i = runEnd;
+    } else {
+      for (; i < runEnd; ++i) sum = addAlphaToSum(sum, alphas[4 * i]);
+    }
+  }
+  return sum / static_cast<float>(pixelCount);
+}
