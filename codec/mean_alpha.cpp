@@ -43,12 +43,9 @@ static float opaqueMean(size_t pixelCount) {
   return sum / static_cast<float>(pixelCount);
 }
 
-float sourceMeanAlpha(const uint8_t* pixels, size_t pixelCount, uint32_t bytesPerPixel) {
-  if (bytesPerPixel != 4) return opaqueMean(pixelCount);
+void addAlphas(AlphaSum& total, const uint8_t* pixels, size_t pixelCount) {
   const uint8_t* alphas = pixels + 3;
-  float sum = 0.0f;
-  uint32_t stepsExponent = 0;
-  uint32_t steps[256];
+  float sum = total.sum;
   size_t i = 0;
   while (i < pixelCount) {
     if (sum < 2.0f) {
@@ -59,13 +56,13 @@ float sourceMeanAlpha(const uint8_t* pixels, size_t pixelCount, uint32_t bytesPe
     const size_t runEnd = pixelCount - i < kRunPixels ? pixelCount : i + kRunPixels;
     const uint32_t bits = floatBits(sum);
     const uint32_t exponentField = bits >> kMantissaBits;
-    if (exponentField != stepsExponent) {
-      buildSteps(exponentField, steps);
-      stepsExponent = exponentField;
+    if (exponentField != total.stepsExponent) {
+      buildSteps(exponentField, total.steps);
+      total.stepsExponent = exponentField;
     }
     const uint64_t mantissa = (bits & 0x7FFFFFu) | 0x800000u;
     uint64_t added = 0;
-    for (size_t p = i; p < runEnd; ++p) added += steps[alphas[4 * p]];
+    for (size_t p = i; p < runEnd; ++p) added += total.steps[alphas[4 * p]];
     if (mantissa + added < 0x1000000u) {
       sum = bitsFloat((bits & 0xFF800000u) | static_cast<uint32_t>((mantissa + added) & 0x7FFFFFu));
       i = runEnd;
@@ -73,5 +70,16 @@ float sourceMeanAlpha(const uint8_t* pixels, size_t pixelCount, uint32_t bytesPe
       for (; i < runEnd; ++i) sum = addAlphaToSum(sum, alphas[4 * i]);
     }
   }
-  return sum / static_cast<float>(pixelCount);
+  total.sum = sum;
+}
+
+float meanAlphaOf(const AlphaSum& total, size_t pixelCount, uint32_t bytesPerPixel) {
+  if (bytesPerPixel != 4) return opaqueMean(pixelCount);
+  return total.sum / static_cast<float>(pixelCount);
+}
+
+float sourceMeanAlpha(const uint8_t* pixels, size_t pixelCount, uint32_t bytesPerPixel) {
+  AlphaSum total;
+  if (bytesPerPixel == 4) addAlphas(total, pixels, pixelCount);
+  return meanAlphaOf(total, pixelCount, bytesPerPixel);
 }

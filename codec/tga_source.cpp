@@ -8,7 +8,6 @@
 
 #include "encoder.h"
 #include "lane_levels.h"
-#include "mean_alpha.h"
 #include "output_name.h"
 
 TgaHeader parseTgaHeader(const uint8_t bytes[kTgaSourceHeaderSize]) {
@@ -104,39 +103,58 @@ bool convertSourcePixels(const TgaHeader& header, const uint8_t* pixelBytes, siz
   return true;
 }
 
-bool prepareSource(const TgaHeader& header, const uint8_t* pixelBytes, size_t available, EncodePath path,
-                   SourceImage& image) {
-  const LaneKernels* kernels = laneKernelsFor(path);
-  if (!kernels || header.width < 4 || header.height < 4) {
-    return convertSourcePixels(header, pixelBytes, available, image);
+const LaneKernels* sourceLaneKernels(const TgaHeader& header, EncodePath path) {
+  if (header.width < 4 || header.height < 4) return nullptr;
+  return laneKernelsFor(path);
+}
+
+// The lane path reads the pixels row by row from a source in memory ...
+struct MemoryPixels {
+  const uint8_t* bytes;
+  size_t available;
+};
+
+static const uint8_t* readMemoryPixels(void* context, size_t offset, size_t size, uint8_t* scratch) {
+  const auto* memory = static_cast<const MemoryPixels*>(context);
+  if (offset + size <= memory->available) return memory->bytes + offset;
+  const size_t held = offset < memory->available ? memory->available - offset : 0;
+  if (held > 0) std::memcpy(scratch, memory->bytes + offset, held);
+  std::memset(scratch + held, 0, size - held);  // bytes past the end of the file count as 0
+  return scratch;
+}
+
+// ... or from the file, in order.
+static const uint8_t* readFilePixels(void* context, size_t, size_t size, uint8_t* scratch) {
+  FILE* in = static_cast<FILE*>(context);
+  const size_t got = fread(scratch, 1, size, in);
+  if (ferror(in)) {
+    printf("Source TGA File could not be read!\n");
+    return nullptr;
   }
+  std::memset(scratch + got, 0, size - got);
+  return scratch;
+}
+
+static bool encodeWithLanes(const LaneKernels& kernels, const TgaHeader& header, const PixelRows& rows,
+                            SourceImage& image) {
   image.width = header.width;
   image.height = header.height;
   image.format = header.pixelDepth == 32 ? kFormatRgba : kFormatRgb;
   image.topLeftOrigin = (header.descriptor & 0x20) != 0;
-  const size_t expected = pixelByteCount(header);
-  image.pixels = pixelBytes;
-  if (available < expected) {  // bytes past the end of the file count as 0
-    image.ownedPixels.reset(new (std::nothrow) uint8_t[expected]);
-    if (!image.ownedPixels) {
-      reportSourceOutOfMemory(header);
-      return false;
-    }
-    if (available > 0) std::memcpy(image.ownedPixels.get(), pixelBytes, available);
-    std::memset(image.ownedPixels.get() + available, 0, expected - available);
-    image.pixels = image.ownedPixels.get();
+  switch (encodeLaneChain(kernels, image.width, image.height, image.format, image.topLeftOrigin, rows, image.lanes)) {
+    case LaneChainResult::ReadFailed: return false;
+    case LaneChainResult::OutOfMemory: reportSourceOutOfMemory(header); return false;
+    case LaneChainResult::Done: break;
   }
-  image.meanAlpha = sourceMeanAlpha(image.pixels, static_cast<size_t>(image.width) * image.height,
-                                    header.pixelDepth / 8u);
-  image.kernels = kernels;
+  image.meanAlpha = image.lanes.meanAlpha;
+  image.encodedByLanes = true;
   return true;
 }
 
-bool encodeSourceLevels(const LevelSink& sink, SourceImage& image) {
-  if (image.kernels) {
-    return encodeLevelsWithLanes(sink, *image.kernels, image.width, image.height, image.format,
-                                 image.topLeftOrigin, image.pixels);
-  }
+// Every level into the sink: the plain loop over the level-0 arrays, or the
+// lane chain already encoded.
+static bool encodeSourceLevels(const LevelSink& sink, SourceImage& image) {
+  if (image.encodedByLanes) return writeLaneChain(sink, image.format, image.topLeftOrigin, image.lanes);
   return encodeLevels(sink, image.width, image.height, image.format, image.topLeftOrigin,
                       std::move(image.colors), std::move(image.alphas));
 }
@@ -183,7 +201,12 @@ bool encodeTgaBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& cont
   if (!readCheckedHeader(data, size, header)) return false;
   const size_t pixelStart = std::min(size, kTgaSourceHeaderSize + header.idLength);
   SourceImage image;
-  if (!prepareSource(header, data + pixelStart, size - pixelStart, path, image)) return false;
+  if (const LaneKernels* kernels = sourceLaneKernels(header, path)) {
+    MemoryPixels memory{data + pixelStart, size - pixelStart};
+    if (!encodeWithLanes(*kernels, header, PixelRows{readMemoryPixels, &memory}, image)) return false;
+  } else if (!convertSourcePixels(header, data + pixelStart, size - pixelStart, image)) {
+    return false;
+  }
   if (printProgress) printf("Sourcefile Read.\n");
   container.assign(kTextureHeaderSize, 0);
   packTextureHeader(sourceTextureHeader(image), container.data());
@@ -195,7 +218,8 @@ bool encodeTgaBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& cont
   return encodeTgaBytes(data, size, container, printProgress, chosenEncodePath());
 }
 
-// Header, image ID, then all pixel bytes in one read.
+// Header, image ID, then the pixels: on the plain path all in one read, on
+// the lane paths row by row as they are encoded.
 static bool readTgaSource(FILE* in, SourceImage& image) {
   uint8_t headerBytes[kTgaSourceHeaderSize];
   const size_t got = fread(headerBytes, 1, sizeof headerBytes, in);
@@ -207,6 +231,9 @@ static bool readTgaSource(FILE* in, SourceImage& image) {
   if (!readCheckedHeader(headerBytes, got, header)) return false;
   uint8_t imageId[256];
   (void)!fread(imageId, 1, header.idLength, in);  // discarded; a short ID leaves no pixels
+  if (const LaneKernels* kernels = sourceLaneKernels(header, chosenEncodePath())) {
+    return encodeWithLanes(*kernels, header, PixelRows{readFilePixels, in}, image);
+  }
   const size_t expected = pixelByteCount(header);
   // Not zeroed: only what the file holds is touched; the rest reads as 0.
   std::unique_ptr<uint8_t[]> pixelBytes(new (std::nothrow) uint8_t[expected]);
@@ -214,19 +241,12 @@ static bool readTgaSource(FILE* in, SourceImage& image) {
     reportSourceOutOfMemory(header);
     return false;
   }
-  size_t available = fread(pixelBytes.get(), 1, expected, in);
+  const size_t available = fread(pixelBytes.get(), 1, expected, in);
   if (ferror(in)) {
     printf("Source TGA File could not be read!\n");
     return false;
   }
-  const EncodePath path = chosenEncodePath();
-  if (laneKernelsFor(path)) {  // the lane paths read level 0 in place: complete it
-    std::memset(pixelBytes.get() + available, 0, expected - available);
-    available = expected;
-  }
-  if (!prepareSource(header, pixelBytes.get(), available, path, image)) return false;
-  if (image.pixels == pixelBytes.get()) image.ownedPixels = std::move(pixelBytes);
-  return true;
+  return convertSourcePixels(header, pixelBytes.get(), available, image);
 }
 
 struct ContainerFile {

@@ -5,15 +5,13 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "container.h"
 #include "encode_path.h"
 #include "float_color.h"
-
-struct LevelSink;
+#include "lane_levels.h"
 
 constexpr size_t kTgaSourceHeaderSize = 18;
 
@@ -48,10 +46,9 @@ struct SourceImage {
   std::vector<FloatColor> colors;  // stored pixel order (plain path)
   std::vector<float> alphas;
   float meanAlpha = 0.0f;
-  // Lane paths: level 0 stays the source's pixel bytes, all present.
-  const LaneKernels* kernels = nullptr;
-  const uint8_t* pixels = nullptr;
-  std::unique_ptr<uint8_t[]> ownedPixels;  // when pixels had to be completed here
+  // Lane paths: the levels, already encoded while the source was read.
+  bool encodedByLanes = false;
+  LaneChain lanes;
 };
 
 // sum + alpha * kByteToUnit with the exact product, rounded once to float.
@@ -63,17 +60,11 @@ float addAlphaToSum(float sum, uint8_t alpha);
 bool convertSourcePixels(const TgaHeader& header, const uint8_t* pixelBytes, size_t available,
                          SourceImage& image);
 
-// Level 0 for the given path: the lane paths (sources with both sides >= 4)
-// keep pixelBytes, which must outlive image, or a copy completed with zeros
-// when the source is short; the plain path converts them. Returns false
-// when memory runs out (reported).
-bool prepareSource(const TgaHeader& header, const uint8_t* pixelBytes, size_t available, EncodePath path,
-                   SourceImage& image);
-
 TextureHeader sourceTextureHeader(const SourceImage& image);
 
-// Every level of the prepared source into the sink (encodeLevels or the lane loop).
-bool encodeSourceLevels(const LevelSink& sink, SourceImage& image);
+// The lane kernels for this source on this path, or null when the plain
+// path encodes it (EncodePath::Plain, or a side below 4).
+const LaneKernels* sourceLaneKernels(const TgaHeader& header, EncodePath path);
 
 // A whole TGA file held in memory becomes a whole container in memory; the
 // same checks and messages as encodeTexture. printProgress gates the
