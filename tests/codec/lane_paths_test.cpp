@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -389,6 +390,10 @@ TEST(LanePaths, SettingCapsThePath) {
     EXPECT_EQ(encodePathFromSetting(c.setting, c.best), c.chosen) << (c.setting ? c.setting : "(unset)");
   }
   EXPECT_EQ(laneKernelsFor(EncodePath::Plain), nullptr);
+  // Which paths the tests above compared on this machine, for the log.
+  std::string here;
+  for (EncodePath path : encodePathsHere()) here += std::string(" ") + encodePathName(path);
+  std::cout << "encode paths on this processor:" << here << std::endl;
 }
 
 }  // namespace
