@@ -103,7 +103,7 @@ bool convertSourcePixels(const TgaHeader& header, const uint8_t* pixelBytes, siz
   return true;
 }
 
-const LaneKernels* sourceLaneKernels(const TgaHeader& header, EncodePath path) {
+const LaneKernels* sourceLaneKernels(const TgaHeader& header, SimdPath path) {
   if (header.width < 4 || header.height < 4) return nullptr;
   return laneKernelsFor(path);
 }
@@ -196,7 +196,7 @@ static bool appendToVector(void* context, const uint8_t* bytes, size_t size) {
 }
 
 bool encodeTgaBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& container,
-                    bool printProgress, EncodePath path) {
+                    bool printProgress, SimdPath path) {
   TgaHeader header;
   if (!readCheckedHeader(data, size, header)) return false;
   const size_t pixelStart = std::min(size, kTgaSourceHeaderSize + header.idLength);
@@ -215,7 +215,7 @@ bool encodeTgaBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& cont
 
 bool encodeTgaBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& container,
                     bool printProgress) {
-  return encodeTgaBytes(data, size, container, printProgress, chosenEncodePath());
+  return encodeTgaBytes(data, size, container, printProgress, chosenSimdPath());
 }
 
 // Header, image ID, then the pixels: on the plain path all in one read, on
@@ -231,7 +231,7 @@ static bool readTgaSource(FILE* in, SourceImage& image) {
   if (!readCheckedHeader(headerBytes, got, header)) return false;
   uint8_t imageId[256];
   (void)!fread(imageId, 1, header.idLength, in);  // discarded; a short ID leaves no pixels
-  if (const LaneKernels* kernels = sourceLaneKernels(header, chosenEncodePath())) {
+  if (const LaneKernels* kernels = sourceLaneKernels(header, chosenSimdPath())) {
     return encodeWithLanes(*kernels, header, PixelRows{readFilePixels, in}, image);
   }
   const size_t expected = pixelByteCount(header);

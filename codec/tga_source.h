@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "container.h"
-#include "encode_path.h"
+#include "simd_path.h"
 #include "float_color.h"
 #include "lane_levels.h"
 
@@ -63,14 +63,14 @@ bool convertSourcePixels(const TgaHeader& header, const uint8_t* pixelBytes, siz
 TextureHeader sourceTextureHeader(const SourceImage& image);
 
 // The lane kernels for this source on this path, or null when the plain
-// path encodes it (EncodePath::Plain, or a side below 4).
-const LaneKernels* sourceLaneKernels(const TgaHeader& header, EncodePath path);
+// path encodes it (SimdPath::Plain, or a side below 4).
+const LaneKernels* sourceLaneKernels(const TgaHeader& header, SimdPath path);
 
 // A whole TGA file held in memory becomes a whole container in memory; the
 // same checks and messages as encodeTexture. printProgress gates the
 // "Sourcefile Read." and level lines. Returns false when nothing was encoded.
 bool encodeTgaBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& container,
-                    bool printProgress, EncodePath path);
+                    bool printProgress, SimdPath path);
 // The same on the path chosen by the processor and TESSARK_SIMD.
 bool encodeTgaBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& container,
                     bool printProgress);

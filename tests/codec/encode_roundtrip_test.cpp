@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "decoder.h"
-#include "encode_paths_here.h"
+#include "simd_paths_here.h"
 #include "tga_builder.h"
 #include "tga_source.h"
 
 namespace {
 
-Bytes encodeQuietly(const Bytes& tga, EncodePath path) {
+Bytes encodeQuietly(const Bytes& tga, SimdPath path) {
   Bytes container;
   EXPECT_TRUE(encodeTgaBytes(tga.data(), tga.size(), container, false, path));
   return container;
@@ -71,7 +71,7 @@ TEST(EncodeRoundTrip, QualityOfEveryDecodedLevel) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ScratchDir dir;
-    const Bytes container = encodeQuietly(makeTga(c.w, c.h, c.depth, c.topDown, c.pixel), bestEncodePath());
+    const Bytes container = encodeQuietly(makeTga(c.w, c.h, c.depth, c.topDown, c.pixel), bestSimdPath());
     testing::internal::CaptureStdout();
     decodeContainerBytes(container.data(), container.size(), (dir / "level").string());
     testing::internal::GetCapturedStdout();
@@ -105,10 +105,10 @@ TEST(EncodeRoundTrip, GoldenContainers) {
       {"gradient 16x16 32-bit top-down", makeTga(16, 16, 32, true, gradient), 0x88f3dd5902943120ull},
       {"natural 256x2 32-bit strip", makeTga(256, 2, 32, false, naturalPixel), 0x9907340dc266e71eull},
   };
-  for (EncodePath path : encodePathsHere()) {  // every path, the same bytes
+  for (SimdPath path : simdPathsHere()) {  // every path, the same bytes
     for (const Case& c : cases) {
       const uint64_t hash = fnv1a(encodeQuietly(c.tga, path));
-      EXPECT_EQ(hash, c.hash) << c.name << " on " << encodePathName(path) << std::hex << ": 0x" << hash;
+      EXPECT_EQ(hash, c.hash) << c.name << " on " << simdPathName(path) << std::hex << ": 0x" << hash;
     }
   }
 }

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "block_encode.h"
-#include "encode_path.h"
-#include "encode_paths_here.h"
+#include "simd_path.h"
+#include "simd_paths_here.h"
 #include "encoder.h"
 #include "lane_kernels.h"
 #include "mean_alpha.h"
@@ -24,8 +24,8 @@ namespace {
 // Every lane kernel table this processor can run.
 std::vector<const LaneKernels*> laneKernelsHere() {
   std::vector<const LaneKernels*> kernels{&scalarLaneKernels()};
-  for (EncodePath path : {EncodePath::Sse2, EncodePath::Avx2}) {
-    if (path <= bestEncodePath()) kernels.push_back(laneKernelsFor(path));
+  for (SimdPath path : {SimdPath::Sse2, SimdPath::Avx2}) {
+    if (path <= bestSimdPath()) kernels.push_back(laneKernelsFor(path));
   }
   return kernels;
 }
@@ -337,11 +337,11 @@ TEST(LanePaths, EveryGeneratedImageGivesTheSameContainer) {
   names.push_back("short 32x32");
   for (size_t i = 0; i < sources.size(); ++i) {
     Bytes plain;
-    ASSERT_TRUE(encodeTgaBytes(sources[i].data(), sources[i].size(), plain, false, EncodePath::Plain)) << names[i];
-    for (EncodePath path : encodePathsHere()) {
+    ASSERT_TRUE(encodeTgaBytes(sources[i].data(), sources[i].size(), plain, false, SimdPath::Plain)) << names[i];
+    for (SimdPath path : simdPathsHere()) {
       Bytes container;
       ASSERT_TRUE(encodeTgaBytes(sources[i].data(), sources[i].size(), container, false, path)) << names[i];
-      EXPECT_TRUE(container == plain) << names[i] << " on " << encodePathName(path);
+      EXPECT_TRUE(container == plain) << names[i] << " on " << simdPathName(path);
     }
   }
 }
@@ -379,20 +379,20 @@ TEST(LanePaths, MeanAlphaMatchesThePixelByPixelSum) {
 TEST(LanePaths, SettingCapsThePath) {
   const struct {
     const char* setting;
-    EncodePath best, chosen;
+    SimdPath best, chosen;
   } cases[] = {
-      {nullptr, EncodePath::Avx2, EncodePath::Avx2},  {"plain", EncodePath::Avx2, EncodePath::Plain},
-      {"sse2", EncodePath::Avx2, EncodePath::Sse2},   {"avx2", EncodePath::Sse2, EncodePath::Sse2},
-      {"avx2", EncodePath::Plain, EncodePath::Plain}, {"AVX2", EncodePath::Avx2, EncodePath::Avx2},
-      {"", EncodePath::Sse2, EncodePath::Sse2},       {"plain", EncodePath::Plain, EncodePath::Plain},
+      {nullptr, SimdPath::Avx2, SimdPath::Avx2},  {"plain", SimdPath::Avx2, SimdPath::Plain},
+      {"sse2", SimdPath::Avx2, SimdPath::Sse2},   {"avx2", SimdPath::Sse2, SimdPath::Sse2},
+      {"avx2", SimdPath::Plain, SimdPath::Plain}, {"AVX2", SimdPath::Avx2, SimdPath::Avx2},
+      {"", SimdPath::Sse2, SimdPath::Sse2},       {"plain", SimdPath::Plain, SimdPath::Plain},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(encodePathFromSetting(c.setting, c.best), c.chosen) << (c.setting ? c.setting : "(unset)");
+    EXPECT_EQ(simdPathFromSetting(c.setting, c.best), c.chosen) << (c.setting ? c.setting : "(unset)");
   }
-  EXPECT_EQ(laneKernelsFor(EncodePath::Plain), nullptr);
+  EXPECT_EQ(laneKernelsFor(SimdPath::Plain), nullptr);
   // Which paths the tests above compared on this machine, for the log.
   std::string here;
-  for (EncodePath path : encodePathsHere()) here += std::string(" ") + encodePathName(path);
+  for (SimdPath path : simdPathsHere()) here += std::string(" ") + simdPathName(path);
   std::cout << "encode paths on this processor:" << here << std::endl;
 }
 
