@@ -44,9 +44,11 @@ F<V> dot(F<V> ar, F<V> ag, F<V> ab, F<V> br, F<V> bg, F<V> bb) {
   return V::add(V::add(V::mul(ar, br), V::mul(ag, bg)), V::mul(ab, bb));
 }
 
+// sum + delta where the mask is set: a mask is -1 as an integer.
 template <class V>
 I<V> addWhere(I<V> sum, M<V> where, int32_t delta) {
-  return V::addInt(sum, V::selectInt(where, V::splatInt(delta), V::splatInt(0)));
+  const I<V> mask = V::maskAsInt(where);
+  return V::addInt(sum, delta == -1 ? mask : V::andInt(mask, V::splatInt(delta)));
 }
 
 // roundHalfDown(clampChannel(scaled, maximum)): NaN and values below 0 give
@@ -55,7 +57,7 @@ I<V> addWhere(I<V> sum, M<V> where, int32_t delta) {
 template <class V>
 I<V> roundClamped(F<V> scaled, float maximum) {
   const F<V> zero = V::splat(0.0f);
-  scaled = V::select(V::greaterEqual(scaled, zero), scaled, zero);
+  scaled = V::keepWhere(V::greaterEqual(scaled, zero), scaled);
   scaled = V::select(V::greater(scaled, V::splat(maximum)), V::splat(maximum), scaled);
   const I<V> truncated = V::truncate(scaled);
   const F<V> fraction = V::sub(scaled, V::toFloat(truncated));
@@ -86,10 +88,10 @@ void lineDirection(const F<V> sums[3], const F<V> cross[3], F<V> direction[3]) {
   const F<V> redGreen = V::mul(V::div(V::div(cross[0], V::sqrt(V::mul(vr, vg))), sigmaRed), sigmaGreen);
   const F<V> redBlue = V::mul(V::div(sigmaBlue, sigmaRed), V::div(cross[1], V::sqrt(V::mul(vr, vb))));
   const F<V> greenBlue = V::mul(V::div(sigmaBlue, sigmaGreen), V::div(cross[2], V::sqrt(V::mul(vg, vb))));
-  const F<V> r = V::select(redSpreads, one, zero);
-  const F<V> g = V::select(redSpreads, V::select(greenSpreads, redGreen, zero), V::select(greenSpreads, one, zero));
-  const F<V> b = V::select(redSpreads, V::select(blueSpreads, redBlue, zero),
-                           V::select(greenSpreads, V::select(blueSpreads, greenBlue, zero), one));
+  const F<V> r = V::keepWhere(redSpreads, one);
+  const F<V> g = V::select(redSpreads, V::keepWhere(greenSpreads, redGreen), V::keepWhere(greenSpreads, one));
+  const F<V> b = V::select(redSpreads, V::keepWhere(blueSpreads, redBlue),
+                           V::select(greenSpreads, V::keepWhere(blueSpreads, greenBlue), one));
   // vecNormalize: times the rounded reciprocal of the length.
   const F<V> reciprocal = V::div(one, V::sqrt(dot<V>(r, g, b, r, g, b)));
   const M<V> normalize = V::either(redSpreads, greenSpreads);
@@ -156,7 +158,7 @@ void encodeColorLanes(const LaneBlock<V>& block, I<V>& ends, I<V>& indices) {
                     spanSquared);
     t = V::lessOr(one, t);      // t > 1: 1 (NaN stays)
     t = V::greaterOr(zero, t);  // then t < 0: 0
-    t = V::select(paramsZero, zero, t);
+    t = V::clearWhere(paramsZero, t);
     // 3, then 2 up to 0.5, 1 from the high threshold, 0 up to the low one.
     I<V> index = addWhere<V>(V::splatInt(3), V::lessEqual(t, half), -1);
     index = addWhere<V>(index, V::greaterEqual(t, high), -2);
@@ -181,7 +183,7 @@ void encodeAlphaLanes(const F<V> alphas[kBlockPixels], I<V>& low, I<V>& high) {
   const M<V> equalRange = V::equal(maxAlpha, minAlpha);
   const M<V> minZero = V::equal(minAlpha, zero);
   const F<V> rangeMax = V::select(V::both(equalRange, minZero), one, maxAlpha);
-  const F<V> rangeMin = V::select(equalRange, V::select(minZero, minAlpha, zero), minAlpha);
+  const F<V> rangeMin = V::select(equalRange, V::keepWhere(minZero, minAlpha), minAlpha);
   const F<V> range = V::sub(rangeMax, rangeMin);
 
   low = V::orInt(roundClamped<V>(V::mul(rangeMax, V::splat(255.0f)), 255.0f),

@@ -48,10 +48,13 @@ struct Avx2Lanes {
   static M both(M a, M b) { return _mm256_and_ps(a, b); }
   static M either(M a, M b) { return _mm256_or_ps(a, b); }
   static F select(M m, F ifTrue, F ifFalse) { return _mm256_blendv_ps(ifFalse, ifTrue, m); }
+  static F keepWhere(M m, F v) { return _mm256_and_ps(m, v); }
+  static F clearWhere(M m, F v) { return _mm256_andnot_ps(m, v); }
   static I selectInt(M m, I ifTrue, I ifFalse) {
     return _mm256_castps_si256(_mm256_blendv_ps(_mm256_castsi256_ps(ifFalse), _mm256_castsi256_ps(ifTrue), m));
   }
 
+  static I maskAsInt(M m) { return _mm256_castps_si256(m); }  // all bits set where true
   static I splatInt(int32_t v) { return _mm256_set1_epi32(v); }
   static I addInt(I a, I b) { return _mm256_add_epi32(a, b); }
   static I orInt(I a, I b) { return _mm256_or_si256(a, b); }

@@ -35,8 +35,11 @@ struct ScalarLanes {
   static M both(M a, M b) { return a && b; }
   static M either(M a, M b) { return a || b; }
   static F select(M m, F ifTrue, F ifFalse) { return m ? ifTrue : ifFalse; }
+  static F keepWhere(M m, F v) { return m ? v : 0.0f; }   // select(m, v, +0)
+  static F clearWhere(M m, F v) { return m ? 0.0f : v; }  // select(m, +0, v)
   static I selectInt(M m, I ifTrue, I ifFalse) { return m ? ifTrue : ifFalse; }
 
+  static I maskAsInt(M m) { return m ? -1 : 0; }  // all bits set where true
   static I splatInt(int32_t v) { return v; }
   static I addInt(I a, I b) { return static_cast<I>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b)); }
   static I orInt(I a, I b) { return a | b; }

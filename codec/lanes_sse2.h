@@ -71,11 +71,14 @@ struct Sse2Lanes {
   static M both(M a, M b) { return _mm_and_ps(a, b); }
   static M either(M a, M b) { return _mm_or_ps(a, b); }
   static F select(M m, F ifTrue, F ifFalse) { return _mm_or_ps(_mm_and_ps(m, ifTrue), _mm_andnot_ps(m, ifFalse)); }
+  static F keepWhere(M m, F v) { return _mm_and_ps(m, v); }
+  static F clearWhere(M m, F v) { return _mm_andnot_ps(m, v); }
   static I selectInt(M m, I ifTrue, I ifFalse) {
     const I mask = _mm_castps_si128(m);
     return _mm_or_si128(_mm_and_si128(mask, ifTrue), _mm_andnot_si128(mask, ifFalse));
   }
 
+  static I maskAsInt(M m) { return _mm_castps_si128(m); }  // all bits set where true
   static I splatInt(int32_t v) { return _mm_set1_epi32(v); }
   static I addInt(I a, I b) { return _mm_add_epi32(a, b); }
   static I orInt(I a, I b) { return _mm_or_si128(a, b); }

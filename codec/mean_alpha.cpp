@@ -37,6 +37,20 @@ static void buildSteps(uint32_t exponentField, uint32_t steps[256]) {
   }
 }
 
+// The sum of steps[alpha] over count pixels, four running sums at a time.
+static uint64_t addSteps(const uint32_t steps[256], const uint8_t* alphas, size_t count) {
+  uint64_t sums[4] = {0, 0, 0, 0};
+  size_t p = 0;
+  for (; p + 4 <= count; p += 4, alphas += 16) {
+    sums[0] += steps[alphas[0]];
+    sums[1] += steps[alphas[4]];
+    sums[2] += steps[alphas[8]];
+    sums[3] += steps[alphas[12]];
+  }
+  for (; p < count; ++p, alphas += 4) sums[0] += steps[alphas[0]];
+  return (sums[0] + sums[1]) + (sums[2] + sums[3]);
+}
+
 // A float sum of n ones is exact up to 2^24 and stays there after it.
 static float opaqueMean(size_t pixelCount) {
   const float sum = pixelCount <= (size_t{1} << 24) ? static_cast<float>(pixelCount) : 0x1p24f;
@@ -61,12 +75,11 @@ void addAlphas(AlphaSum& total, const uint8_t* pixels, size_t pixelCount) {
       total.stepsExponent = exponentField;
     }
     const uint64_t mantissa = (bits & 0x7FFFFFu) | 0x800000u;
-    uint64_t added = 0;
-    for (size_t p = i; p < runEnd; ++p) added += total.steps[alphas[4 * p]];
-    if (mantissa + added < 0x1000000u) {
+    const uint64_t added = addSteps(total.steps, alphas + 4 * i, runEnd - i);
+    if (mantissa + added < 0x1000000u) {  // the run stays in the binade
       sum = bitsFloat((bits & 0xFF800000u) | static_cast<uint32_t>((mantissa + added) & 0x7FFFFFu));
       i = runEnd;
-    } else {
+    } else {  // it would leave it: the reader's own steps for this run
       for (; i < runEnd; ++i) sum = addAlphaToSum(sum, alphas[4 * i]);
     }
   }
