@@ -37,18 +37,17 @@ static void buildSteps(uint32_t exponentField, uint32_t steps[256]) {
   }
 }
 
-// The sum of steps[alpha] over count pixels, four running sums at a time.
-static uint64_t addSteps(const uint32_t steps[256], const uint8_t* alphas, size_t count) {
-  uint64_t sums[4] = {0, 0, 0, 0};
+// The sum of steps[alpha] over count 4-byte pixels, two pixels a step
+// (built without auto-vectorisation, see CMakeLists.txt).
+static uint64_t addSteps(const uint32_t steps[256], const uint8_t* pixels, size_t count) {
+  uint64_t even = 0, odd = 0;
   size_t p = 0;
-  for (; p + 4 <= count; p += 4, alphas += 16) {
-    sums[0] += steps[alphas[0]];
-    sums[1] += steps[alphas[4]];
-    sums[2] += steps[alphas[8]];
-    sums[3] += steps[alphas[12]];
+  for (; p + 2 <= count; p += 2, pixels += 8) {
+    even += steps[pixels[3]];
+    odd += steps[pixels[7]];
   }
-  for (; p < count; ++p, alphas += 4) sums[0] += steps[alphas[0]];
-  return (sums[0] + sums[1]) + (sums[2] + sums[3]);
+  if (p < count) even += steps[pixels[3]];
+  return even + odd;
 }
 
 // A float sum of n ones is exact up to 2^24 and stays there after it.
@@ -75,7 +74,7 @@ void addAlphas(AlphaSum& total, const uint8_t* pixels, size_t pixelCount) {
       total.stepsExponent = exponentField;
     }
     const uint64_t mantissa = (bits & 0x7FFFFFu) | 0x800000u;
-    const uint64_t added = addSteps(total.steps, alphas + 4 * i, runEnd - i);
+    const uint64_t added = addSteps(total.steps, pixels + 4 * i, runEnd - i);
     if (mantissa + added < 0x1000000u) {  // the run stays in the binade
       sum = bitsFloat((bits & 0xFF800000u) | static_cast<uint32_t>((mantissa + added) & 0x7FFFFFu));
       i = runEnd;
