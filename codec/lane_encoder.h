@@ -152,6 +152,7 @@ void encodeColorLanes(const LaneBlock<V>& block, I<V>& ends, I<V>& indices) {
   const F<V> spanSquared = dot<V>(span[0], span[1], span[2], span[0], span[1], span[2]);
   const F<V> low = V::splat(kIndexThresholdLow), high = V::splat(kIndexThresholdHigh), half = V::splat(0.5f);
   indices = V::splatInt(0);
+  #pragma GCC unroll 16  // constant shifts, no loop-carried branches
   for (uint32_t j = 0; j < kBlockPixels; ++j) {
     F<V> t = V::div(dot<V>(V::sub(block.red[j], end0[0]), V::sub(block.green[j], end0[1]),
                            V::sub(block.blue[j], end0[2]), span[0], span[1], span[2]),
@@ -189,6 +190,7 @@ void encodeAlphaLanes(const F<V> alphas[kBlockPixels], I<V>& low, I<V>& high) {
   low = V::orInt(roundClamped<V>(V::mul(rangeMax, V::splat(255.0f)), 255.0f),
                  V::shiftLeft(roundClamped<V>(V::mul(rangeMin, V::splat(255.0f)), 255.0f), 8));
   high = V::splatInt(0);
+  #pragma GCC unroll 16  // constant shifts, no loop-carried branches
   for (uint32_t j = 0; j < kBlockPixels; ++j) {
     const F<V> normalized = V::div(V::sub(alphas[j], rangeMin), range);
     const F<V> h = V::mul(V::sub(one, normalized), V::splat(14.0f));
