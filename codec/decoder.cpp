@@ -73,7 +73,9 @@ void blockPalette(const uint8_t* colorBlock, uint32_t palette[4]) {
   }
 }
 
-void blockAlphaRamp(const uint8_t* alphaBlock, uint32_t ramp[8]) {
+
+// The AlphaBlock's eight alphas, already in bits 24-31.
+static inline void blockAlphaRamp(const uint8_t* alphaBlock, uint32_t ramp[8]) {
   int values[8];
   alphaRamp(alphaBlock[0], alphaBlock[1], values);
   for (int i = 0; i < 8; ++i) ramp[i] = static_cast<uint32_t>(values[i]) << 24;
@@ -111,15 +113,30 @@ static void forEachBlockWords(uint32_t w, int32_t bitsPerPixel, const uint8_t* b
 
 static size_t tgaBytesPerPixel(int32_t bitsPerPixel) { return bitsPerPixel == 8 ? 4 : 3; }
 
-void plainDecodeTileRow(uint32_t w, int32_t bitsPerPixel, const uint8_t* blocks, uint8_t* rows, size_t rowBytes) {
-  const size_t pixelBytes = tgaBytesPerPixel(bitsPerPixel);
-  forEachBlockWords(w, bitsPerPixel, blocks, [&](uint32_t bx, const uint32_t words[16]) {
+// One tile row into TGA bytes: 4 per pixel (format 4, AlphaBlock then
+// ColorBlock) or 3 (format 3, ColorBlocks only).
+template <size_t pixelBytes>
+static void decodeTileRowInto(uint32_t w, const uint8_t* blocks, uint8_t* rows, size_t rowBytes) {
+  constexpr bool withAlpha = pixelBytes == 4;
+  constexpr size_t blockSize = withAlpha ? kAlphaBlockSize + kColorBlockSize : kColorBlockSize;
+  for (uint32_t bx = 0; bx < w / 4; ++bx, blocks += blockSize) {
+    const uint8_t* colorBlock = withAlpha ? blocks + kAlphaBlockSize : blocks;
+    uint32_t palette[4];
+    blockPalette(colorBlock, palette);
+    uint32_t ramp[8];
+    uint64_t alphaIndices = 0;  // 48 bits, little-endian, after the two endpoints
+    if constexpr (withAlpha) {
+      blockAlphaRamp(blocks, ramp);
+      for (int i = 5; i >= 0; --i) alphaIndices = alphaIndices << 8 | blocks[2 + i];
+    }
+    // Byte 4 + y of the ColorBlock holds row y, two bits per pixel from the left.
     for (unsigned y = 0; y < 4; ++y) {
+      const unsigned row = colorBlock[4 + y];
       uint8_t* out = rows + y * rowBytes + 4 * bx * pixelBytes;
       for (unsigned x = 0; x < 4; ++x, out += pixelBytes) {
-        const uint32_t word = words[4 * y + x];
-        if (pixelBytes == 4) {
-          writeLe32(out, word);
+        const uint32_t word = palette[(row >> (2 * x)) & 3u];
+        if constexpr (withAlpha) {
+          writeLe32(out, word | ramp[(alphaIndices >> (3 * (4 * y + x))) & 7u]);
         } else {
           out[0] = static_cast<uint8_t>(word);
           out[1] = static_cast<uint8_t>(word >> 8);
@@ -127,7 +144,15 @@ void plainDecodeTileRow(uint32_t w, int32_t bitsPerPixel, const uint8_t* blocks,
         }
       }
     }
-  });
+  }
+}
+
+void plainDecodeTileRow(uint32_t w, int32_t bitsPerPixel, const uint8_t* blocks, uint8_t* rows, size_t rowBytes) {
+  if (tgaBytesPerPixel(bitsPerPixel) == 4) {
+    decodeTileRowInto<4>(w, blocks, rows, rowBytes);
+  } else {
+    decodeTileRowInto<3>(w, blocks, rows, rowBytes);
+  }
 }
 
 // TESSARK_X86_LANES: x86-64 builds, which have the AVX2 kernel.
