@@ -15,17 +15,25 @@
 // A TGA stores its sides in 16 bits.
 constexpr int32_t kMaxTgaSide = 65535;
 
+// One read of the size the file reports, then chunks for anything beyond
+// it (a stream that tells no size, or a file that grew). Fails on a read
+// error or when the file does not fit in memory.
 static bool readWholeFile(FILE* in, std::vector<uint8_t>& data) {
-  // Room for the whole file up front when its size can be told, so that
-  // the container is not copied as the buffer grows.
+  size_t reported = 0;
   if (fseek(in, 0, SEEK_END) == 0) {
     const long size = ftell(in);
-    if (size > 0) data.reserve(static_cast<size_t>(size));
+    if (size > 0) reported = static_cast<size_t>(size);
     rewind(in);
   }
-  uint8_t chunk[1 << 16];
-  size_t got;
-  while ((got = fread(chunk, 1, sizeof chunk, in)) > 0) data.insert(data.end(), chunk, chunk + got);
+  try {
+    data.resize(reported);
+    data.resize(fread(data.data(), 1, reported, in));
+    uint8_t chunk[1 << 16];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, in)) > 0) data.insert(data.end(), chunk, chunk + got);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
   return !ferror(in);
 }
 
@@ -227,13 +235,13 @@ constexpr size_t kStripBytes = 512 * 1024;
 // whole-level buffer is needed. Rows that no block covers (levels with a
 // side below 4, or rows past the last whole tile) are zero pixels.
 static bool streamLevel(FILE* out, uint32_t w, uint32_t h, int32_t bitsPerPixel, const uint8_t* levelData,
-                        TileRowDecoder decodeTileRow) {
+                        TileRowDecoder decodeTileRow, std::vector<uint8_t>& strip) {
   const size_t rowBytes = static_cast<size_t>(w) * tgaBytesPerPixel(bitsPerPixel);
   const uint32_t tileRows = w < 4 ? 0 : h / 4;
   const size_t tileRowPixelBytes = 4 * rowBytes;
   const uint32_t stripTileRows = std::max<uint32_t>(
       1, std::min<uint32_t>(tileRows, static_cast<uint32_t>(kStripBytes / tileRowPixelBytes)));
-  std::vector<uint8_t> strip(stripTileRows * tileRowPixelBytes, 0u);
+  if (strip.size() < stripTileRows * tileRowPixelBytes) strip.resize(stripTileRows * tileRowPixelBytes);
   uint8_t header[kTgaHeaderSize];
   writeTgaHeader(w, h, bitsPerPixel, header);
   bool ok = fwrite(header, 1, sizeof header, out) == sizeof header;
@@ -245,7 +253,7 @@ static bool streamLevel(FILE* out, uint32_t w, uint32_t h, int32_t bitsPerPixel,
     }
     ok = fwrite(strip.data(), 1, count * tileRowPixelBytes, out) == count * tileRowPixelBytes;
   }
-  std::fill(strip.begin(), strip.end(), uint8_t{0});
+  if (tileRows * 4 < h) std::fill(strip.begin(), strip.begin() + rowBytes, uint8_t{0});
   for (uint32_t y = tileRows * 4; y < h && ok; ++y) ok = fwrite(strip.data(), 1, rowBytes, out) == rowBytes;
   return ok && fwrite(kTgaFooter, 1, kTgaFooterSize, out) == kTgaFooterSize;
 }
@@ -253,7 +261,7 @@ static bool streamLevel(FILE* out, uint32_t w, uint32_t h, int32_t bitsPerPixel,
 // Decodes one level into a file of its own. Returns false when the run must
 // stop (the message has been printed).
 static bool writeLevelFile(const std::string& name, uint32_t w, uint32_t h, int32_t bitsPerPixel,
-                           const uint8_t* levelData, TileRowDecoder decodeTileRow) {
+                           const uint8_t* levelData, TileRowDecoder decodeTileRow, std::vector<uint8_t>& strip) {
   FILE* out = fopen(name.c_str(), "wb");
   if (!out) {
     printf("Failed to create output file: %s\n", name.c_str());
@@ -261,7 +269,7 @@ static bool writeLevelFile(const std::string& name, uint32_t w, uint32_t h, int3
   }
   bool written = false;
   try {
-    written = streamLevel(out, w, h, bitsPerPixel, levelData, decodeTileRow);
+    written = streamLevel(out, w, h, bitsPerPixel, levelData, decodeTileRow, strip);
   } catch (const std::bad_alloc&) {
     printf("Out of memory for a %" PRIu32 "x%" PRIu32 " level\n", w, h);
     fclose(out);
@@ -295,6 +303,7 @@ void decodeContainerBytes(const uint8_t* data, size_t size, const std::string& b
     return;
   }
   size_t offset = kTextureHeaderSize;
+  std::vector<uint8_t> strip;  // the decoded pixel bytes of a few tile rows, reused by every level
   if (header.width >= 1 && header.height >= 1) {
     LevelSize level{static_cast<uint32_t>(header.width), static_cast<uint32_t>(header.height)};
     for (int number = 0;; ++number, level = nextLevel(level)) {
@@ -306,7 +315,7 @@ void decodeContainerBytes(const uint8_t* data, size_t size, const std::string& b
       }
       printf("Decoding Level %i\n", number);
       if (!writeLevelFile(baseName + std::to_string(number) + ".tga", level.w, level.h, bpp, data + offset,
-                          tileRowDecoderFor(path))) {
+                          tileRowDecoderFor(path), strip)) {
         return;
       }
       offset += static_cast<size_t>(levelBytes);
