@@ -19,7 +19,3 @@ void avx2DecodeTileRow(uint32_t w, int32_t bitsPerPixel, const uint8_t* blocks, 
 
 // The kernel of a path: AVX2 for SimdPath::Avx2, else the plain one.
 TileRowDecoder tileRowDecoderFor(SimdPath path);
-
-// A ColorBlock's four colours as pixel words (alpha byte 0): the
-// container's formulas, shared by both kernels.
-void blockPalette(const uint8_t* colorBlock, uint32_t palette[4]);

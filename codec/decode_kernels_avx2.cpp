@@ -1,7 +1,7 @@
 // The AVX2 tile-row decoder. This file alone is built with -mavx2; it uses
-// no inline function shared with other files (the palette comes from a
-// plain function), so no AVX2 instruction reaches code that runs on other
-// processors.
+// no inline function shared with other files (its palette and ramp are its
+// own, and the tests compare them with the plain kernel's on every endpoint
+// pair), so no AVX2 instruction reaches code that runs on other processors.
 #include <immintrin.h>
 
 #include <cstring>
@@ -55,6 +55,23 @@ __m256i alphaRampWords(const uint8_t* alphaBlock) {
   return _mm256_slli_epi32(ramp, 24);
 }
 
+// The ColorBlock's four colours as pixel words (paletteColor of
+// container.h): the endpoints' 8-bit channels in 16-bit lanes, blue, green,
+// red, 0 for each; colours 2 and 3 are (2 c0 + c1) / 3 and (c0 + 2 c1) / 3,
+// the division exact as (n * 43691) >> 17 for the n <= 765 here.
+__m128i paletteWords(const uint8_t* colorBlock) {
+  const int color0 = colorBlock[0] | colorBlock[1] << 8, color1 = colorBlock[2] | colorBlock[3] << 8;
+  const auto channel = [](int color, int shift, int mask, int bits) { return ((color >> shift & mask) * 255) >> bits; };
+  const __m128i ends = _mm_setr_epi16(static_cast<int16_t>(channel(color0, 0, 31, 5)), static_cast<int16_t>(channel(color0, 5, 63, 6)),
+                                      static_cast<int16_t>(channel(color0, 11, 31, 5)), 0,
+                                      static_cast<int16_t>(channel(color1, 0, 31, 5)), static_cast<int16_t>(channel(color1, 5, 63, 6)),
+                                      static_cast<int16_t>(channel(color1, 11, 31, 5)), 0);
+  const __m128i swapped = _mm_shuffle_epi32(ends, _MM_SHUFFLE(1, 0, 3, 2));  // c1, c0
+  const __m128i sums = _mm_add_epi16(_mm_add_epi16(ends, ends), swapped);    // 2 c0 + c1, 2 c1 + c0
+  const __m128i thirds = _mm_srli_epi16(_mm_mulhi_epu16(sums, _mm_set1_epi16(static_cast<int16_t>(43691))), 1);
+  return _mm_packus_epi16(ends, thirds);  // colours 0, 1, 2, 3 as little-endian words
+}
+
 }  // namespace
 
 void avx2DecodeTileRow(uint32_t w, int32_t bitsPerPixel, const uint8_t* blocks, uint8_t* rows, size_t rowBytes) {
@@ -66,9 +83,7 @@ void avx2DecodeTileRow(uint32_t w, int32_t bitsPerPixel, const uint8_t* blocks, 
   const __m256i alphaShifts = _mm256_setr_epi32(0, 3, 6, 9, 12, 15, 18, 21);
   for (uint32_t bx = 0; bx < w / 4; ++bx, blocks += blockSize) {
     const uint8_t* colorBlock = withAlpha ? blocks + 8 : blocks;
-    uint32_t palette[4];
-    blockPalette(colorBlock, palette);
-    const __m256i colors = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(palette)));
+    const __m256i colors = _mm256_broadcastsi128_si256(paletteWords(colorBlock));
     uint32_t indices;  // little-endian, as every x86 processor
     std::memcpy(&indices, colorBlock + 4, 4);
     __m256i top = lookUp(colors, indices, colorShiftsTop, 3);

@@ -72,7 +72,8 @@ static void dumpBytes(const uint8_t* bytes, size_t count) {
   for (size_t i = 0; i < count; ++i) printf("%02x ", bytes[i]);
 }
 
-void blockPalette(const uint8_t* colorBlock, uint32_t palette[4]) {
+// A ColorBlock's four colours as pixel words (alpha byte 0).
+static void blockPalette(const uint8_t* colorBlock, uint32_t palette[4]) {
   const Rgb8 c0 = expandRgb565(readLe16(colorBlock));
   const Rgb8 c1 = expandRgb565(readLe16(colorBlock + 2));
   for (unsigned i = 0; i < 4; ++i) {

@@ -33,10 +33,9 @@ sync  # let the new files' writeback finish before anything is timed
 
 for path in default plain; do
   for source in photo32 photo24 noise32 noise24; do
-    env_prefix=""
-    [ "$path" = default ] || env_prefix="TESSARK_SIMD=$path"
-    hyperfine -w 2 -r 5 --export-json "$source-$path.json" --prepare "rm -f $source.dds" \
-      "env $env_prefix $tessark -e $source.tga" >/dev/null
+    command="$tessark -e $source.tga"
+    [ "$path" = default ] || command="env TESSARK_SIMD=$path $command"
+    hyperfine -N -w 2 -r 5 --export-json "$source-$path.json" --prepare "rm -f $source.dds" "$command" >/dev/null
     python3 -c "import json,sys; r=json.load(open(sys.argv[1]))['results'][0]; \
 print(f'encode {sys.argv[2]:8s} {sys.argv[3]:8s} median {r[\"median\"]*1e3:6.1f} ms  {2048*2048/r[\"median\"]/1e6:6.1f} MP/s')" \
       "$source-$path.json" "$source" "$path"
