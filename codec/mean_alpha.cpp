@@ -1,7 +1,6 @@
 #include "mean_alpha.h"
 
-#include <cstring>
-
+#include "container.h"
 #include "tga_source.h"
 
 // The reader adds each exact product alpha * k (k = 0x808081 * 2^-31) to a
@@ -16,18 +15,6 @@
 constexpr size_t kRunPixels = 1024;
 constexpr uint32_t kMantissaBits = 23;
 constexpr uint64_t kByteToUnitUnits = 0x808081;  // k in units of 2^-31
-
-static uint32_t floatBits(float value) {
-  uint32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
-
-static float bitsFloat(uint32_t bits) {
-  float value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
 
 // steps[a] = round(a * k / u) for the binade of the biased exponent field.
 static void buildSteps(uint32_t exponentField, uint32_t steps[256]) {
