@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "container.h"
+#include "decode_kernels.h"
 #include "decoder.h"
 
 namespace {
@@ -79,9 +80,33 @@ void decodeLevelKernel(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kSide * kSide);
 }
 
+// Level 0 through one path's tile-row kernel into TGA pixel bytes in memory.
+void decodeTileRowKernel(benchmark::State& state, SimdPath path) {
+  const int32_t format = static_cast<int32_t>(state.range(0));
+  if (path > bestSimdPath()) {
+    state.SkipWithError("this processor lacks the path");
+    return;
+  }
+  const int32_t bpp = bitsPerPixel(format);
+  const std::vector<uint8_t> container = randomContainer(format);
+  const size_t rowBytes = kSide * (format == 4 ? 4 : 3);
+  std::vector<uint8_t> pixels(rowBytes * kSide);
+  const TileRowDecoder decode = tileRowDecoderFor(path);
+  for (auto _ : state) {
+    for (uint32_t by = 0; by < kSide / 4; ++by) {
+      decode(kSide, bpp, container.data() + kTextureHeaderSize + by * (kSide / 4) * 2 * bpp,
+             pixels.data() + 4 * by * rowBytes, rowBytes);
+    }
+    benchmark::DoNotOptimize(pixels.data());
+  }
+  state.SetItemsProcessed(state.iterations() * kSide * kSide);
+}
+
 BENCHMARK(decodeWholeContainer)->Arg(4)->Arg(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(fwriteSameTgaBytes)->Arg(4)->Arg(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(decodeLevelKernel)->Arg(4)->Arg(3)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(decodeTileRowKernel, plain, SimdPath::Plain)->Arg(4)->Arg(3)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(decodeTileRowKernel, avx2, SimdPath::Avx2)->Arg(4)->Arg(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

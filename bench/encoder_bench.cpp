@@ -1,68 +1,40 @@
-// Encoder speed: whole 2048x2048 encodes with their full mip chain, and the
-// block encoders and the mip reduction alone.
+// Encoder speed: whole 2048x2048 encodes with their full mip chain on each
+// path, and the plain block encoders and mip reduction alone.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <vector>
 
 #include "block_encode.h"
+#include "simd_path.h"
 #include "encoder.h"
 #include "mip.h"
+#include "natural_source.h"
 #include "tga_source.h"
 
 namespace {
 
+using bench::lattice;
+using bench::naturalTga;
+
 constexpr uint32_t kSide = 2048;
 
-// Smooth value noise in three octaves plus grain: large soft shapes with
-// fine detail, like a photographed surface. Integer arithmetic only.
-uint32_t lattice(uint32_t x, uint32_t y) {
-  uint32_t h = x * 374761393u + y * 668265263u;
-  h = (h ^ (h >> 13)) * 1274126177u;
-  return (h ^ (h >> 16)) & 255u;
-}
-
-uint32_t valueNoise(uint32_t x, uint32_t y, uint32_t cell) {
-  const uint32_t cx = x / cell, cy = y / cell, fx = x % cell, fy = y % cell;
-  const uint32_t top = lattice(cx, cy) * (cell - fx) + lattice(cx + 1, cy) * fx;
-  const uint32_t bottom = lattice(cx, cy + 1) * (cell - fx) + lattice(cx + 1, cy + 1) * fx;
-  return (top * (cell - fy) + bottom * fy) / (cell * cell);
-}
-
-uint8_t clampByte(int v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); }
-
-std::vector<uint8_t> naturalTga(uint32_t side, uint8_t depth) {
-  std::vector<uint8_t> tga(18, 0);
-  tga[2] = 2;
-  tga[12] = tga[14] = static_cast<uint8_t>(side);
-  tga[13] = tga[15] = static_cast<uint8_t>(side >> 8);
-  tga[16] = depth;
-  tga[17] = 0x20;
-  for (uint32_t y = 0; y < side; ++y) {
-    for (uint32_t x = 0; x < side; ++x) {
-      const int shade = static_cast<int>(valueNoise(x, y, 64) / 2 + valueNoise(x, y, 16) / 3 +
-                                         valueNoise(x, y, 4) / 6 + lattice(x, y) / 32);
-      tga.insert(tga.end(), {clampByte(shade - 30), clampByte(shade), clampByte(shade + 20)});
-      if (depth == 32) tga.push_back(clampByte(static_cast<int>(valueNoise(x + 7, y, 32))));
-    }
+// The whole chain in memory (TGA bytes to container bytes) on one path.
+void encodeWholeChain(benchmark::State& state, uint8_t depth, SimdPath path) {
+  if (path > bestSimdPath()) {
+    state.SkipWithError("this processor lacks the path");
+    return;
   }
-  return tga;
-}
-
-void encodeWholeChain(benchmark::State& state, uint8_t depth) {
   const std::vector<uint8_t> tga = naturalTga(kSide, depth);
   std::vector<uint8_t> container;
   for (auto _ : state) {
-    encodeTgaBytes(tga.data(), tga.size(), container, false);
+    encodeTgaBytes(tga.data(), tga.size(), container, false, path);
     benchmark::DoNotOptimize(container.data());
   }
   state.counters["MP/s"] =
       benchmark::Counter(static_cast<double>(kSide) * kSide * 1e-6, benchmark::Counter::kIsIterationInvariantRate);
   state.counters["bytes"] = static_cast<double>(container.size());
 }
-
-void BM_Encode2048x2048_32bit(benchmark::State& state) { encodeWholeChain(state, 32); }
-void BM_Encode2048x2048_24bit(benchmark::State& state) { encodeWholeChain(state, 24); }
 
 // Level 0 of the 32-bit source as the encoder sees it.
 const SourceImage& levelZero() {
@@ -131,8 +103,12 @@ void BM_ReduceMipLevel2048(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_Encode2048x2048_32bit)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Encode2048x2048_24bit)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(encodeWholeChain, 2048x2048_32bit_plain, 32, SimdPath::Plain)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(encodeWholeChain, 2048x2048_32bit_sse2, 32, SimdPath::Sse2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(encodeWholeChain, 2048x2048_32bit_avx2, 32, SimdPath::Avx2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(encodeWholeChain, 2048x2048_24bit_plain, 24, SimdPath::Plain)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(encodeWholeChain, 2048x2048_24bit_sse2, 24, SimdPath::Sse2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(encodeWholeChain, 2048x2048_24bit_avx2, 24, SimdPath::Avx2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FitColorLineAndWriteColorBlock);
 BENCHMARK(BM_NormalizeAlphasAndWriteAlphaBlock);
 BENCHMARK(BM_ReduceMipLevel2048)->Unit(benchmark::kMillisecond);

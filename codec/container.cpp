@@ -2,14 +2,14 @@
 
 #include <cstring>
 
-static uint32_t floatBits(float value) {
+uint32_t floatBits(float value) {
   uint32_t bits;
   static_assert(sizeof bits == sizeof value, "IEEE single expected");
   std::memcpy(&bits, &value, sizeof bits);
   return bits;
 }
 
-static float bitsFloat(uint32_t bits) {
+float bitsFloat(uint32_t bits) {
   float value;
   std::memcpy(&value, &bits, sizeof value);
   return value;

@@ -38,6 +38,10 @@ inline void writeLe32(uint8_t* bytes, uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
+// The bits of an IEEE single and back (meanAlpha is stored as its bits).
+uint32_t floatBits(float value);
+float bitsFloat(uint32_t bits);
+
 void packTextureHeader(const TextureHeader& header, uint8_t out[kTextureHeaderSize]);
 TextureHeader unpackTextureHeader(const uint8_t bytes[kTextureHeaderSize]);
 

@@ -9,15 +9,31 @@
 #include <vector>
 
 #include "container.h"
+#include "decode_kernels.h"
 #include "output_name.h"
 
 // A TGA stores its sides in 16 bits.
 constexpr int32_t kMaxTgaSide = 65535;
 
+// One read of the size the file reports, then chunks for anything beyond
+// it (a stream that tells no size, or a file that grew). Fails on a read
+// error or when the file does not fit in memory.
 static bool readWholeFile(FILE* in, std::vector<uint8_t>& data) {
-  uint8_t chunk[1 << 16];
-  size_t got;
-  while ((got = fread(chunk, 1, sizeof chunk, in)) > 0) data.insert(data.end(), chunk, chunk + got);
+  size_t reported = 0;
+  if (fseek(in, 0, SEEK_END) == 0) {
+    const long size = ftell(in);
+    if (size > 0) reported = static_cast<size_t>(size);
+    rewind(in);
+  }
+  try {
+    data.resize(reported);
+    data.resize(fread(data.data(), 1, reported, in));
+    uint8_t chunk[1 << 16];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, in)) > 0) data.insert(data.end(), chunk, chunk + got);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
   return !ferror(in);
 }
 
@@ -56,51 +72,106 @@ static void dumpBytes(const uint8_t* bytes, size_t count) {
   for (size_t i = 0; i < count; ++i) printf("%02x ", bytes[i]);
 }
 
-// Alpha of each block position, already in bits 24-31 of a pixel word.
-static void decodeAlphaBlock(const uint8_t* block, uint32_t alphas[16]) {
-  int ramp[8];
-  alphaRamp(block[0], block[1], ramp);
-  uint64_t indices = 0;  // 48 bits, little-endian, after the two endpoints
-  for (int i = 5; i >= 0; --i) indices = indices << 8 | block[2 + i];
-  for (unsigned p = 0; p < 16; ++p) alphas[p] = static_cast<uint32_t>(ramp[(indices >> (3 * p)) & 7u]) << 24;
-}
-
-// One block into a 4x4 tile of pixel words; alphas is null for format 3.
-static void decodeBlock(const uint8_t* colorBlock, const uint32_t* alphas, uint32_t* pixels,
-                        uint32_t stride) {
+// A ColorBlock's four colours as pixel words (alpha byte 0).
+static void blockPalette(const uint8_t* colorBlock, uint32_t palette[4]) {
   const Rgb8 c0 = expandRgb565(readLe16(colorBlock));
   const Rgb8 c1 = expandRgb565(readLe16(colorBlock + 2));
-  uint32_t palette[4];
   for (unsigned i = 0; i < 4; ++i) {
     const Rgb8 c = paletteColor(c0, c1, i);
     palette[i] = packPixel(c.red, c.green, c.blue);
   }
-  static const uint32_t kOpaqueNone[16] = {};
-  if (!alphas) alphas = kOpaqueNone;
-  // Byte 4 + y of the ColorBlock holds row y, two bits per pixel from the left.
-  for (unsigned y = 0; y < 4; ++y) {
-    const unsigned row = colorBlock[4 + y];
-    uint32_t* out = pixels + y * stride;
-    const uint32_t* a = alphas + 4 * y;
-    out[0] = palette[row & 3u] | a[0];
-    out[1] = palette[(row >> 2) & 3u] | a[1];
-    out[2] = palette[(row >> 4) & 3u] | a[2];
-    out[3] = palette[row >> 6] | a[3];
+}
+
+
+// The AlphaBlock's eight alphas, already in bits 24-31.
+static inline void blockAlphaRamp(const uint8_t* alphaBlock, uint32_t ramp[8]) {
+  int values[8];
+  alphaRamp(alphaBlock[0], alphaBlock[1], values);
+  for (int i = 0; i < 8; ++i) ramp[i] = static_cast<uint32_t>(values[i]) << 24;
+}
+
+// The 16 pixel words of one block in position order (row by row): the
+// ColorBlock's colours, and for format 4 the AlphaBlock's alphas in bits 24-31.
+static void decodeBlockWords(const uint8_t* colorBlock, const uint8_t* alphaBlock, uint32_t words[16]) {
+  uint32_t palette[4];
+  blockPalette(colorBlock, palette);
+  const uint32_t indices = readLe32(colorBlock + 4);  // position p in bits 2p, 2p + 1
+  for (unsigned p = 0; p < 16; ++p) words[p] = palette[(indices >> (2 * p)) & 3u];
+  if (!alphaBlock) return;
+  uint32_t ramp[8];
+  blockAlphaRamp(alphaBlock, ramp);
+  uint64_t alphaIndices = 0;  // 48 bits, little-endian, after the two endpoints
+  for (int i = 5; i >= 0; --i) alphaIndices = alphaIndices << 8 | alphaBlock[2 + i];
+  for (unsigned p = 0; p < 16; ++p) words[p] |= ramp[(alphaIndices >> (3 * p)) & 7u];
+}
+
+// Calls store(block x, words) for the w/4 blocks of one tile row.
+template <class Store>
+static void forEachBlockWords(uint32_t w, int32_t bitsPerPixel, const uint8_t* blocks, Store store) {
+  const size_t blockSize = 2 * static_cast<size_t>(bitsPerPixel);
+  uint32_t words[16];
+  for (uint32_t bx = 0; bx < w / 4; ++bx, blocks += blockSize) {
+    if (bitsPerPixel == 8) {  // AlphaBlock, then ColorBlock
+      decodeBlockWords(blocks + kAlphaBlockSize, blocks, words);
+    } else {
+      decodeBlockWords(blocks, nullptr, words);
+    }
+    store(bx, words);
   }
 }
 
-// Decodes the blocks of one tile row into four rows of pixel words (stride w).
-static void decodeTileRow(uint32_t w, int32_t bitsPerPixel, const uint8_t* blocks, uint32_t* rows) {
-  const size_t blockSize = 2 * static_cast<size_t>(bitsPerPixel);
-  uint32_t alphas[16];
+static size_t tgaBytesPerPixel(int32_t bitsPerPixel) { return bitsPerPixel == 8 ? 4 : 3; }
+
+// One tile row into TGA bytes: 4 per pixel (format 4, AlphaBlock then
+// ColorBlock) or 3 (format 3, ColorBlocks only).
+template <size_t pixelBytes>
+static void decodeTileRowInto(uint32_t w, const uint8_t* blocks, uint8_t* rows, size_t rowBytes) {
+  constexpr bool withAlpha = pixelBytes == 4;
+  constexpr size_t blockSize = withAlpha ? kAlphaBlockSize + kColorBlockSize : kColorBlockSize;
   for (uint32_t bx = 0; bx < w / 4; ++bx, blocks += blockSize) {
-    if (bitsPerPixel == 8) {  // AlphaBlock, then ColorBlock
-      decodeAlphaBlock(blocks, alphas);
-      decodeBlock(blocks + kAlphaBlockSize, alphas, rows + 4 * bx, w);
-    } else {
-      decodeBlock(blocks, nullptr, rows + 4 * bx, w);
+    const uint8_t* colorBlock = withAlpha ? blocks + kAlphaBlockSize : blocks;
+    uint32_t palette[4];
+    blockPalette(colorBlock, palette);
+    uint32_t ramp[8];
+    uint64_t alphaIndices = 0;  // 48 bits, little-endian, after the two endpoints
+    if constexpr (withAlpha) {
+      blockAlphaRamp(blocks, ramp);
+      for (int i = 5; i >= 0; --i) alphaIndices = alphaIndices << 8 | blocks[2 + i];
+    }
+    // Byte 4 + y of the ColorBlock holds row y, two bits per pixel from the left.
+    for (unsigned y = 0; y < 4; ++y) {
+      const unsigned row = colorBlock[4 + y];
+      uint8_t* out = rows + y * rowBytes + 4 * bx * pixelBytes;
+      for (unsigned x = 0; x < 4; ++x, out += pixelBytes) {
+        const uint32_t word = palette[(row >> (2 * x)) & 3u];
+        if constexpr (withAlpha) {
+          writeLe32(out, word | ramp[(alphaIndices >> (3 * (4 * y + x))) & 7u]);
+        } else {
+          out[0] = static_cast<uint8_t>(word);
+          out[1] = static_cast<uint8_t>(word >> 8);
+          out[2] = static_cast<uint8_t>(word >> 16);
+        }
+      }
     }
   }
+}
+
+void plainDecodeTileRow(uint32_t w, int32_t bitsPerPixel, const uint8_t* blocks, uint8_t* rows, size_t rowBytes) {
+  if (tgaBytesPerPixel(bitsPerPixel) == 4) {
+    decodeTileRowInto<4>(w, blocks, rows, rowBytes);
+  } else {
+    decodeTileRowInto<3>(w, blocks, rows, rowBytes);
+  }
+}
+
+// TESSARK_X86_LANES: x86-64 builds, which have the AVX2 kernel.
+TileRowDecoder tileRowDecoderFor(SimdPath path) {
+#ifdef TESSARK_X86_LANES
+  if (path == SimdPath::Avx2) return avx2DecodeTileRow;
+#else
+  (void)path;
+#endif
+  return plainDecodeTileRow;
 }
 
 static size_t tileRowBytes(uint32_t w, int32_t bitsPerPixel) {
@@ -111,12 +182,15 @@ void decodeLevel(uint32_t w, uint32_t h, int32_t bitsPerPixel, const uint8_t* le
                  uint32_t* pixels) {
   if (w < 4 || h < 4) return;
   for (uint32_t by = 0; by < h / 4; ++by) {
-    decodeTileRow(w, bitsPerPixel, levelData + by * tileRowBytes(w, bitsPerPixel),
-                  pixels + static_cast<size_t>(4 * by) * w);
+    uint32_t* rows = pixels + static_cast<size_t>(4 * by) * w;
+    forEachBlockWords(w, bitsPerPixel, levelData + by * tileRowBytes(w, bitsPerPixel),
+                  [&](uint32_t bx, const uint32_t words[16]) {
+                    for (unsigned y = 0; y < 4; ++y) {
+                      for (unsigned x = 0; x < 4; ++x) rows[y * w + 4 * bx + x] = words[4 * y + x];
+                    }
+                  });
   }
 }
-
-static size_t tgaBytesPerPixel(int32_t bitsPerPixel) { return bitsPerPixel == 8 ? 4 : 3; }
 
 size_t tgaFileSize(uint32_t w, uint32_t h, int32_t bitsPerPixel) {
   return kTgaHeaderSize + static_cast<size_t>(w) * h * tgaBytesPerPixel(bitsPerPixel) + kTgaFooterSize;
@@ -154,24 +228,33 @@ void writeTgaFile(uint32_t w, uint32_t h, int32_t bitsPerPixel, const uint32_t* 
   std::memcpy(out + kTgaHeaderSize + count * tgaBytesPerPixel(bitsPerPixel), kTgaFooter, kTgaFooterSize);
 }
 
-// Streams one level's TGA file a tile row (four pixel rows) at a time, so
-// that no whole-level buffer is needed. Rows that no block covers (levels
-// with a side below 4, or rows past the last whole tile) are zero pixels.
-static bool streamLevel(FILE* out, uint32_t w, uint32_t h, int32_t bitsPerPixel,
-                        const uint8_t* levelData) {
+// Bytes decoded before each write: large enough that a level takes few
+// writes, small enough to stay in the cache.
+constexpr size_t kStripBytes = 512 * 1024;
+
+// Streams one level's TGA file a strip of tile rows at a time, so that no
+// whole-level buffer is needed. Rows that no block covers (levels with a
+// side below 4, or rows past the last whole tile) are zero pixels.
+static bool streamLevel(FILE* out, uint32_t w, uint32_t h, int32_t bitsPerPixel, const uint8_t* levelData,
+                        TileRowDecoder decodeTileRow, std::vector<uint8_t>& strip) {
   const size_t rowBytes = static_cast<size_t>(w) * tgaBytesPerPixel(bitsPerPixel);
-  std::vector<uint32_t> words(static_cast<size_t>(w) * 4, 0u);
-  std::vector<uint8_t> strip(rowBytes * 4, 0u);
+  const uint32_t tileRows = w < 4 ? 0 : h / 4;
+  const size_t tileRowPixelBytes = 4 * rowBytes;
+  const uint32_t stripTileRows = std::max<uint32_t>(
+      1, std::min<uint32_t>(tileRows, static_cast<uint32_t>(kStripBytes / tileRowPixelBytes)));
+  if (strip.size() < stripTileRows * tileRowPixelBytes) strip.resize(stripTileRows * tileRowPixelBytes);
   uint8_t header[kTgaHeaderSize];
   writeTgaHeader(w, h, bitsPerPixel, header);
   bool ok = fwrite(header, 1, sizeof header, out) == sizeof header;
-  const uint32_t tileRows = w < 4 ? 0 : h / 4;
-  for (uint32_t by = 0; by < tileRows && ok; ++by) {
-    decodeTileRow(w, bitsPerPixel, levelData + by * tileRowBytes(w, bitsPerPixel), words.data());
-    packPixelBytes(words.data(), words.size(), bitsPerPixel, strip.data());
-    ok = fwrite(strip.data(), 1, strip.size(), out) == strip.size();
+  for (uint32_t by = 0; by < tileRows && ok; by += stripTileRows) {
+    const uint32_t count = std::min(stripTileRows, tileRows - by);
+    for (uint32_t t = 0; t < count; ++t) {
+      decodeTileRow(w, bitsPerPixel, levelData + (by + t) * tileRowBytes(w, bitsPerPixel),
+                    strip.data() + t * tileRowPixelBytes, rowBytes);
+    }
+    ok = fwrite(strip.data(), 1, count * tileRowPixelBytes, out) == count * tileRowPixelBytes;
   }
-  std::fill(strip.begin(), strip.end(), uint8_t{0});
+  if (tileRows * 4 < h) std::fill(strip.begin(), strip.begin() + rowBytes, uint8_t{0});
   for (uint32_t y = tileRows * 4; y < h && ok; ++y) ok = fwrite(strip.data(), 1, rowBytes, out) == rowBytes;
   return ok && fwrite(kTgaFooter, 1, kTgaFooterSize, out) == kTgaFooterSize;
 }
@@ -179,7 +262,7 @@ static bool streamLevel(FILE* out, uint32_t w, uint32_t h, int32_t bitsPerPixel,
 // Decodes one level into a file of its own. Returns false when the run must
 // stop (the message has been printed).
 static bool writeLevelFile(const std::string& name, uint32_t w, uint32_t h, int32_t bitsPerPixel,
-                           const uint8_t* levelData) {
+                           const uint8_t* levelData, TileRowDecoder decodeTileRow, std::vector<uint8_t>& strip) {
   FILE* out = fopen(name.c_str(), "wb");
   if (!out) {
     printf("Failed to create output file: %s\n", name.c_str());
@@ -187,7 +270,7 @@ static bool writeLevelFile(const std::string& name, uint32_t w, uint32_t h, int3
   }
   bool written = false;
   try {
-    written = streamLevel(out, w, h, bitsPerPixel, levelData);
+    written = streamLevel(out, w, h, bitsPerPixel, levelData, decodeTileRow, strip);
   } catch (const std::bad_alloc&) {
     printf("Out of memory for a %" PRIu32 "x%" PRIu32 " level\n", w, h);
     fclose(out);
@@ -201,6 +284,10 @@ static bool writeLevelFile(const std::string& name, uint32_t w, uint32_t h, int3
 }
 
 void decodeContainerBytes(const uint8_t* data, size_t size, const std::string& baseName) {
+  decodeContainerBytes(data, size, baseName, chosenSimdPath());
+}
+
+void decodeContainerBytes(const uint8_t* data, size_t size, const std::string& baseName, SimdPath path) {
   if (size < kTextureHeaderSize) {
     printf("Container too short: %zu bytes, a header needs %zu\n", size, kTextureHeaderSize);
     return;
@@ -217,6 +304,7 @@ void decodeContainerBytes(const uint8_t* data, size_t size, const std::string& b
     return;
   }
   size_t offset = kTextureHeaderSize;
+  std::vector<uint8_t> strip;  // the decoded pixel bytes of a few tile rows, reused by every level
   if (header.width >= 1 && header.height >= 1) {
     LevelSize level{static_cast<uint32_t>(header.width), static_cast<uint32_t>(header.height)};
     for (int number = 0;; ++number, level = nextLevel(level)) {
@@ -227,8 +315,8 @@ void decodeContainerBytes(const uint8_t* data, size_t size, const std::string& b
         return;
       }
       printf("Decoding Level %i\n", number);
-      if (!writeLevelFile(baseName + std::to_string(number) + ".tga", level.w, level.h, bpp,
-                          data + offset)) {
+      if (!writeLevelFile(baseName + std::to_string(number) + ".tga", level.w, level.h, bpp, data + offset,
+                          tileRowDecoderFor(path), strip)) {
         return;
       }
       offset += static_cast<size_t>(levelBytes);

@@ -93,20 +93,30 @@ void encodeLevelBlocks(uint32_t w, uint32_t h, int32_t format, bool topLeftOrigi
   }
 }
 
+void printLevelLine(int number, LevelSize level) {
+  printf("Encoding Mip Level %i (%ix%i)\n", number, static_cast<int>(level.w), static_cast<int>(level.h));
+}
+
+void reportLevelOutOfMemory(int number, LevelSize level) {
+  printf("Out of memory for mip level %i (%ix%i)\n", number, static_cast<int>(level.w), static_cast<int>(level.h));
+}
+
 bool encodeLevels(const LevelSink& sink, uint32_t width, uint32_t height, int32_t format,
                   bool topLeftOrigin, std::vector<FloatColor> colors, std::vector<float> alphas) {
+  return encodeLevelsFrom(sink, LevelSize{width, height}, 0, format, topLeftOrigin, std::move(colors),
+                          std::move(alphas));
+}
+
+bool encodeLevelsFrom(const LevelSink& sink, LevelSize level, int firstNumber, int32_t format,
+                      bool topLeftOrigin, std::vector<FloatColor> colors, std::vector<float> alphas) {
   std::vector<uint8_t> levelBytes;
-  LevelSize level{width, height};
-  for (int number = 0;; ++number) {
-    if (sink.printProgress) {
-      printf("Encoding Mip Level %i (%ix%i)\n", number, static_cast<int>(level.w), static_cast<int>(level.h));
-    }
+  for (int number = firstNumber;; ++number) {
+    if (sink.printProgress) printLevelLine(number, level);
     const size_t byteCount = levelBlockCount(level.w, level.h) * blockByteCount(format);
     try {
       levelBytes.resize(byteCount);  // level 0 is the largest: later levels reuse it
     } catch (const std::bad_alloc&) {
-      printf("Out of memory for mip level %i (%ix%i)\n", number, static_cast<int>(level.w),
-             static_cast<int>(level.h));
+      reportLevelOutOfMemory(number, level);
       return false;
     }
     encodeLevelBlocks(level.w, level.h, format, topLeftOrigin, colors.data(), alphas.data(),
@@ -122,8 +132,7 @@ bool encodeLevels(const LevelSink& sink, uint32_t width, uint32_t height, int32_
       nextColors.assign(nextCount, FloatColor{});
       nextAlphas.resize(nextCount);
     } catch (const std::bad_alloc&) {
-      printf("Out of memory for mip level %i (%ix%i)\n", number + 1, static_cast<int>(next.w),
-             static_cast<int>(next.h));
+      reportLevelOutOfMemory(number + 1, next);
       return false;
     }
     reduceMipLevel(level.w, level.h, colors.data(), alphas.data(), nextColors.data(), nextAlphas.data());

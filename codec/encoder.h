@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "container.h"
 #include "float_color.h"
 
 // Where the finished levels go. write receives one whole level's bytes and
@@ -15,6 +16,10 @@ struct LevelSink {
   void* context;
   bool printProgress;  // the "Encoding Mip Level" lines and "Finished Encoding"
 };
+
+// "Encoding Mip Level N (WxH)" and "Out of memory for mip level N (WxH)".
+void printLevelLine(int number, LevelSize level);
+void reportLevelOutOfMemory(int number, LevelSize level);
 
 // max(1, w*h/16) blocks, the level size of the container.
 uint32_t levelBlockCount(uint32_t w, uint32_t h);
@@ -44,3 +49,8 @@ void encodeLevelBlocks(uint32_t w, uint32_t h, int32_t format, bool topLeftOrigi
 // not be allocated (reported here) or stored (reported by the sink).
 bool encodeLevels(const LevelSink& sink, uint32_t width, uint32_t height, int32_t format,
                   bool topLeftOrigin, std::vector<FloatColor> colors, std::vector<float> alphas);
+
+// The same from level `level`, numbered firstNumber, on: the lane paths hand
+// over here once a level has a side below 4.
+bool encodeLevelsFrom(const LevelSink& sink, LevelSize level, int firstNumber, int32_t format,
+                      bool topLeftOrigin, std::vector<FloatColor> colors, std::vector<float> alphas);

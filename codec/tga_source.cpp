@@ -7,6 +7,7 @@
 #include <new>
 
 #include "encoder.h"
+#include "lane_levels.h"
 #include "output_name.h"
 
 TgaHeader parseTgaHeader(const uint8_t bytes[kTgaSourceHeaderSize]) {
@@ -102,6 +103,62 @@ bool convertSourcePixels(const TgaHeader& header, const uint8_t* pixelBytes, siz
   return true;
 }
 
+const LaneKernels* sourceLaneKernels(const TgaHeader& header, SimdPath path) {
+  if (header.width < 4 || header.height < 4) return nullptr;
+  return laneKernelsFor(path);
+}
+
+// The lane path reads the pixels row by row from a source in memory ...
+struct MemoryPixels {
+  const uint8_t* bytes;
+  size_t available;
+};
+
+static const uint8_t* readMemoryPixels(void* context, size_t offset, size_t size, uint8_t* scratch) {
+  const auto* memory = static_cast<const MemoryPixels*>(context);
+  if (offset + size <= memory->available) return memory->bytes + offset;
+  const size_t held = offset < memory->available ? memory->available - offset : 0;
+  if (held > 0) std::memcpy(scratch, memory->bytes + offset, held);
+  std::memset(scratch + held, 0, size - held);  // bytes past the end of the file count as 0
+  return scratch;
+}
+
+// ... or from the file, in order.
+static const uint8_t* readFilePixels(void* context, size_t, size_t size, uint8_t* scratch) {
+  FILE* in = static_cast<FILE*>(context);
+  const size_t got = fread(scratch, 1, size, in);
+  if (ferror(in)) {
+    printf("Source TGA File could not be read!\n");
+    return nullptr;
+  }
+  std::memset(scratch + got, 0, size - got);
+  return scratch;
+}
+
+static bool encodeWithLanes(const LaneKernels& kernels, const TgaHeader& header, const PixelRows& rows,
+                            SourceImage& image) {
+  image.width = header.width;
+  image.height = header.height;
+  image.format = header.pixelDepth == 32 ? kFormatRgba : kFormatRgb;
+  image.topLeftOrigin = (header.descriptor & 0x20) != 0;
+  switch (encodeLaneChain(kernels, image.width, image.height, image.format, image.topLeftOrigin, rows, image.lanes)) {
+    case LaneChainResult::ReadFailed: return false;
+    case LaneChainResult::OutOfMemory: reportSourceOutOfMemory(header); return false;
+    case LaneChainResult::Done: break;
+  }
+  image.meanAlpha = image.lanes.meanAlpha;
+  image.encodedByLanes = true;
+  return true;
+}
+
+// Every level into the sink: the plain loop over the level-0 arrays, or the
+// lane chain already encoded.
+static bool encodeSourceLevels(const LevelSink& sink, SourceImage& image) {
+  if (image.encodedByLanes) return writeLaneChain(sink, image.format, image.topLeftOrigin, image.lanes);
+  return encodeLevels(sink, image.width, image.height, image.format, image.topLeftOrigin,
+                      std::move(image.colors), std::move(image.alphas));
+}
+
 TextureHeader sourceTextureHeader(const SourceImage& image) {
   TextureHeader header;
   header.width = static_cast<int32_t>(image.width);
@@ -139,21 +196,30 @@ static bool appendToVector(void* context, const uint8_t* bytes, size_t size) {
 }
 
 bool encodeTgaBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& container,
-                    bool printProgress) {
+                    bool printProgress, SimdPath path) {
   TgaHeader header;
   if (!readCheckedHeader(data, size, header)) return false;
   const size_t pixelStart = std::min(size, kTgaSourceHeaderSize + header.idLength);
   SourceImage image;
-  if (!convertSourcePixels(header, data + pixelStart, size - pixelStart, image)) return false;
+  if (const LaneKernels* kernels = sourceLaneKernels(header, path)) {
+    MemoryPixels memory{data + pixelStart, size - pixelStart};
+    if (!encodeWithLanes(*kernels, header, PixelRows{readMemoryPixels, &memory}, image)) return false;
+  } else if (!convertSourcePixels(header, data + pixelStart, size - pixelStart, image)) {
+    return false;
+  }
   if (printProgress) printf("Sourcefile Read.\n");
   container.assign(kTextureHeaderSize, 0);
   packTextureHeader(sourceTextureHeader(image), container.data());
-  const LevelSink sink{appendToVector, &container, printProgress};
-  return encodeLevels(sink, image.width, image.height, image.format, image.topLeftOrigin,
-                      std::move(image.colors), std::move(image.alphas));
+  return encodeSourceLevels(LevelSink{appendToVector, &container, printProgress}, image);
 }
 
-// Header, image ID, then all pixel bytes in one read.
+bool encodeTgaBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& container,
+                    bool printProgress) {
+  return encodeTgaBytes(data, size, container, printProgress, chosenSimdPath());
+}
+
+// Header, image ID, then the pixels: on the plain path all in one read, on
+// the lane paths row by row as they are encoded.
 static bool readTgaSource(FILE* in, SourceImage& image) {
   uint8_t headerBytes[kTgaSourceHeaderSize];
   const size_t got = fread(headerBytes, 1, sizeof headerBytes, in);
@@ -165,6 +231,9 @@ static bool readTgaSource(FILE* in, SourceImage& image) {
   if (!readCheckedHeader(headerBytes, got, header)) return false;
   uint8_t imageId[256];
   (void)!fread(imageId, 1, header.idLength, in);  // discarded; a short ID leaves no pixels
+  if (const LaneKernels* kernels = sourceLaneKernels(header, chosenSimdPath())) {
+    return encodeWithLanes(*kernels, header, PixelRows{readFilePixels, in}, image);
+  }
   const size_t expected = pixelByteCount(header);
   // Not zeroed: only what the file holds is touched; the rest reads as 0.
   std::unique_ptr<uint8_t[]> pixelBytes(new (std::nothrow) uint8_t[expected]);
@@ -205,9 +274,7 @@ static void writeContainerFile(const std::string& name, SourceImage& image) {
   uint8_t header[kTextureHeaderSize];
   packTextureHeader(sourceTextureHeader(image), header);
   bool complete = writeToFile(&file, header, sizeof header) &&
-                  encodeLevels(LevelSink{writeToFile, &file, true}, image.width, image.height,
-                               image.format, image.topLeftOrigin, std::move(image.colors),
-                               std::move(image.alphas));
+                  encodeSourceLevels(LevelSink{writeToFile, &file, true}, image);
   if (fclose(out) != 0 && complete) {
     printf("Failed to write output file: %s\n", name.c_str());
     complete = false;

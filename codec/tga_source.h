@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "container.h"
+#include "simd_path.h"
 #include "float_color.h"
+#include "lane_levels.h"
 
 constexpr size_t kTgaSourceHeaderSize = 18;
 
@@ -41,9 +43,12 @@ struct SourceImage {
   uint32_t height = 0;
   int32_t format = 0;  // 3 for 24-bit, 4 for 32-bit
   bool topLeftOrigin = false;
-  std::vector<FloatColor> colors;  // stored pixel order
+  std::vector<FloatColor> colors;  // stored pixel order (plain path)
   std::vector<float> alphas;
   float meanAlpha = 0.0f;
+  // Lane paths: the levels, already encoded while the source was read.
+  bool encodedByLanes = false;
+  LaneChain lanes;
 };
 
 // sum + alpha * kByteToUnit with the exact product, rounded once to float.
@@ -57,9 +62,16 @@ bool convertSourcePixels(const TgaHeader& header, const uint8_t* pixelBytes, siz
 
 TextureHeader sourceTextureHeader(const SourceImage& image);
 
+// The lane kernels for this source on this path, or null when the plain
+// path encodes it (SimdPath::Plain, or a side below 4).
+const LaneKernels* sourceLaneKernels(const TgaHeader& header, SimdPath path);
+
 // A whole TGA file held in memory becomes a whole container in memory; the
 // same checks and messages as encodeTexture. printProgress gates the
 // "Sourcefile Read." and level lines. Returns false when nothing was encoded.
+bool encodeTgaBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& container,
+                    bool printProgress, SimdPath path);
+// The same on the path chosen by the processor and TESSARK_SIMD.
 bool encodeTgaBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& container,
                     bool printProgress);
 

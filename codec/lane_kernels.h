@@ -1,0 +1,40 @@
+// The vector paths of the encoder: the block encoders and the mip reduction
+// run on several blocks (or pixels) at once, one per lane, and give exactly
+// the bytes of the plain path. One algorithm (lane_encoder.h) is compiled
+// per backend: one lane in plain C++, SSE2 (four lanes, every x86-64
+// processor) and AVX2 (eight lanes, chosen at run time). Each backend is a
+// table of the four kernels below; nothing else of it is visible outside
+// its own source file.
+#pragma once
+
+#include <cstdint>
+
+// A mip level as the vector paths keep it: one array per channel, w x h
+// entries each in stored pixel order. alpha is null for 24-bit sources,
+// whose alphas are never written.
+struct PlanarLevel {
+  float* red;
+  float* green;
+  float* blue;
+  float* alpha;
+};
+
+// Level kernels for levels whose sides are both at least 4. Level 0 is read
+// straight from the source's pixel bytes (3 or 4 per pixel, blue, green,
+// red(, alpha), stored row order); every later level from a PlanarLevel.
+// The encoders write levelBlockCount(w, h) blocks of blockByteCount bytes
+// into out; the reductions fill (w/2) x (h/2) entries of every array of next.
+struct LaneKernels {
+  const char* name;
+  void (*encodeSourceLevel)(const uint8_t* pixels, uint32_t bytesPerPixel, uint32_t w, uint32_t h,
+                            bool topLeftOrigin, uint8_t* out);
+  void (*reduceSourceLevel)(const uint8_t* pixels, uint32_t bytesPerPixel, uint32_t w, uint32_t h,
+                            const PlanarLevel& next);
+  void (*encodePlanarLevel)(const PlanarLevel& level, uint32_t w, uint32_t h, bool topLeftOrigin, uint8_t* out);
+  void (*reducePlanarLevel)(const PlanarLevel& level, uint32_t w, uint32_t h, const PlanarLevel& next);
+};
+
+const LaneKernels& scalarLaneKernels();
+// Only in x86 builds; call only when the processor has the instruction set.
+const LaneKernels& sse2LaneKernels();
+const LaneKernels& avx2LaneKernels();

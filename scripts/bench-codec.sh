@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# bench-codec.sh [BUILD_DIR]
+# Whole-process speed of Tessark on 2048x2048 sources, as the README reports
+# it: a natural photo (LadyBird.jpg of Debian's mate-backgrounds, cropped and
+# scaled with ImageMagick; 24-bit, and 32-bit with the luminance of Wood.jpg
+# as alpha) and random noise, each encoded with `Tessark -e` on the default
+# path and with TESSARK_SIMD=plain (hyperfine, median of 5 runs, the output
+# removed before each run); then `Tessark -d` on the photo's container
+# against writing the same TGA bytes with fwrite (decode_process_bench).
+# Sources are made in a scratch folder and not kept in the repository.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$(realpath "${1:-build}")
+tessark=$build/codec/Tessark
+scripts/install-deps.sh hyperfine imagemagick mate-backgrounds
+photos=/usr/share/backgrounds/mate/nature
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+square() { convert "$photos/$1" -resize 2048x2048^ -gravity center -extent 2048x2048 "${@:2}"; }
+square LadyBird.jpg -alpha off -type TrueColor photo24.tga
+square Wood.jpg -colorspace Gray alpha.png
+square LadyBird.jpg alpha.png -alpha off -compose CopyOpacity -composite -type TrueColorAlpha photo32.tga
+# noise DEPTH: an uncompressed top-left TGA of random bytes.
+noise() {
+  { printf '\0\0\2\0\0\0\0\0\0\0\0\0\0\10\0\10'; printf "\\x$(printf %02x "$1")\\x20"
+    head -c $((2048 * 2048 * $1 / 8)) /dev/urandom; } >"noise$1.tga"
+}
+noise 24
+noise 32
+sync  # let the new files' writeback finish before anything is timed
+
+for path in default plain; do
+  for source in photo32 photo24 noise32 noise24; do
+    command="$tessark -e $source.tga"
+    [ "$path" = default ] || command="env TESSARK_SIMD=$path $command"
+    hyperfine -N -w 2 -r 5 --export-json "$source-$path.json" --prepare "rm -f $source.dds" "$command" >/dev/null
+    python3 -c "import json,sys; r=json.load(open(sys.argv[1]))['results'][0]; \
+print(f'encode {sys.argv[2]:8s} {sys.argv[3]:8s} median {r[\"median\"]*1e3:6.1f} ms  {2048*2048/r[\"median\"]/1e6:6.1f} MP/s')" \
+      "$source-$path.json" "$source" "$path"
+  done
+done
+
+"$tessark" -e photo32.tga >/dev/null
+sync
+TESSARK_BENCH_CONTAINER=$work/photo32.dds "$build/bench/decode_process_bench" --benchmark_repetitions=5 \
+  --benchmark_report_aggregates_only 2>&1 | grep median
