@@ -46,3 +46,16 @@ done
 sync
 TESSARK_BENCH_CONTAINER=$work/photo32.dds "$build/bench/decode_process_bench" --benchmark_repetitions=5 \
   --benchmark_report_aggregates_only 2>&1 | grep median
+
+# The same comparison between whole processes: `Tessark -d` against a process
+# that writes files of the same sizes with one fwrite each (fwrite_floor),
+# with new files (all outputs removed before each run) and with replaced files.
+for mode in new replaced; do
+  prepare="true"
+  [ "$mode" = new ] && prepare="sh -c 'rm -f photo32[0-9]*.tga photo32-floor*.tga'"
+  hyperfine -N -w 3 -r 15 --export-json "decode-$mode.json" --prepare "$prepare" \
+    "$tessark -d photo32.dds" "$build/bench/fwrite_floor photo32.dds" >/dev/null
+  python3 -c "import json,sys; d,f=json.load(open(sys.argv[1]))['results']; \
+print(f'decode, {sys.argv[2]} files: Tessark -d median {d[\"median\"]*1e3:.1f} ms, fwrite_floor {f[\"median\"]*1e3:.1f} ms, ratio {d[\"median\"]/f[\"median\"]:.2f}')" \
+    "decode-$mode.json" "$mode"
+done
