@@ -2,7 +2,6 @@
 // link it in place of the real platform layer.
 #include "fake_platform.h"
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
