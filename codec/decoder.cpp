@@ -95,14 +95,16 @@ static inline void blockAlphaRamp(const uint8_t* alphaBlock, uint32_t ramp[8]) {
 static void decodeBlockWords(const uint8_t* colorBlock, const uint8_t* alphaBlock, uint32_t words[16]) {
   uint32_t palette[4];
   blockPalette(colorBlock, palette);
-  const uint32_t indices = readLe32(colorBlock + 4);  // position p in bits 2p, 2p + 1
-  for (unsigned p = 0; p < 16; ++p) words[p] = palette[(indices >> (2 * p)) & 3u];
-  if (!alphaBlock) return;
-  uint32_t ramp[8];
-  blockAlphaRamp(alphaBlock, ramp);
+  uint32_t ramp[8] = {};  // stays 0 for format 3
   uint64_t alphaIndices = 0;  // 48 bits, little-endian, after the two endpoints
-  for (int i = 5; i >= 0; --i) alphaIndices = alphaIndices << 8 | alphaBlock[2 + i];
-  for (unsigned p = 0; p < 16; ++p) words[p] |= ramp[(alphaIndices >> (3 * p)) & 7u];
+  if (alphaBlock) {
+    blockAlphaRamp(alphaBlock, ramp);
+    for (int i = 5; i >= 0; --i) alphaIndices = alphaIndices << 8 | alphaBlock[2 + i];
+  }
+  const uint32_t indices = readLe32(colorBlock + 4);  // position p in bits 2p, 2p + 1
+  for (unsigned p = 0; p < 16; ++p) {
+    words[p] = palette[(indices >> (2 * p)) & 3u] | ramp[(alphaIndices >> (3 * p)) & 7u];
+  }
 }
 
 // Calls store(block x, words) for the w/4 blocks of one tile row.
@@ -122,45 +124,43 @@ static void forEachBlockWords(uint32_t w, int32_t bitsPerPixel, const uint8_t* b
 
 static size_t tgaBytesPerPixel(int32_t bitsPerPixel) { return bitsPerPixel == 8 ? 4 : 3; }
 
-// One tile row into TGA bytes: 4 per pixel (format 4, AlphaBlock then
-// ColorBlock) or 3 (format 3, ColorBlocks only).
+// Pixel words to file bytes: blue, green, red(, alpha).
+static void packPixelBytes(const uint32_t* pixels, size_t count, int32_t bitsPerPixel, uint8_t* out) {
+  if (bitsPerPixel == 8) {
+    for (size_t i = 0; i < count; ++i, out += 4) writeLe32(out, pixels[i]);
+    return;
+  }
+  for (size_t i = 0; i < count; ++i, out += 3) {
+    out[0] = static_cast<uint8_t>(pixels[i]);
+    out[1] = static_cast<uint8_t>(pixels[i] >> 8);
+    out[2] = static_cast<uint8_t>(pixels[i] >> 16);
+  }
+}
+
+// One tile row into TGA bytes, four pixel rows of rowBytes each; the pixel
+// size is a constant so the byte packing inlines.
 template <size_t pixelBytes>
-static void decodeTileRowInto(uint32_t w, const uint8_t* blocks, uint8_t* rows, size_t rowBytes) {
-  constexpr bool withAlpha = pixelBytes == 4;
-  constexpr size_t blockSize = withAlpha ? kAlphaBlockSize + kColorBlockSize : kColorBlockSize;
-  for (uint32_t bx = 0; bx < w / 4; ++bx, blocks += blockSize) {
-    const uint8_t* colorBlock = withAlpha ? blocks + kAlphaBlockSize : blocks;
-    uint32_t palette[4];
-    blockPalette(colorBlock, palette);
-    uint32_t ramp[8];
-    uint64_t alphaIndices = 0;  // 48 bits, little-endian, after the two endpoints
-    if constexpr (withAlpha) {
-      blockAlphaRamp(blocks, ramp);
-      for (int i = 5; i >= 0; --i) alphaIndices = alphaIndices << 8 | blocks[2 + i];
-    }
-    // Byte 4 + y of the ColorBlock holds row y, two bits per pixel from the left.
+static void decodeTileRowInto(uint32_t w, int32_t bitsPerPixel, const uint8_t* blocks, uint8_t* rows,
+                              size_t rowBytes) {
+  forEachBlockWords(w, bitsPerPixel, blocks, [&](uint32_t bx, const uint32_t words[16]) {
     for (unsigned y = 0; y < 4; ++y) {
-      const unsigned row = colorBlock[4 + y];
       uint8_t* out = rows + y * rowBytes + 4 * bx * pixelBytes;
       for (unsigned x = 0; x < 4; ++x, out += pixelBytes) {
-        const uint32_t word = palette[(row >> (2 * x)) & 3u];
-        if constexpr (withAlpha) {
-          writeLe32(out, word | ramp[(alphaIndices >> (3 * (4 * y + x))) & 7u]);
-        } else {
-          out[0] = static_cast<uint8_t>(word);
-          out[1] = static_cast<uint8_t>(word >> 8);
-          out[2] = static_cast<uint8_t>(word >> 16);
-        }
+        const uint32_t word = words[4 * y + x];
+        out[0] = static_cast<uint8_t>(word);
+        out[1] = static_cast<uint8_t>(word >> 8);
+        out[2] = static_cast<uint8_t>(word >> 16);
+        if constexpr (pixelBytes == 4) out[3] = static_cast<uint8_t>(word >> 24);
       }
     }
-  }
+  });
 }
 
 void plainDecodeTileRow(uint32_t w, int32_t bitsPerPixel, const uint8_t* blocks, uint8_t* rows, size_t rowBytes) {
   if (tgaBytesPerPixel(bitsPerPixel) == 4) {
-    decodeTileRowInto<4>(w, blocks, rows, rowBytes);
+    decodeTileRowInto<4>(w, bitsPerPixel, blocks, rows, rowBytes);
   } else {
-    decodeTileRowInto<3>(w, blocks, rows, rowBytes);
+    decodeTileRowInto<3>(w, bitsPerPixel, blocks, rows, rowBytes);
   }
 }
 
@@ -206,19 +206,6 @@ static void writeTgaHeader(uint32_t w, uint32_t h, int32_t bitsPerPixel, uint8_t
 }
 
 static const char kTgaFooter[kTgaFooterSize] = "\0\0\0\0\0\0\0\0TRUEVISION-XFILE.";
-
-// Pixel words to file bytes: blue, green, red(, alpha).
-static void packPixelBytes(const uint32_t* pixels, size_t count, int32_t bitsPerPixel, uint8_t* out) {
-  if (bitsPerPixel == 8) {
-    for (size_t i = 0; i < count; ++i, out += 4) writeLe32(out, pixels[i]);
-    return;
-  }
-  for (size_t i = 0; i < count; ++i, out += 3) {
-    out[0] = static_cast<uint8_t>(pixels[i]);
-    out[1] = static_cast<uint8_t>(pixels[i] >> 8);
-    out[2] = static_cast<uint8_t>(pixels[i] >> 16);
-  }
-}
 
 void writeTgaFile(uint32_t w, uint32_t h, int32_t bitsPerPixel, const uint32_t* pixels,
                   uint8_t* out) {
