@@ -11,46 +11,47 @@
 #include "container.h"
 #include "decode_kernels.h"
 #include "output_name.h"
+#include "platform/input_file.h"
+#include "platform/output_file.h"
 
 // A TGA stores its sides in 16 bits.
 constexpr int32_t kMaxTgaSide = 65535;
 
-// One read of the size the file reports, then chunks for anything beyond
-// it (a stream that tells no size, or a file that grew). Fails on a read
-// error or when the file does not fit in memory.
-static bool readWholeFile(FILE* in, std::vector<uint8_t>& data) {
-  size_t reported = 0;
-  if (fseek(in, 0, SEEK_END) == 0) {
-    const long size = ftell(in);
-    if (size > 0) reported = static_cast<size_t>(size);
-    rewind(in);
-  }
+// Reads exactly the size the file reported when it was opened, so memory
+// stays bounded by it even if the file grows meanwhile. Fails on a read error
+// or when the file does not fit in memory.
+static bool readWholeFile(FILE* in, uint64_t size, std::vector<uint8_t>& data) {
+  if (static_cast<uint64_t>(static_cast<size_t>(size)) != size) return false;
   try {
-    data.resize(reported);
-    data.resize(fread(data.data(), 1, reported, in));
-    uint8_t chunk[1 << 16];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, in)) > 0) data.insert(data.end(), chunk, chunk + got);
+    data.resize(static_cast<size_t>(size));
   } catch (const std::bad_alloc&) {
     return false;
   }
+  data.resize(fread(data.data(), 1, data.size(), in));
   return !ferror(in);
 }
 
-void decodeContainer(const std::string& path) {
-  FILE* in = fopen(path.c_str(), "rb");
-  if (!in) {
-    printf("Failed to open Sourcefile: %s\n", path.c_str());
-    return;
+bool decodeContainer(const std::string& path) {
+  FILE* in = nullptr;
+  uint64_t size = 0;
+  switch (openRegularFile(path, in, size)) {
+    case InputOpenResult::CannotOpen:
+      printf("Failed to open Sourcefile: %s\n", path.c_str());
+      return false;
+    case InputOpenResult::NotRegularFile:
+      printf("Sourcefile is not a regular file: %s\n", path.c_str());
+      return false;
+    case InputOpenResult::Opened:
+      break;
   }
   std::vector<uint8_t> data;
-  const bool readOk = readWholeFile(in, data);
+  const bool readOk = readWholeFile(in, size, data);
   fclose(in);
   if (!readOk) {
     printf("Failed to read Sourcefile: %s\n", path.c_str());
-    return;
+    return false;
   }
-  decodeContainerBytes(data.data(), data.size(), outputBaseName(path));
+  return decodeContainerBytes(data.data(), data.size(), outputBaseName(path));
 }
 
 void printHeader(int32_t width, int32_t height, int32_t bitsPerPixel, int32_t compressedSize,
@@ -230,6 +231,9 @@ static bool streamLevel(FILE* out, uint32_t w, uint32_t h, int32_t bitsPerPixel,
   const uint32_t stripTileRows = std::max<uint32_t>(
       1, std::min<uint32_t>(tileRows, static_cast<uint32_t>(kStripBytes / tileRowPixelBytes)));
   if (strip.size() < stripTileRows * tileRowPixelBytes) strip.resize(stripTileRows * tileRowPixelBytes);
+  // Columns past the last whole tile are never decoded: zero pixels, not
+  // whatever an earlier level left in the strip.
+  if (w % 4 != 0) std::fill(strip.begin(), strip.begin() + stripTileRows * tileRowPixelBytes, uint8_t{0});
   uint8_t header[kTgaHeaderSize];
   writeTgaHeader(w, h, bitsPerPixel, header);
   bool ok = fwrite(header, 1, sizeof header, out) == sizeof header;
@@ -246,69 +250,74 @@ static bool streamLevel(FILE* out, uint32_t w, uint32_t h, int32_t bitsPerPixel,
   return ok && fwrite(kTgaFooter, 1, kTgaFooterSize, out) == kTgaFooterSize;
 }
 
-// Decodes one level into a file of its own. Returns false when the run must
-// stop (the message has been printed).
+// Decodes one level into a file of its own, which appears under its name
+// only once complete. Returns false when the run must stop (the message has
+// been printed).
 static bool writeLevelFile(const std::string& name, uint32_t w, uint32_t h, int32_t bitsPerPixel,
                            const uint8_t* levelData, TileRowDecoder decodeTileRow, std::vector<uint8_t>& strip) {
-  FILE* out = fopen(name.c_str(), "wb");
-  if (!out) {
+  OutputFile out;
+  if (!createOutputFile(name, out)) {
     printf("Failed to create output file: %s\n", name.c_str());
     return false;
   }
   bool written = false;
   try {
-    written = streamLevel(out, w, h, bitsPerPixel, levelData, decodeTileRow, strip);
+    written = streamLevel(out.stream, w, h, bitsPerPixel, levelData, decodeTileRow, strip);
   } catch (const std::bad_alloc&) {
     printf("Out of memory for a %" PRIu32 "x%" PRIu32 " level\n", w, h);
-    fclose(out);
+    discardOutputFile(out);
     return false;
   }
-  if (fclose(out) != 0 || !written) {
-    printf("Failed to write output file: %s\n", name.c_str());
-    return false;
+  if (!written) {
+    discardOutputFile(out);
+  } else if (commitOutputFile(out)) {
+    return true;
   }
-  return true;
+  printf("Failed to write output file: %s\n", name.c_str());
+  return false;
 }
 
-void decodeContainerBytes(const uint8_t* data, size_t size, const std::string& baseName) {
-  decodeContainerBytes(data, size, baseName, chosenSimdPath());
+bool decodeContainerBytes(const uint8_t* data, size_t size, const std::string& baseName) {
+  return decodeContainerBytes(data, size, baseName, chosenSimdPath());
 }
 
-void decodeContainerBytes(const uint8_t* data, size_t size, const std::string& baseName, SimdPath path) {
+bool decodeContainerBytes(const uint8_t* data, size_t size, const std::string& baseName, SimdPath path) {
   if (size < kTextureHeaderSize) {
     printf("Container too short: %zu bytes, a header needs %zu\n", size, kTextureHeaderSize);
-    return;
+    return false;
   }
   const TextureHeader header = unpackTextureHeader(data);
   const int32_t bpp = bitsPerPixel(header.format);
   printHeader(header.width, header.height, bpp, header.compressedSize, header.meanAlpha);
   if (header.format != kFormatRgb && header.format != kFormatRgba) {
     printf("Unsupported container format %i (expected 3 or 4)\n", header.format);
-    return;
+    return false;
   }
-  if (header.width > kMaxTgaSide || header.height > kMaxTgaSide) {
+  const bool hasLevels = header.width >= 1 && header.height >= 1;
+  if (hasLevels && (header.width > kMaxTgaSide || header.height > kMaxTgaSide)) {
     printf("Image too large for a TGA file: %ix%i\n", header.width, header.height);
-    return;
+    return false;
   }
   size_t offset = kTextureHeaderSize;
   std::vector<uint8_t> strip;  // the decoded pixel bytes of a few tile rows, reused by every level
-  if (header.width >= 1 && header.height >= 1) {
+  if (hasLevels) {
     LevelSize level{static_cast<uint32_t>(header.width), static_cast<uint32_t>(header.height)};
     for (int number = 0;; ++number, level = nextLevel(level)) {
       const uint64_t levelBytes = levelByteCount(level.w, level.h, static_cast<uint64_t>(bpp));
       if (levelBytes > size - offset) {
         printf("Container truncated: level %i needs %" PRIu64 " bytes, %zu remain\n", number,
                levelBytes, size - offset);
-        return;
+        return false;
       }
       printf("Decoding Level %i\n", number);
       if (!writeLevelFile(baseName + std::to_string(number) + ".tga", level.w, level.h, bpp, data + offset,
                           tileRowDecoderFor(path), strip)) {
-        return;
+        return false;
       }
       offset += static_cast<size_t>(levelBytes);
       if (isLastLevel(level)) break;
     }
   }
   dumpBytes(data + offset, size - offset);
+  return true;
 }

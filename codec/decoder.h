@@ -8,14 +8,15 @@
 #include "simd_path.h"
 
 // Opens the container, decodes every level into "<base><level>.tga" and
-// dumps trailing bytes in hexadecimal. Every outcome is printed.
-void decodeContainer(const std::string& path);
+// dumps trailing bytes in hexadecimal. Every outcome is printed; false when
+// the decode failed. Each level file appears only once complete.
+bool decodeContainer(const std::string& path);
 
 // The same on a container already in memory; baseName is the output stem.
 // The path (chosenSimdPath() unless given) picks the tile-row kernel; every
 // path writes the same files.
-void decodeContainerBytes(const uint8_t* data, size_t size, const std::string& baseName);
-void decodeContainerBytes(const uint8_t* data, size_t size, const std::string& baseName, SimdPath path);
+bool decodeContainerBytes(const uint8_t* data, size_t size, const std::string& baseName);
+bool decodeContainerBytes(const uint8_t* data, size_t size, const std::string& baseName, SimdPath path);
 
 void printHeader(int32_t width, int32_t height, int32_t bitsPerPixel, int32_t compressedSize,
                  float meanAlpha);

@@ -140,6 +140,7 @@ bool encodeLevelsFrom(const LevelSink& sink, LevelSize level, int firstNumber, i
     alphas = std::move(nextAlphas);
     level = next;
   }
-  if (sink.printProgress) printf("Finished Encoding");
   return true;
 }
+
+void printEncodingFinished() { printf("Finished Encoding"); }

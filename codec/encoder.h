@@ -14,12 +14,14 @@
 struct LevelSink {
   bool (*write)(void* context, const uint8_t* bytes, size_t size);
   void* context;
-  bool printProgress;  // the "Encoding Mip Level" lines and "Finished Encoding"
+  bool printProgress;  // the "Encoding Mip Level" lines
 };
 
 // "Encoding Mip Level N (WxH)" and "Out of memory for mip level N (WxH)".
 void printLevelLine(int number, LevelSize level);
 void reportLevelOutOfMemory(int number, LevelSize level);
+// "Finished Encoding", no line end: printed once the container is complete.
+void printEncodingFinished();
 
 // max(1, w*h/16) blocks, the level size of the container.
 uint32_t levelBlockCount(uint32_t w, uint32_t h);

@@ -21,26 +21,28 @@ void printUsage() {
 int runTessark(int argc, const char* const* argv) {
   if (argc <= 1) {
     printUsage();
-    return 0;
+    return kExitSuccess;
   }
   const char* command = argv[1];
   if (std::strcmp(command, "-d") == 0) {
-    if (argc == 3) {
-      decodeContainer(argv[2]);
-    } else {
+    if (argc != 3) {
       printf("Illegal Number of Parameters for decode see help with -?\n");
+      return kExitUsage;
     }
-  } else if (std::strcmp(command, "-e") == 0) {
-    if (argc == 3) {
-      encodeTexture(argv[2]);
-    } else {
-      printf("Illegal Number of Parameters for encode see help with -?\n");
-    }
-  } else if (std::strcmp(command, "-?") == 0) {
-    printUsage();
-  } else {
-    printf("Unknown Command: %s\n\n", command);
-    printUsage();
+    return decodeContainer(argv[2]) ? kExitSuccess : kExitFailure;
   }
-  return 0;
+  if (std::strcmp(command, "-e") == 0) {
+    if (argc != 3) {
+      printf("Illegal Number of Parameters for encode see help with -?\n");
+      return kExitUsage;
+    }
+    return encodeTexture(argv[2]) ? kExitSuccess : kExitFailure;
+  }
+  if (std::strcmp(command, "-?") == 0) {
+    printUsage();
+    return kExitSuccess;
+  }
+  printf("Unknown Command: %s\n\n", command);
+  printUsage();
+  return kExitUsage;
 }

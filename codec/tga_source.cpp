@@ -9,6 +9,8 @@
 #include "encoder.h"
 #include "lane_levels.h"
 #include "output_name.h"
+#include "platform/input_file.h"
+#include "platform/output_file.h"
 
 TgaHeader parseTgaHeader(const uint8_t bytes[kTgaSourceHeaderSize]) {
   TgaHeader header;
@@ -210,7 +212,9 @@ bool encodeTgaBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& cont
   if (printProgress) printf("Sourcefile Read.\n");
   container.assign(kTextureHeaderSize, 0);
   packTextureHeader(sourceTextureHeader(image), container.data());
-  return encodeSourceLevels(LevelSink{appendToVector, &container, printProgress}, image);
+  if (!encodeSourceLevels(LevelSink{appendToVector, &container, printProgress}, image)) return false;
+  if (printProgress) printEncodingFinished();
+  return true;
 }
 
 bool encodeTgaBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& container,
@@ -262,36 +266,46 @@ static bool writeToFile(void* context, const uint8_t* bytes, size_t size) {
   return false;
 }
 
-// Creates the container and encodes into it; a container that could not be
-// completed is removed.
-static void writeContainerFile(const std::string& name, SourceImage& image) {
-  FILE* out = fopen(name.c_str(), "wb");
-  if (!out) {
+// Encodes into a temporary file that replaces the container only once
+// complete: a failed or killed encode leaves any older container as it was.
+static bool writeContainerFile(const std::string& name, SourceImage& image) {
+  OutputFile out;
+  if (!createOutputFile(name, out)) {
     printf("Failed to create output file: %s\n", name.c_str());
-    return;
+    return false;
   }
-  ContainerFile file{out, &name};
+  ContainerFile file{out.stream, &name};
   uint8_t header[kTextureHeaderSize];
   packTextureHeader(sourceTextureHeader(image), header);
-  bool complete = writeToFile(&file, header, sizeof header) &&
-                  encodeSourceLevels(LevelSink{writeToFile, &file, true}, image);
-  if (fclose(out) != 0 && complete) {
-    printf("Failed to write output file: %s\n", name.c_str());
-    complete = false;
+  if (!writeToFile(&file, header, sizeof header) || !encodeSourceLevels(LevelSink{writeToFile, &file, true}, image)) {
+    discardOutputFile(out);
+    return false;
   }
-  if (!complete) std::remove(name.c_str());
+  if (!commitOutputFile(out)) {
+    printf("Failed to write output file: %s\n", name.c_str());
+    return false;
+  }
+  printEncodingFinished();
+  return true;
 }
 
-void encodeTexture(const std::string& sourcePath) {
-  FILE* in = fopen(sourcePath.c_str(), "rb");
-  if (!in) {
-    printf("Source TGA File not found!\n");
-    return;
+bool encodeTexture(const std::string& sourcePath) {
+  FILE* in = nullptr;
+  uint64_t size = 0;
+  switch (openRegularFile(sourcePath, in, size)) {
+    case InputOpenResult::CannotOpen:
+      printf("Source TGA File not found!\n");
+      return false;
+    case InputOpenResult::NotRegularFile:
+      printf("Source TGA File is not a regular file!\n");
+      return false;
+    case InputOpenResult::Opened:
+      break;
   }
   SourceImage image;
   const bool read = readTgaSource(in, image);
   fclose(in);
-  if (!read) return;
+  if (!read) return false;
   printf("Sourcefile Read.\n");
-  writeContainerFile(outputBaseName(sourcePath) + ".dds", image);
+  return writeContainerFile(outputBaseName(sourcePath) + ".dds", image);
 }

@@ -76,6 +76,6 @@ bool encodeTgaBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& cont
                     bool printProgress);
 
 // Reads and checks a 24/32-bit TGA source, writes "<base>.dds" and encodes
-// every mip level into it. Every outcome is printed; a failed encode leaves
-// no container behind.
-void encodeTexture(const std::string& sourcePath);
+// every mip level into it. Every outcome is printed; false when the encode
+// failed, which leaves any older container of that name as it was.
+bool encodeTexture(const std::string& sourcePath);

@@ -69,31 +69,9 @@ TEST(TessarkEncodeCli, RejectionsLeaveNoOutput) {
     writeFileBytes(dir / "bad.tga", tga);
     const ProgramResult result = runProgram(TESSARK_PATH, {"-e", "bad.tga"}, dir.path());
     EXPECT_EQ(result.out, programText(message));
+    EXPECT_EQ(result.exitStatus, 1) << message;
     EXPECT_EQ(dir.fileNames(), std::vector<std::string>{"bad.tga"}) << message;
   }
-  ScratchDir dir;
-  EXPECT_EQ(runProgram(TESSARK_PATH, {"-e", "missing.tga"}, dir.path()).out, programText("Source TGA File not found!\n"));
-  fs::create_directory(dir / "folder.tga");
-  // POSIX opens a directory and fails to read it; Windows refuses to open it.
-  const char* folderMessage =
-      runsOnWindows() ? "Source TGA File not found!\n" : "Source TGA File could not be read!\n";
-  EXPECT_EQ(runProgram(TESSARK_PATH, {"-e", "folder.tga"}, dir.path()).out, programText(folderMessage));
-  EXPECT_EQ(dir.fileNames(), std::vector<std::string>{"folder.tga"});
-}
-
-TEST(TessarkEncodeCli, OutputThatCannotBeCreatedOrWritten) {
-  ScratchDir dir;
-  writeFileBytes(dir / "x.tga", makeTga(8, 8, 32, true, naturalPixel));
-  fs::create_directory(dir / "x.dds");
-  EXPECT_EQ(runProgram(TESSARK_PATH, {"-e", "x.tga"}, dir.path()).out,
-            programText("Sourcefile Read.\nFailed to create output file: x.dds\n"));
-  EXPECT_TRUE(fs::is_directory(dir / "x.dds"));
-  if (runsOnWindows() || !fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full to fill";
-  fs::remove(dir / "x.dds");
-  fs::create_symlink("/dev/full", dir / "x.dds");
-  EXPECT_EQ(runProgram(TESSARK_PATH, {"-e", "x.tga"}, dir.path()).out,
-            programText("Sourcefile Read.\nFailed to write output file: x.dds\n"));
-  EXPECT_EQ(dir.fileNames(), std::vector<std::string>{"x.tga"}) << "the unfinished container is removed";
 }
 
 TEST(TessarkEncodeCli, OutOfMemoryIsReported) {

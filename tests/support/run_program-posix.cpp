@@ -1,5 +1,7 @@
 // POSIX runner: the test programs start the built binaries through sh with
 // every argument single-quoted, so the program sees exactly the given vector.
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -27,7 +29,11 @@ static std::string slurp(const fs::path& path) {
 ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args,
                          const fs::path& workingDir) {
   ScratchDir capture;
-  std::string command = "cd " + shellQuote(workingDir.string()) + " && " + shellQuote(program);
+  // A program that hangs is killed and fails its test instead of stopping
+  // the suite (timeout's own status for a kill is 137).
+  // The full path: tests may set a PATH of their own.
+  std::string command = "cd " + shellQuote(workingDir.string()) + " && /usr/bin/timeout -s KILL " +
+                        std::to_string(kProgramTimeLimitSeconds) + " " + shellQuote(program);
   for (const std::string& arg : args) command += " " + shellQuote(arg);
   command += " >" + shellQuote((capture / "out").string()) + " 2>" + shellQuote((capture / "err").string());
   const int status = std::system(command.c_str());
@@ -47,3 +53,5 @@ std::string startedProgramName(const std::string& program) { return program; }
 void setEnvironmentVariable(const std::string& name, const std::string& value) {
   setenv(name.c_str(), value.c_str(), 1);
 }
+
+bool makeFifo(const fs::path& path) { return mkfifo(path.c_str(), 0600) == 0; }

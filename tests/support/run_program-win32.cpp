@@ -70,7 +70,11 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
   const DWORD startError = GetLastError();
   ProgramResult result;
   if (started) {
-    WaitForSingleObject(process.hProcess, INFINITE);
+    // A program that hangs fails its test instead of stopping the suite.
+    if (WaitForSingleObject(process.hProcess, kProgramTimeLimitSeconds * 1000) == WAIT_TIMEOUT) {
+      TerminateProcess(process.hProcess, kTimedOutStatus);
+      WaitForSingleObject(process.hProcess, INFINITE);
+    }
     DWORD exitCode = 0;
     if (GetExitCodeProcess(process.hProcess, &exitCode)) result.exitStatus = static_cast<int>(exitCode);
     CloseHandle(process.hThread);
@@ -101,3 +105,5 @@ std::string startedProgramName(const std::string& program) { return fs::absolute
 void setEnvironmentVariable(const std::string& name, const std::string& value) {
   SetEnvironmentVariableA(name.c_str(), value.c_str());
 }
+
+bool makeFifo(const fs::path&) { return false; }

@@ -36,7 +36,10 @@ struct ProgramResult {
 };
 
 // Runs program with args (no shell interpretation of the arguments) in
-// workingDir and captures both output streams.
+// workingDir and captures both output streams. A program still running after
+// kProgramTimeLimitSeconds is killed; its status is then kTimedOutStatus.
+constexpr int kProgramTimeLimitSeconds = 60;
+constexpr int kTimedOutStatus = 137;
 ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::filesystem::path& workingDir);
 
@@ -56,6 +59,9 @@ void setEnvironmentVariable(const std::string& name, const std::string& value);
 // True in the Windows build, where POSIX-only test fixtures (/bin/sh,
 // /dev/full, symbolic links) are not available.
 bool runsOnWindows();
+
+// Makes a FIFO (POSIX only; false on Windows, which has none).
+bool makeFifo(const std::filesystem::path& path);
 
 // Captures stdout of code running in this process.
 std::string captureStdout(void (*body)(void*), void* context);

@@ -1,0 +1,28 @@
+#include <windows.h>
+#include <io.h>
+
+#include "input_file.h"
+
+InputOpenResult openRegularFile(const std::string& path, FILE*& stream, uint64_t& size) {
+  // The C runtime cannot open a directory at all; it is named as what it is.
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return InputOpenResult::NotRegularFile;
+  }
+  FILE* opened = fopen(path.c_str(), "rb");
+  if (!opened) return InputOpenResult::CannotOpen;
+  const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(opened)));
+  LARGE_INTEGER length;
+  // Devices such as NUL or CON are not disk files.
+  if (GetFileType(handle) != FILE_TYPE_DISK) {
+    fclose(opened);
+    return InputOpenResult::NotRegularFile;
+  }
+  if (!GetFileSizeEx(handle, &length)) {
+    fclose(opened);
+    return InputOpenResult::CannotOpen;
+  }
+  stream = opened;
+  size = static_cast<uint64_t>(length.QuadPart);
+  return InputOpenResult::Opened;
+}

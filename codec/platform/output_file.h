@@ -1,0 +1,31 @@
+// All-or-nothing output files: the bytes go to a new temporary file beside
+// the final name, which is renamed over the final name only once complete.
+// A failure or a kill at any moment leaves under the final name either the
+// complete new file or whatever was there before.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+struct OutputFile {
+  FILE* stream = nullptr;
+  std::string temporaryName;
+  std::string finalName;
+};
+
+// Temporary names: ".tessark-<process id>-<counter>.tmp" in the final
+// name's directory (the part up to its last "/", "\" or drive colon). They
+// never end in ".tga" or ".dds", so they can never be an output name.
+std::string temporaryOutputName(const std::string& finalName, unsigned long processId, unsigned counter);
+
+// Creates a fresh temporary file for finalName (never an existing file or
+// link). False when none could be created or finalName is a directory.
+bool createOutputFile(const std::string& finalName, OutputFile& file);
+
+// Flushes, closes and renames the temporary over the final name; a link of
+// that name is replaced as a name, its target left alone. False on any
+// failure, after removing the temporary.
+bool commitOutputFile(OutputFile& file);
+
+// Closes and removes the temporary of an output that will not be completed.
+void discardOutputFile(OutputFile& file);
