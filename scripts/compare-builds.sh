@@ -116,27 +116,35 @@ tga short-pixels.tga 16 16 32 0x28 100
 # --- Runs -------------------------------------------------------------------
 
 # run_all DIR PROGRAM...: copies the inputs into DIR and runs PROGRAM there on
-# each of them, printed text into DIR.log/.
+# each of them, printed text into DIR.log/ and exit statuses into DIR.status/.
 run_all() {
   local dir=$1
   shift
   cp -r "$work/inputs" "$dir"
-  mkdir -p "$dir.log"
+  mkdir -p "$dir.log" "$dir.status"
   local input container
+  local logs=../$(basename "$dir").log statuses=../$(basename "$dir").status
+  # logged NAME ARGS...: one run, its text and exit status kept under NAME.
+  logged() {
+    local name=$1 rc=0
+    shift
+    "$@" >"$logs/$name" || rc=$?
+    echo "$rc" >"$statuses/$name"
+  }
   (
     cd "$dir"
-    for input in *.dds; do "$@" -d "$input" >"../$(basename "$dir").log/decode $input"; done
-    "$@" -d missing.dds >"../$(basename "$dir").log/decode missing.dds"
+    for input in *.dds; do logged "decode $input" "$@" -d "$input"; done
+    logged "decode missing.dds" "$@" -d missing.dds
     # Every TGA here is encoded: the sources and the level files just decoded
     # (top-left origin, every size down to 1x1).
-    for input in *.tga; do "$@" -e "$input" >"../$(basename "$dir").log/encode $input"; done
+    for input in *.tga; do logged "encode $input" "$@" -e "$input"; done
     # Decode again what the encoder wrote, under another name so it cannot
     # overwrite the inputs' own level files.
     for input in *.tga; do
       container=${input%%.*}.dds
       if [ ! -f "$container" ] || [ -f "$work/inputs/$container" ]; then continue; fi
       cp "$container" "re-${container}"
-      "$@" -d "re-${container}" >"../$(basename "$dir").log/redecode $container"
+      logged "redecode $container" "$@" -d "re-${container}"
     done
   )
 }
@@ -169,6 +177,10 @@ quorvel_run "$work/quorvel/windows" "$wine_run" "$WINEPREFIX" "$windows_quorvel"
 status=0
 if ! diff -r --brief "$work/linux" "$work/windows"; then
   echo "compare-builds: the two builds wrote different files" >&2
+  status=1
+fi
+if ! diff -r "$work/linux.status" "$work/windows.status"; then
+  echo "compare-builds: the two builds ended with different exit statuses" >&2
   status=1
 fi
 for log in "$work/windows.log"/*; do
