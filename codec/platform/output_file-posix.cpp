@@ -36,8 +36,11 @@ bool createOutputFile(const std::string& finalName, OutputFile& file) {
   return false;
 }
 
+// Not synced to disk: that guards against power loss, not against a killed
+// process, and costs 15-20 % on large textures and nearly doubles the time of
+// small ones.
 bool commitOutputFile(OutputFile& file) {
-  const bool flushed = fflush(file.stream) == 0 && fsync(fileno(file.stream)) == 0;
+  const bool flushed = fflush(file.stream) == 0;
   const bool closed = fclose(file.stream) == 0;
   file.stream = nullptr;
   if (flushed && closed && rename(file.temporaryName.c_str(), file.finalName.c_str()) == 0) return true;

@@ -37,13 +37,13 @@ bool createOutputFile(const std::string& finalName, OutputFile& file) {
   return false;
 }
 
+// Not synced to disk, as on POSIX: a killed process is covered, power loss not.
 bool commitOutputFile(OutputFile& file) {
-  const bool flushed =
-      fflush(file.stream) == 0 && FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file.stream))));
+  const bool flushed = fflush(file.stream) == 0;
   const bool closed = fclose(file.stream) == 0;
   file.stream = nullptr;
   if (flushed && closed &&
-      MoveFileExA(file.temporaryName.c_str(), file.finalName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      MoveFileExA(file.temporaryName.c_str(), file.finalName.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     return true;
   }
   DeleteFileA(file.temporaryName.c_str());
