@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "diagnostics.h"
 #include "model_convert.h"
+#include "platform/file_ops.h"
 #include "platform/host_names.h"
 #include "platform/priority.h"
 #include "stages.h"
@@ -22,9 +24,8 @@ std::string workPath(const std::string& fileName) { return pathIn(workDirectory,
 int runQuorvel(int argc, char** argv) {
   lowerProcessPriority();
   echoArguments(argc, argv);
-  if (argc == 2) runDirectoryMode(argv[1]);
-  else runListingMode(argc, argv);
-  return 0;
+  if (argc == 2) return runDirectoryMode(argv[1]);
+  return runListingMode(argc, argv);
 }
 
 void echoArguments(int argc, char** argv) {
@@ -43,29 +44,35 @@ static bool setWorkDirectory(const std::string& directory) {
   return true;
 }
 
-void runDirectoryMode(const std::string& directory) {
-  if (!setWorkDirectory(directory)) return;
-  decodeTextures();
-  writeUniversalMaterial(workDirectory);
-  convertBinaryModels();
+int runDirectoryMode(const std::string& directory) {
+  if (!setWorkDirectory(directory)) return kExitUsage;
+  // Every stage runs whatever the one before it left undone.
+  const bool decoded = decodeTextures();
+  const bool declared = writeUniversalMaterial(workDirectory);
+  const bool compiled = convertBinaryModels();
+  return decoded && declared && compiled ? kExitSuccess : kExitFailure;
 }
 
-void runListingMode(int argc, char** argv) {
+int runListingMode(int argc, char** argv) {
   if (argc < kListingModeArgumentCount) {
     printf("usage: Quorvel WORKDIR | Quorvel LISTING VALUE SKELETON BONEROTATION ANIMATIONPOSITION WORKDIR\n");
-    return;
+    return kExitUsage;
   }
-  if (!setWorkDirectory(argv[6])) return;
+  if (!setWorkDirectory(argv[6])) return kExitUsage;
   printf("processing grep output\n");
   FILE* listing = fopen(argv[1], "rb");
   if (!listing) {
     printf("Cannot open the model listing %s: %s\n", argv[1], strerror(errno));
-    return;
+    return kExitFailure;
   }
   const ConversionOptions options{argv[2], argv[3], argv[4], argv[5]};
-  const unsigned count = readModelListing(listing, options);
+  bool allStarted = true;
+  const unsigned count = readModelListing(listing, options, allStarted);
+  const bool readOk = !ferror(listing);
   fclose(listing);
+  if (!readOk) fprintf(stderr, "Quorvel: the model listing %s could not be read to its end\n", printableName(argv[1]).c_str());
   printf("%u models processed. done.\n", count);
+  return allStarted && readOk ? kExitSuccess : kExitFailure;
 }
 
 // The first colon at position 3 or later ends a name, so a drive letter ("C:")
@@ -90,15 +97,26 @@ static void skipRestOfLine(FILE* listing) {
   }
 }
 
-unsigned readModelListing(FILE* listing, const ConversionOptions& options) {
+// A record whose name is no model file (cut at a colon inside a file name, a
+// directory, a name spanning lines) is still converted, but nothing of that
+// name can have come from its conversion, so nothing is deleted for it.
+static bool isModelFile(const std::string& modelName) {
+  if (lookUpEntry(modelName).target == EntryTarget::RegularFile) return true;
+  fprintf(stderr, "Quorvel: %s is not a model file; converting it, deleting nothing for it\n",
+          printableName(modelName).c_str());
+  return false;
+}
+
+unsigned readModelListing(FILE* listing, const ConversionOptions& options, bool& allStarted) {
   unsigned count = 0;
   std::string modelName;
   for (;;) {
     printf(">>> %u <<<\n", count);
     if (!readModelName(listing, modelName)) break;
     skipRestOfLine(listing);
-    convertModel(modelName, options.value, options.skeleton, options.boneRotation, options.animationPosition);
-    verifyModel(modelName);
+    const bool modelFile = isModelFile(modelName);
+    if (!convertModel(modelName, options, modelFile)) allStarted = false;
+    if (modelFile) verifyModel(modelName);
     ++count;
     if (feof(listing)) break;
   }

@@ -20,13 +20,20 @@ struct ConversionOptions {
   std::string animationPosition;
 };
 
-// The whole program; always returns exit status 0.
+// Exit statuses a script can test.
+constexpr int kExitSuccess = 0;  // every stage did its work (models removed by the texture check included)
+constexpr int kExitFailure = 1;  // a container yielded no texture, a child could not be started, or the
+                                 // material script or listing could not be opened or written
+constexpr int kExitUsage = 2;    // the usage line, or an empty work directory argument
+
+// The whole program; returns its exit status.
 int runQuorvel(int argc, char** argv);
 
 void echoArguments(int argc, char** argv);
-void runDirectoryMode(const std::string& directory);
-void runListingMode(int argc, char** argv);
+int runDirectoryMode(const std::string& directory);
+int runListingMode(int argc, char** argv);
 
 // Reads listing records ("model path:anything\n") byte by byte and converts
-// and verifies each model. Returns the number of models handled.
-unsigned readModelListing(FILE* listing, const ConversionOptions& options);
+// and verifies each model. Returns the number of models handled; clears
+// allStarted when the conversion script could not be started.
+unsigned readModelListing(FILE* listing, const ConversionOptions& options, bool& allStarted);

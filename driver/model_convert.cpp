@@ -3,10 +3,12 @@
 #include <cctype>
 #include <vector>
 
+#include "diagnostics.h"
 #include "driver.h"
 #include "platform/file_ops.h"
 #include "platform/host_names.h"
 #include "process.h"
+#include "texture_lookup.h"
 
 // `material="` comes before the name.
 constexpr size_t kMaterialNameOffset = 10;
@@ -29,21 +31,33 @@ static bool chooseOptionFlags(const std::string& skeleton, const std::string& bo
   return true;
 }
 
-void convertModel(const std::string& modelName, const std::string& value, const std::string& skeleton,
-                  const std::string& boneRotation, const std::string& animationPosition) {
+bool convertModel(const std::string& modelName, const ConversionOptions& options, bool deleteMaterialFile) {
   printf("converting %s\n", modelName.c_str());
-  const std::string quotedModel = quoted(modelName);
   const std::string lua = luaProgramName();
-  std::vector<std::string> args{lua, "Drevik.lua", "-s", value};
-  if (chooseOptionFlags(skeleton, boneRotation, animationPosition, args)) {
-    args.push_back(quotedModel);
-    runAndWait(lua, args);
+  std::vector<std::string> flags;
+  bool started = true;
+  if (chooseOptionFlags(options.skeleton, options.boneRotation, options.animationPosition, flags)) {
+    std::vector<ChildArgument> args{{lua}, {"Drevik.lua"}, {"-s"}, {options.value}};
+    for (const std::string& flag : flags) args.push_back({flag});
+    args.push_back(pathArgument(modelName));
+    started = runAndWait(lua, args) >= 0;
   }
-  deleteFile(modelName + ".material");
+  if (deleteMaterialFile) deleteFile(modelName + ".material");
+  return started;
 }
 
 bool verifyModel(const std::string& modelName) {
-  if (scanMeshMaterials(modelName + ".mesh.xml")) return true;
+  const std::string meshXml = modelName + ".mesh.xml";
+  std::string missingMaterial;
+  const MeshCheck check = scanMeshMaterials(meshXml, missingMaterial);
+  if (check == MeshCheck::AllTexturesFound) return true;
+  if (check == MeshCheck::Unreadable) {
+    fprintf(stderr, "Quorvel: removed the outputs of %s: its mesh %s cannot be read\n", printableName(modelName).c_str(),
+            printableName(meshXml).c_str());
+  } else {
+    fprintf(stderr, "Quorvel: removed the outputs of %s: %s does not exist\n", printableName(modelName).c_str(),
+            printableName(workPath(missingMaterial + ".tga")).c_str());
+  }
   for (const char* suffix : {".mesh.xml", ".mesh", ".material", ".skeleton.xml", ".skeleton"})
     removeIfPresent(modelName + suffix);
   return false;
@@ -71,18 +85,22 @@ static bool isMaterialToken(const std::string& token) {
   return token.compare(0, kMaterialTokenPrefixLength, kMaterialTokenPrefix) == 0;
 }
 
-bool scanMeshMaterials(const std::string& meshXmlPath) {
+MeshCheck scanMeshMaterials(const std::string& meshXmlPath, std::string& missingMaterial) {
   // Binary, not text: a Windows text stream ends at a Ctrl-Z byte and would
   // let the references after it pass unchecked. CR is white space to the
-  // token reader, so CR LF line ends need no translation.
-  FILE* mesh = fopen(meshXmlPath.c_str(), "rb");
-  if (!mesh) return false;
-  bool allFound = true;
+  // token reader, so CR LF line ends need no translation. A FIFO or device
+  // is refused rather than waited on.
+  FILE* mesh = openRegularFileForReading(meshXmlPath);
+  if (!mesh) return MeshCheck::Unreadable;
+  MeshCheck result = MeshCheck::AllTexturesFound;
   std::string token;
-  while (allFound && readToken(mesh, token))
-    if (isMaterialToken(token)) allFound = textureExists(materialNameOfToken(token));
+  while (result == MeshCheck::AllTexturesFound && readToken(mesh, token)) {
+    if (!isMaterialToken(token)) continue;
+    missingMaterial = materialNameOfToken(token);
+    if (!textureExists(missingMaterial)) result = MeshCheck::TextureMissing;
+  }
   fclose(mesh);
-  return allFound;
+  return result;
 }
 
-bool textureExists(const std::string& materialName) { return fileExists(workPath(materialName + ".tga")); }
+bool textureExists(const std::string& materialName) { return textureFileExists(workDirectory, materialName); }

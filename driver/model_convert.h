@@ -5,21 +5,28 @@
 #include <cstdio>
 #include <string>
 
+#include "driver.h"
+
 // Runs the conversion script on one model with the options chosen by the
 // switches (first character "0" adds a -no... flag, "1" adds nothing, anything
-// else starts no conversion), then deletes the model's own material file.
-void convertModel(const std::string& modelName, const std::string& value, const std::string& skeleton,
-                  const std::string& boneRotation, const std::string& animationPosition);
+// else starts no conversion), then, for a model file, deletes the model's own
+// material file. False when the script could not be started.
+bool convertModel(const std::string& modelName, const ConversionOptions& options, bool deleteMaterialFile);
 
 // Removes all five output files of a model whose mesh names a material without
-// a texture, or whose mesh cannot be read. Returns true when the outputs stay.
+// a texture, or whose mesh cannot be read, and says so on standard error.
+// Returns true when the outputs stay.
 bool verifyModel(const std::string& modelName);
 
-// True when every material token of the mesh XML file names an existing
-// texture; false at the first one that does not, or when the file cannot be opened.
-bool scanMeshMaterials(const std::string& meshXmlPath);
+enum class MeshCheck { AllTexturesFound, TextureMissing, Unreadable };
 
-// True when the work directory holds the TGA texture for the material name.
+// Whether every material token of the mesh XML file names an existing
+// texture; stops at the first that does not (its name in missingMaterial).
+// A file that is not a readable regular file is Unreadable.
+MeshCheck scanMeshMaterials(const std::string& meshXmlPath, std::string& missingMaterial);
+
+// True when the work directory holds the TGA texture for the material name:
+// a regular file (or a link to one), its extension in any case.
 bool textureExists(const std::string& materialName);
 
 // One white-space separated token of any length; false at the end of the file.

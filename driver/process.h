@@ -4,17 +4,31 @@
 #include <string>
 #include <vector>
 
-// True when the file can be opened for binary reading.
+// True when a directory entry of that name exists (an unreadable file or a
+// dangling link included): what decides whether to decode, delete or keep.
 bool fileExists(const std::string& path);
 
-// Deletes the file when fileExists holds for it; the outcome is not examined.
+// Deletes the entry (a link, never its target) when fileExists holds for it;
+// the outcome is not examined.
 void removeIfPresent(const std::string& path);
 
-// Finds `program` (current directory, then PATH, then beside the running
-// driver), starts it with `args` (argument 0 first, usually the program name
-// again) and waits for it. Returns the child's exit status, or -1 when it
-// could not be found or started; that failure is named on standard error.
-int runAndWait(const std::string& program, const std::vector<std::string>& args);
+// One argument of a child. A path is quoted on the Windows command line; on
+// POSIX every path reaches the child exactly, whatever characters it holds,
+// and any other argument is split at blanks as a Windows child would split it.
+struct ChildArgument {
+  std::string text;
+  bool isPath = false;
+};
+ChildArgument pathArgument(const std::string& path);
 
-// "\"path\"": how every path is handed to a child.
-std::string quoted(const std::string& path);
+// Finds `program` (current directory, then PATH, then beside the running
+// driver), starts it with `args` (the program name first) and waits for it.
+// Returns the child's exit status, or -1 when it could not be found or
+// started. Both that failure and a non-zero exit status are named on
+// standard error.
+int runAndWait(const std::string& program, const std::vector<ChildArgument>& args);
+
+// The Windows command line of `args`: paths in double quotes, joined by blanks.
+std::string windowsCommandLine(const std::vector<ChildArgument>& args);
+// The argument vector a POSIX child receives for `args`.
+std::vector<std::string> exactArgumentVector(const std::vector<ChildArgument>& args);

@@ -2,114 +2,128 @@
 
 #include <vector>
 
+#include "diagnostics.h"
 #include "driver.h"
 #include "platform/directory_walk.h"
 #include "platform/file_ops.h"
 #include "platform/host_names.h"
 #include "process.h"
+#include "scratch_folder.h"
+#include "texture_lookup.h"
 
 FILE* materialStream = nullptr;
 
-// The decoder writes at most 16 levels (a TGA side fits in 16 bits).
-constexpr int kLastMipLevel = 15;
 constexpr size_t kExtensionLength = 4;  // ".dds", ".tga"
+constexpr char kMaterialScriptName[] = "universal.material";
+// The material script is written under this name and renamed into place.
+constexpr char kMaterialScriptTemporaryName[] = ".quorvel-universal.material.tmp";
 
 static std::string withoutExtension(const std::string& fileName) {
   return fileName.substr(0, fileName.size() - kExtensionLength);
 }
 
-// The decoder names its level files after the container name cut at its first ".".
-static std::string decoderLevelBase(const std::string& containerName) {
-  return containerName.substr(0, containerName.find('.'));
+// Lists one kind of file; whatever else carries the extension is named on
+// standard error and passed over.
+static std::vector<std::string> listStageFiles(const std::string& directory, const char* extension) {
+  std::vector<std::string> names, passedOver;
+  listFilesWithExtension(directory, extension, names, passedOver);
+  for (const std::string& name : passedOver)
+    fprintf(stderr, "Quorvel: passing over %s: not a regular file\n", printableName(pathIn(directory, name)).c_str());
+  return names;
 }
 
-static std::string levelPath(const std::string& levelBase, int level) {
-  return workPath(levelBase + std::to_string(level) + ".tga");
+static void reportNoTexture(const std::string& fileName, const char* why) {
+  fprintf(stderr, "Quorvel: no texture for %s: %s\n", printableName(workPath(fileName)).c_str(), why);
 }
 
-struct SetAsideFile {
-  std::string path;
-  std::string keptAs;
-};
-
-// Moves an existing file out of the decoder's way under a free name.
-static bool setAside(const std::string& path, std::vector<SetAsideFile>& setAsideFiles) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string keptAs = path + ".quorvel-kept" + (attempt ? std::to_string(attempt) : "");
-    if (renameWithoutReplacing(path, keptAs)) {
-      setAsideFiles.push_back({path, keptAs});
-      return true;
-    }
+// Level 0 leaves the scratch folder by one rename that never replaces a
+// file; only a dangling link in the texture's place is replaced, as a name.
+static bool installTexture(const std::string& fileName, const std::string& texturePath, bool replaceDanglingLink) {
+  const std::string levelZero = scratchLevelZeroPath();
+  if (lookUpEntry(levelZero).target != EntryTarget::RegularFile) {
+    reportNoTexture(fileName, "the decoder wrote no level 0");
+    return false;
   }
-  return false;
+  const bool installed = replaceDanglingLink ? renameReplacing(levelZero, texturePath)
+                                             : renameWithoutReplacing(levelZero, texturePath);
+  if (!installed) reportNoTexture(fileName, "its level 0 could not be renamed into place");
+  return installed;
 }
 
-static void restore(const std::vector<SetAsideFile>& setAsideFiles) {
-  for (const SetAsideFile& file : setAsideFiles)
-    if (!renameWithoutReplacing(file.keptAs, file.path))
-      fprintf(stderr, "Quorvel: could not put %s back; it is kept as %s\n", file.path.c_str(), file.keptAs.c_str());
-}
-
-// A file that already carries one of the decoder's level names (the texture of
-// a container "rock1" beside "rock", say) would be overwritten by the decoder
-// or deleted by the level clean-up: it is moved aside for the decode.
-static bool protectExistingLevelNames(const std::string& levelBase, std::vector<SetAsideFile>& setAsideFiles) {
-  for (int level = 0; level <= kLastMipLevel; ++level) {
-    const std::string path = levelPath(levelBase, level);
-    if (fileExists(path) && !setAside(path, setAsideFiles)) {
-      fprintf(stderr, "Quorvel: not decoding beside %s, which could not be moved out of the way\n", path.c_str());
-      restore(setAsideFiles);
-      return false;
-    }
-  }
-  return true;
-}
-
-static void decodeContainerFile(const std::string& fileName) {
+// Decodes one container in the scratch folder. False when it yielded no
+// texture (named on standard error).
+static bool decodeContainerFile(const std::string& fileName) {
   const std::string baseName = withoutExtension(fileName);
-  const std::string texturePath = workPath(baseName + ".tga");
-  if (fileExists(texturePath)) return;
-  const std::string containerName = fileNamesAreCaseSensitive() ? fileName : baseName + ".dds";
-  const std::string levelBase = decoderLevelBase(containerName);
-  std::vector<SetAsideFile> setAsideFiles;
-  if (!protectExistingLevelNames(levelBase, setAsideFiles)) return;
+  const TextureEntry existing = lookUpTexture(workDirectory, baseName);
+  if (existing == TextureEntry::Present) return true;
+  if (!emptyScratchFolder() || !aliasFile(workPath(fileName), scratchContainerPath())) {
+    reportNoTexture(fileName, "the scratch folder could not be prepared");
+    return false;
+  }
   const std::string decoder = decoderProgramName();
-  runAndWait(decoder, {decoder, "-d", quoted(workPath(containerName))});
-  for (int level = 1; level <= kLastMipLevel; ++level) removeIfPresent(levelPath(levelBase, level));
-  deleteFile(texturePath);
-  renameWithoutReplacing(levelPath(levelBase, 0), texturePath);
-  restore(setAsideFiles);
+  const int status = runAndWait(decoder, {{decoder}, {"-d"}, pathArgument(scratchContainerPath())});
+  bool installed = false;
+  if (status != 0) reportNoTexture(fileName, "the decoder failed");
+  else installed = installTexture(fileName, workPath(baseName + ".tga"), existing == TextureEntry::DanglingLinkAtName);
+  emptyScratchFolder();
+  return installed;
 }
 
-void decodeTextures() {
+bool decodeTextures() {
   printf("Converting all dds to tga\n");
-  std::vector<std::string> containers;
-  listFilesWithExtension(workDirectory, ".dds", containers);
+  bool allDecoded = removeScratchFolder();  // the leftovers of a killed run
+  const std::vector<std::string> containers = listStageFiles(workDirectory, ".dds");
+  bool scratchReady = false;
   for (const std::string& fileName : containers) {
     printf("%s\n", fileName.c_str());
-    decodeContainerFile(fileName);
+    if (lookUpTexture(workDirectory, withoutExtension(fileName)) == TextureEntry::Present) continue;
+    if (!scratchReady && !(scratchReady = makeDirectory(scratchFolderPath()))) {
+      reportNoTexture(fileName, "the scratch folder could not be created");
+      allDecoded = false;
+      continue;
+    }
+    if (!decodeContainerFile(fileName)) allDecoded = false;
   }
+  if (scratchReady && !removeScratchFolder()) allDecoded = false;
+  return allDecoded;
 }
 
-void writeUniversalMaterial(const std::string& directory) {
-  printf("Generating universal material file\n");
-  const std::string scriptPath = pathIn(directory, "universal.material");
-  materialStream = fopen(scriptPath.c_str(), "wt");
-  if (!materialStream) {
-    printf("Cannot create the material script %s; no materials written\n", scriptPath.c_str());
-    return;
-  }
+// Writes every block into the open temporary script; false on a write error.
+static bool writeMaterialBlocks(const std::string& directory) {
   writeMaterialBlock("BaseWhiteNoLighting", nullptr);
-  std::vector<std::string> textures;
-  listFilesWithExtension(directory, ".tga", textures);
-  for (const std::string& fileName : textures) {
+  for (const std::string& fileName : listStageFiles(directory, ".tga")) {
     printf("%s\n", fileName.c_str());
+    // A line end or tab in a name would change the script's structure.
+    if (holdsControlCharacter(fileName)) {
+      fprintf(stderr, "Quorvel: not declaring %s: its name holds a control character\n",
+              printableName(pathIn(directory, fileName)).c_str());
+      continue;
+    }
     writeMaterialBlock(withoutExtension(fileName), fileName.c_str());
   }
-  const bool written = !ferror(materialStream);
-  if (fclose(materialStream) != 0 || !written)
-    printf("Failed to write the material script %s\n", scriptPath.c_str());
+  return !ferror(materialStream);
+}
+
+bool writeUniversalMaterial(const std::string& directory) {
+  printf("Generating universal material file\n");
+  const std::string scriptPath = pathIn(directory, kMaterialScriptName);
+  const std::string temporaryPath = pathIn(directory, kMaterialScriptTemporaryName);
+  // A killed run may have left its temporary script: a regular file of our name.
+  const EntryInfo leftover = lookUpEntry(temporaryPath);
+  if (leftover.exists && !leftover.isLink && leftover.target == EntryTarget::RegularFile) deleteFile(temporaryPath);
+  materialStream = createNewFile(temporaryPath);
+  if (!materialStream) {
+    printf("Cannot create the material script %s; no materials written\n", scriptPath.c_str());
+    return false;
+  }
+  const bool written = writeMaterialBlocks(directory);
+  const bool closed = fclose(materialStream) == 0;
   materialStream = nullptr;
+  // The rename replaces a link of that name as a name, never its target.
+  if (written && closed && renameReplacing(temporaryPath, scriptPath)) return true;
+  deleteFile(temporaryPath);
+  printf("Failed to write the material script %s\n", scriptPath.c_str());
+  return false;
 }
 
 void writeMaterialBlock(const std::string& materialName, const char* textureName) {
@@ -136,14 +150,21 @@ void writeMaterialBlock(const std::string& materialName, const char* textureName
   fprintf(materialStream, "\n");
 }
 
-void convertBinaryModels() {
+bool convertBinaryModels() {
   printf("Converting all binary-mdl to ascii-mdl\n");
-  std::vector<std::string> models;
-  listFilesWithExtension(workDirectory, ".mdl", models);
   const std::string compiler = modelCompilerProgramName();
-  for (const std::string& fileName : models) {
+  bool allStarted = true;
+  for (const std::string& fileName : listStageFiles(workDirectory, ".mdl")) {
     printf("%s\n", fileName.c_str());
-    const std::string modelPath = quoted(workPath(fileName));
-    runAndWait(compiler, {compiler, "-d", modelPath, modelPath});
+    const std::string modelPath = workPath(fileName);
+    // The compiler rewrites the model in place: through a link that would
+    // write outside the work directory.
+    if (lookUpEntry(modelPath).isLink) {
+      fprintf(stderr, "Quorvel: not compiling %s: it is a symbolic link\n", printableName(modelPath).c_str());
+      continue;
+    }
+    if (runAndWait(compiler, {{compiler}, {"-d"}, pathArgument(modelPath), pathArgument(modelPath)}) < 0)
+      allStarted = false;
   }
+  return allStarted;
 }

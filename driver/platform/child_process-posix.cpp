@@ -9,7 +9,6 @@
 #include <cstring>
 #include <vector>
 
-#include "command_line.h"
 
 extern char** environ;
 
@@ -25,11 +24,10 @@ static ChildOutcome waitForChild(pid_t pid) {
   return outcome;
 }
 
-ChildOutcome startProgramAndWait(const std::string& programPath, const std::string& commandLine) {
-  std::vector<std::string> args = splitWindowsCommandLine(commandLine);
-  if (args.empty()) args.push_back(programPath);
+ChildOutcome startProgramAndWait(const std::string& programPath, const std::vector<std::string>& args,
+                                 const std::string&) {
   std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(&arg[0]);
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   pid_t pid = 0;
   const int error = posix_spawn(&pid, programPath.c_str(), nullptr, nullptr, argv.data(), environ);

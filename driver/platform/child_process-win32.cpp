@@ -33,7 +33,8 @@ static int waitForExitCode(HANDLE process) {
   return static_cast<int>(exitCode);
 }
 
-ChildOutcome startProgramAndWait(const std::string& programPath, const std::string& commandLine) {
+ChildOutcome startProgramAndWait(const std::string& programPath, const std::vector<std::string>&,
+                                 const std::string& commandLine) {
   // CreateProcessA may write into the command line, so it gets its own copy.
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct ChildOutcome {
   bool started = false;  // false: the program could not be started at all
@@ -9,13 +10,13 @@ struct ChildOutcome {
   std::string failure;   // why it was not started, for the user
 };
 
-// Starts the program file `programPath` with `commandLine` (the Windows form:
-// argument 0 first, arguments joined by blanks, paths in double quotes), with
-// the driver's environment and standard streams, and waits without time-out.
-// On Windows the line is handed to the child as it is; elsewhere it is split
-// the way a Windows child's runtime would split it and the pieces are passed
-// as the argument vector, so no shell ever reads it.
-ChildOutcome startProgramAndWait(const std::string& programPath, const std::string& commandLine);
+// Starts the program file `programPath` with the driver's environment and
+// standard streams, and waits without time-out. On Windows the child gets
+// `commandLine` (the Windows form: argument 0 first, arguments joined by
+// blanks, paths in double quotes) as it is; elsewhere it gets `argv` exactly,
+// so no shell or quoting rule ever reads a name.
+ChildOutcome startProgramAndWait(const std::string& programPath, const std::vector<std::string>& argv,
+                                 const std::string& commandLine);
 
 // True when `path` names a file that can be started (not a directory).
 bool isRunnableFile(const std::string& path);

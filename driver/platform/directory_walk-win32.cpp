@@ -6,22 +6,37 @@
 
 // The pattern "*.dds" also matches the 8.3 short name of "x.ddsx" (X~1.DDS),
 // so every match is checked against the extension of its long name.
-static void addMatch(const WIN32_FIND_DATAA& match, const std::string& extension, std::vector<std::string>& names) {
-  if (match.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return;
+static void addMatch(const WIN32_FIND_DATAA& match, const std::string& extension, std::vector<std::string>& names,
+                     std::vector<std::string>& passedOver) {
   if (!endsWithIgnoringCase(match.cFileName, extension)) return;
-  names.push_back(match.cFileName);
+  ((match.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? passedOver : names).push_back(match.cFileName);
 }
 
-bool listFilesWithExtension(const std::string& directory, const std::string& extension,
-                            std::vector<std::string>& names) {
-  names.clear();
-  const std::string pattern = directory + "\\*" + extension;
+// Calls add for every match of pattern; false when the walk failed.
+template <class Add>
+static bool walk(const std::string& pattern, Add add) {
   WIN32_FIND_DATAA match;
   const HANDLE search = FindFirstFileA(pattern.c_str(), &match);
   if (search == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
-  do addMatch(match, extension, names);
+  do add(match);
   while (FindNextFileA(search, &match));
   const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
   FindClose(search);
   return complete;
+}
+
+bool listFilesWithExtension(const std::string& directory, const std::string& extension,
+                            std::vector<std::string>& names, std::vector<std::string>& passedOver) {
+  names.clear();
+  passedOver.clear();
+  return walk(directory + "\\*" + extension,
+              [&](const WIN32_FIND_DATAA& match) { addMatch(match, extension, names, passedOver); });
+}
+
+bool listEntryNames(const std::string& directory, std::vector<std::string>& names) {
+  names.clear();
+  return walk(directory + "\\*", [&](const WIN32_FIND_DATAA& match) {
+    const std::string name = match.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  });
 }

@@ -1,10 +1,30 @@
 #include "file_ops.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+
+static EntryTarget targetOf(const struct stat& info) {
+  if (S_ISREG(info.st_mode)) return EntryTarget::RegularFile;
+  if (S_ISDIR(info.st_mode)) return EntryTarget::Directory;
+  return EntryTarget::Other;
+}
+
+EntryInfo lookUpEntry(const std::string& path) {
+  EntryInfo entry;
+  struct stat info;
+  if (lstat(path.c_str(), &info) != 0) return entry;
+  entry.exists = true;
+  entry.isLink = S_ISLNK(info.st_mode);
+  if (entry.isLink && stat(path.c_str(), &info) != 0) return entry;
+  entry.target = targetOf(info);
+  return entry;
+}
 
 // For file systems that cannot rename without replacing: a hard link fails
 // when the target exists, which gives the same guarantee.
@@ -20,4 +40,48 @@ bool renameWithoutReplacing(const std::string& from, const std::string& to) {
   return linkThenUnlink(from, to);
 }
 
+bool renameReplacing(const std::string& from, const std::string& to) { return rename(from.c_str(), to.c_str()) == 0; }
+
 bool deleteFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+
+bool makeDirectory(const std::string& path) { return mkdir(path.c_str(), 0700) == 0; }
+
+bool removeEmptyDirectory(const std::string& path) { return rmdir(path.c_str()) == 0; }
+
+bool aliasFile(const std::string& filePath, const std::string& aliasPath) {
+  // The link follows a container that is itself a link, so the alias never
+  // depends on where it stands.
+  if (linkat(AT_FDCWD, filePath.c_str(), AT_FDCWD, aliasPath.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+  if (errno == EEXIST) return false;
+  char* target = realpath(filePath.c_str(), nullptr);
+  if (!target) return false;
+  const bool linked = symlink(target, aliasPath.c_str()) == 0;
+  free(target);
+  return linked;
+}
+
+FILE* openRegularFileForReading(const std::string& path) {
+  // O_NONBLOCK: opening a FIFO with no writer must not wait for one.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return nullptr;
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  FILE* stream = fdopen(fd, "rb");
+  if (!stream) close(fd);
+  return stream;
+}
+
+FILE* createNewFile(const std::string& path) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+  if (fd < 0) return nullptr;
+  FILE* stream = fdopen(fd, "wb");
+  if (!stream) {
+    close(fd);
+    unlink(path.c_str());
+  }
+  return stream;
+}

@@ -1,0 +1,49 @@
+#include "texture_lookup.h"
+
+#include <cctype>
+
+#include "driver.h"
+#include "platform/file_ops.h"
+#include "platform/host_names.h"
+
+constexpr char kTextureExtension[] = ".tga";
+
+std::vector<std::string> extensionSpellings(const std::string& extension) {
+  std::vector<std::string> spellings{""};
+  for (char c : extension) {
+    std::vector<std::string> longer;
+    const char lower = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    const char upper = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    for (const std::string& s : spellings) {
+      longer.push_back(s + lower);
+      if (upper != lower) longer.push_back(s + upper);
+    }
+    spellings = longer;
+  }
+  return spellings;
+}
+
+// The names to look at: one on a file system that ignores case.
+static std::vector<std::string> textureNames(const std::string& baseName) {
+  if (!fileNamesAreCaseSensitive()) return {baseName + kTextureExtension};
+  std::vector<std::string> names;
+  for (const std::string& spelling : extensionSpellings(kTextureExtension)) names.push_back(baseName + spelling);
+  return names;
+}
+
+TextureEntry lookUpTexture(const std::string& directory, const std::string& baseName) {
+  bool danglingAtName = false;
+  for (const std::string& name : textureNames(baseName)) {
+    const EntryInfo entry = lookUpEntry(pathIn(directory, name));
+    if (!entry.exists) continue;
+    if (!(entry.isLink && entry.target == EntryTarget::Missing)) return TextureEntry::Present;
+    if (name == baseName + kTextureExtension) danglingAtName = true;
+  }
+  return danglingAtName ? TextureEntry::DanglingLinkAtName : TextureEntry::Absent;
+}
+
+bool textureFileExists(const std::string& directory, const std::string& baseName) {
+  for (const std::string& name : textureNames(baseName))
+    if (lookUpEntry(pathIn(directory, name)).target == EntryTarget::RegularFile) return true;
+  return false;
+}

@@ -1,0 +1,22 @@
+// Where the texture NAME.tga of a material or container may stand. On a
+// case-sensitive file system the extension matches in any case, as in the
+// directory walk: rock.TGA is the texture of rock.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Every spelling of the extension in upper and lower case (".tga", ".tgA", ...).
+std::vector<std::string> extensionSpellings(const std::string& extension);
+
+enum class TextureEntry {
+  Absent,
+  Present,              // an entry that is not a dangling link
+  DanglingLinkAtName,   // only a dangling link, under NAME.tga itself
+};
+
+// What stands under `baseName` + ".tga" in any case, in `directory`.
+TextureEntry lookUpTexture(const std::string& directory, const std::string& baseName);
+
+// True when a regular file (or a link to one) is the texture of baseName.
+bool textureFileExists(const std::string& directory, const std::string& baseName);
