@@ -1,132 +1,161 @@
-// The texture decode stage against the recording fake: exact child command
-// lines, deletions and renames, and what is left in the directory.
+// The texture decode stage against the recording fake: each container is
+// decoded in the scratch folder and only its level 0 leaves it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "driver.h"
 #include "fake_platform.h"
 #include "stages.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
 using Events = std::vector<std::string>;
 using Files = std::vector<std::string>;
 
+std::string text(const fs::path& file) {
+  const Bytes bytes = readFileBytes(file);
+  return std::string(bytes.begin(), bytes.end());
+}
+
 class DecodeStageTest : public StageTest {
  protected:
-  Captured decode() {
-    return captureOutput([] { decodeTextures(); });
+  Captured decode(bool expectedResult = true) {
+    return captureOutput([&] { EXPECT_EQ(decodeTextures(), expectedResult); });
   }
+  // What a decoded texture holds: the fake decoder's level 0.
+  std::string levelZeroText() const { return "level 0 of " + path(".quorvel-scratch/texture.dds"); }
 };
 
-TEST_F(DecodeStageTest, LevelsAreRemovedAndLevelZeroBecomesTheTexture) {
+TEST_F(DecodeStageTest, LevelZeroLeavesTheScratchFolderAsTheTexture) {
   touch("rock.dds");
-  fakePlatform().programs["Tessark"] = fakeDecoder(9);
+  fakePlatform().programs["Tessark"] = fakeDecoder(3);
   const Captured output = decode();
   EXPECT_EQ(output.out, "Converting all dds to tga\nrock.dds\n");
   EXPECT_EQ(output.err, "");
-  EXPECT_EQ(events(), (Events{"run Tessark -d \"W/rock.dds\"", "delete W/rock1.tga", "delete W/rock2.tga",
-                              "delete W/rock3.tga", "delete W/rock4.tga", "delete W/rock5.tga", "delete W/rock6.tga",
-                              "delete W/rock7.tga", "delete W/rock8.tga", "delete W/rock.tga",
-                              "rename W/rock0.tga -> W/rock.tga"}));
+  EXPECT_EQ(events(), (Events{"mkdir W/.quorvel-scratch", "alias W/rock.dds as W/.quorvel-scratch/texture.dds",
+                              "run Tessark -d \"W/.quorvel-scratch/texture.dds\"",
+                              "rename W/.quorvel-scratch/texture0.tga -> W/rock.tga",
+                              "delete W/.quorvel-scratch/texture.dds", "delete W/.quorvel-scratch/texture1.tga",
+                              "delete W/.quorvel-scratch/texture2.tga", "rmdir W/.quorvel-scratch"}));
   EXPECT_EQ(files(), (Files{"rock.dds", "rock.tga"}));
-  EXPECT_EQ(read("rock.tga"), "level 0 of " + path("rock.dds"));
+  EXPECT_EQ(read("rock.tga"), levelZeroText());
 }
 
-TEST_F(DecodeStageTest, ExistingTextureSkipsTheContainerEntirely) {
-  touch("rock.dds");
-  touch("rock.tga", "old texture");
-  fakePlatform().programs["Tessark"] = fakeDecoder(9);
-  EXPECT_EQ(decode().out, "Converting all dds to tga\nrock.dds\n");
-  EXPECT_EQ(events(), Events{});
-  EXPECT_EQ(read("rock.tga"), "old texture");
+// Whatever stands in the texture's place decides: any entry keeps the
+// container from being decoded, but for a dangling link, which is replaced
+// as a name.
+TEST_F(DecodeStageTest, WhatStandsInTheTexturesPlace) {
+  struct Case {
+    const char* label;
+    std::function<void(const fs::path&)> place;
+    bool decoded;
+  };
+  const Case cases[] = {
+      {"nothing", [](const fs::path&) {}, true},
+      {"a texture", [](const fs::path& d) { writeFileText(d / "rock.tga", "user"); }, false},
+      {"the texture in upper case", [](const fs::path& d) { writeFileText(d / "rock.TGA", "user"); }, false},
+      {"a directory", [](const fs::path& d) { fs::create_directory(d / "rock.tga"); }, false},
+      {"a link to a texture", [](const fs::path& d) { writeFileText(d / "real", "user"); fs::create_symlink("real", d / "rock.tga"); }, false},
+      {"a dangling link", [](const fs::path& d) { fs::create_symlink("outside", d / "rock.tga"); }, true},
+  };
+  for (const Case& c : cases) {
+    if (runsOnWindows() && std::string(c.label).find("link") != std::string::npos) continue;
+    SCOPED_TRACE(c.label);
+    ScratchDir work;
+    resetFakePlatform();
+    workDirectory = work.path().string();
+    writeFileText(work / "rock.dds", "container");
+    c.place(work.path());
+    fakePlatform().programs["Tessark"] = fakeDecoder(2);
+    decode();
+    const bool ran = std::any_of(fakePlatform().events.begin(), fakePlatform().events.end(),
+                                 [](const std::string& e) { return e.rfind("run ", 0) == 0; });
+    EXPECT_EQ(ran, c.decoded);
+    if (c.decoded) {
+      EXPECT_EQ(text(work / "rock.tga"), "level 0 of " + (work / ".quorvel-scratch" / "texture.dds").string());
+    }
+    EXPECT_FALSE(fs::exists(work / "outside")) << "nothing is written through a link";
+    EXPECT_FALSE(fs::exists(work / ".quorvel-scratch"));
+  }
 }
 
-TEST_F(DecodeStageTest, LevelFilesFromSixteenOnAreLeft) {
-  touch("big.dds");
-  fakePlatform().programs["Tessark"] = fakeDecoder(18);
+// Colliding names in both walk orders: every container gets its own level 0,
+// and user files named like level files are never touched.
+TEST_F(DecodeStageTest, CollidingNamesInBothWalkOrders) {
+  for (bool reverse : {false, true}) {
+    SCOPED_TRACE(reverse ? "reverse walk" : "sorted walk");
+    ScratchDir work;
+    resetFakePlatform();
+    workDirectory = work.path().string();
+    for (const char* name : {"rock.dds", "rock1.dds", "t0.dds", "t01.dds", "t012.dds", "a.b.dds"})
+      writeFileText(work / name, name);
+    for (const char* name : {"rock10.tga", "t00.tga", "a0.tga", "a.b1.tga", "texture0.tga"})
+      writeFileText(work / name, std::string("user ") + name);
+    fakePlatform().reverseWalk = reverse;
+    // Level 0 carries the container's own bytes, so a mix-up shows.
+    fakePlatform().programs["Tessark"] = [](const std::vector<std::string>& argv) {
+      const std::string base = argv[2].substr(0, argv[2].size() - 4);
+      const Bytes container = readFileBytes(argv[2]);
+      writeFileBytes(base + "0.tga", container);
+      writeFileText(base + "1.tga", "level 1");
+      return 0;
+    };
+    decode();
+    for (const char* name : {"rock", "rock1", "t0", "t01", "t012", "a.b"})
+      EXPECT_EQ(readFileBytes(work / (std::string(name) + ".tga")), readFileBytes(work / (std::string(name) + ".dds"))) << name;
+    for (const char* name : {"rock10.tga", "t00.tga", "a0.tga", "a.b1.tga", "texture0.tga"})
+      EXPECT_EQ(text(work / name), std::string("user ") + name);
+    EXPECT_EQ(work.fileNames().size(), 17u) << "six containers, six textures, five user files";
+  }
+}
+
+// A container that yields no texture is named on standard error, leaves
+// nothing behind and makes the stage fail; a later run tries again.
+TEST_F(DecodeStageTest, FailedDecodesLeaveNoTexture) {
+  struct Case {
+    const char* label;
+    FakeChild decoder;  // null: the decoder cannot be found
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"decoder fails", [](const std::vector<std::string>& argv) { fakeDecoder(1)(argv); return 1; }, "the decoder failed"},
+      {"no level 0", [](const std::vector<std::string>&) { return 0; }, "the decoder wrote no level 0"},
+      {"decoder missing", nullptr, "the decoder failed"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    ScratchDir work;
+    resetFakePlatform();
+    workDirectory = work.path().string();
+    writeFileText(work / "rock.dds", "container");
+    if (c.decoder) fakePlatform().programs["Tessark"] = c.decoder;
+    const Captured output = decode(false);
+    EXPECT_NE(output.err.find("Quorvel: no texture for " + (work / "rock.dds").string() + ": " + c.reason + "\n"),
+              std::string::npos)
+        << output.err;
+    EXPECT_EQ(work.fileNames(), Files{"rock.dds"});
+  }
+}
+
+TEST_F(DecodeStageTest, AKilledRunsScratchFolderIsRemovedUnlessItHoldsOtherFiles) {
+  fs::create_directory(path(".quorvel-scratch"));
+  for (const char* name : {"texture.dds", "texture0.tga", "texture12.tga", ".tessark-7-0.tmp"}) touch(".quorvel-scratch/" + std::string(name));
+  touch("rock.tga");
   decode();
-  EXPECT_EQ(files(), (Files{"big.dds", "big.tga", "big16.tga", "big17.tga"}));
-}
+  EXPECT_EQ(files(), Files{"rock.tga"});
 
-struct NamingCase {
-  const char* container;
-  bool caseSensitive;
-  const char* expectedRun;
-  const char* expectedTexture;
-};
-
-class DecodeNamingTest : public DecodeStageTest, public testing::WithParamInterface<NamingCase> {};
-
-TEST_P(DecodeNamingTest, ContainerArgumentAndTextureName) {
-  const NamingCase& c = GetParam();
-  touch(c.container);
-  fakePlatform().caseSensitiveNames = c.caseSensitive;
-  fakePlatform().programs["Tessark"] = fakeDecoder(3);
-  decode();
-  ASSERT_FALSE(events().empty());
-  EXPECT_EQ(events().front(), c.expectedRun);
-  EXPECT_TRUE(has(c.expectedTexture));
-  EXPECT_EQ(files().size(), 2u) << "only the container and its texture remain";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Names, DecodeNamingTest,
-    testing::Values(
-        // A case-sensitive file system gets the match's own name; the base name
-        // is cut by four characters whatever they are.
-        NamingCase{"Wall.DDS", true, "run Tessark -d \"W/Wall.DDS\"", "Wall.tga"},
-        // Windows forms the name from the base name and ".dds".
-        NamingCase{"Wall.DDS", false, "run Tessark -d \"W/Wall.dds\"", "Wall.tga"},
-        NamingCase{"my wall.dds", true, "run Tessark -d \"W/my wall.dds\"", "my wall.tga"},
-        // The codec tool names levels after the first "." (a0.tga...): the
-        // stage follows that naming and still gives the texture a.b.tga.
-        NamingCase{"a.b.dds", true, "run Tessark -d \"W/a.b.dds\"", "a.b.tga"}));
-
-struct NeighbourCase {
-  bool reverseWalk;
-  bool rock1TextureBefore;
-};
-
-class NeighbourTest : public DecodeStageTest, public testing::WithParamInterface<NeighbourCase> {};
-
-// rock1.tga is both the texture of rock1.dds and a level file name of rock.dds.
-TEST_P(NeighbourTest, ATextureNamedLikeALevelSurvivesTheOtherContainer) {
-  touch("rock.dds");
-  touch("rock1.dds");
-  if (GetParam().rock1TextureBefore) touch("rock1.tga", "earlier texture");
-  fakePlatform().reverseWalk = GetParam().reverseWalk;
-  fakePlatform().programs["Tessark"] = fakeDecoder(12);
-  decode();
-  EXPECT_EQ(files(), (Files{"rock.dds", "rock.tga", "rock1.dds", "rock1.tga"}));
-  EXPECT_EQ(read("rock.tga"), "level 0 of " + path("rock.dds"));
-  EXPECT_EQ(read("rock1.tga"), GetParam().rock1TextureBefore ? "earlier texture" : "level 0 of " + path("rock1.dds"));
-}
-
-INSTANTIATE_TEST_SUITE_P(BothWalkOrders, NeighbourTest,
-                         testing::Values(NeighbourCase{false, false}, NeighbourCase{true, false},
-                                         NeighbourCase{false, true}, NeighbourCase{true, true}));
-
-TEST_F(DecodeStageTest, ALevelNamedFileIsMovedAsideAndPutBack) {
-  touch("rock.dds");
-  touch("rock1.tga", "texture of rock1");
-  fakePlatform().programs["Tessark"] = fakeDecoder(3);
-  decode();
-  EXPECT_EQ(events(), (Events{"rename W/rock1.tga -> W/rock1.tga.quorvel-kept", "run Tessark -d \"W/rock.dds\"",
-                              "delete W/rock1.tga", "delete W/rock2.tga", "delete W/rock.tga",
-                              "rename W/rock0.tga -> W/rock.tga", "rename W/rock1.tga.quorvel-kept -> W/rock1.tga"}));
-  EXPECT_EQ(read("rock1.tga"), "texture of rock1");
-}
-
-TEST_F(DecodeStageTest, MissingDecoderIsNamedOnStandardErrorOnly) {
-  touch("rock.dds");
-  const Captured output = decode();
-  EXPECT_EQ(output.out, "Converting all dds to tga\nrock.dds\n");
-  EXPECT_NE(output.err.find("cannot find the program Tessark"), std::string::npos) << output.err;
-  EXPECT_EQ(std::count(output.err.begin(), output.err.end(), '\n'), 1);
-  EXPECT_EQ(events(), (Events{"delete W/rock.tga", "rename W/rock0.tga -> W/rock.tga"}));
-  EXPECT_EQ(files(), Files{"rock.dds"});
+  fs::create_directory(path(".quorvel-scratch"));
+  touch(".quorvel-scratch/texture3.tga");
+  touch(".quorvel-scratch/notes.txt", "user");
+  const Captured output = decode(false);
+  EXPECT_NE(output.err.find("holds files that are not Quorvel's"), std::string::npos) << output.err;
+  EXPECT_EQ(read(".quorvel-scratch/notes.txt"), "user");
+  EXPECT_FALSE(has(".quorvel-scratch/texture3.tga"));
 }
 
 TEST_F(DecodeStageTest, NoContainersOrNoDirectoryPrintsTheFirstLineOnly) {
@@ -135,16 +164,6 @@ TEST_F(DecodeStageTest, NoContainersOrNoDirectoryPrintsTheFirstLineOnly) {
   workDirectory = path("missing");
   EXPECT_EQ(decode().out, "Converting all dds to tga\n");
   EXPECT_EQ(events(), Events{});
-}
-
-TEST_F(DecodeStageTest, WorkDirectoryWithADotWorks) {
-  std::filesystem::create_directory(path("tex.v2"));
-  touch("tex.v2/rock.dds");
-  workDirectory = path("tex.v2");
-  fakePlatform().programs["Tessark"] = fakeDecoder(4);
-  decode();
-  EXPECT_TRUE(has("tex.v2/rock.tga"));
-  EXPECT_FALSE(has("tex.v2/rock1.tga"));
 }
 
 }  // namespace

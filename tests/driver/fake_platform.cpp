@@ -8,7 +8,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "command_line.h"
 #include "driver.h"
 #include "file_name_match.h"
 #include "platform/child_process.h"
@@ -71,30 +70,92 @@ bool fileNamesAreCaseSensitive() { return fakePlatform().caseSensitiveNames; }
 ProgramSearchRules hostSearchRules() { return posixSearchRules(); }
 
 bool listFilesWithExtension(const std::string& directory, const std::string& extension,
-                            std::vector<std::string>& names) {
+                            std::vector<std::string>& names, std::vector<std::string>& passedOver) {
   names.clear();
+  passedOver.clear();
   std::error_code error;
   fs::directory_iterator entries(directory, error);
   if (error) return false;
   for (const fs::directory_entry& entry : entries) {
     const std::string name = entry.path().filename().string();
-    if (!entry.is_directory() && endsWithIgnoringCase(name, extension)) names.push_back(name);
+    if (!endsWithIgnoringCase(name, extension)) continue;
+    (fs::is_regular_file(entry.path(), error) ? names : passedOver).push_back(name);
   }
   std::sort(names.begin(), names.end());
   if (fakePlatform().reverseWalk) std::reverse(names.begin(), names.end());
   return true;
 }
 
+bool listEntryNames(const std::string& directory, std::vector<std::string>& names) {
+  names.clear();
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(directory, error))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());  // repeatable event lists
+  return !error;
+}
+
+EntryInfo lookUpEntry(const std::string& path) {
+  EntryInfo entry;
+  std::error_code error;
+  const fs::file_status own = fs::symlink_status(path, error);
+  if (error || !fs::exists(own)) return entry;
+  entry.exists = true;
+  entry.isLink = fs::is_symlink(own);
+  const fs::file_status target = fs::status(path, error);
+  if (error || !fs::exists(target)) return entry;
+  entry.target = fs::is_regular_file(target) ? EntryTarget::RegularFile
+                 : fs::is_directory(target)  ? EntryTarget::Directory
+                                             : EntryTarget::Other;
+  return entry;
+}
+
 bool renameWithoutReplacing(const std::string& from, const std::string& to) {
   fakePlatform().events.push_back("rename " + from + " -> " + to);
-  if (fs::exists(to) || !fs::exists(from)) return false;
+  if (lookUpEntry(to).exists || !lookUpEntry(from).exists) return false;
   fs::rename(from, to);
   return true;
 }
 
+bool renameReplacing(const std::string& from, const std::string& to) {
+  fakePlatform().events.push_back("replace " + from + " -> " + to);
+  std::error_code error;
+  fs::rename(from, to, error);
+  return !error;
+}
+
 bool deleteFile(const std::string& path) {
   fakePlatform().events.push_back("delete " + path);
-  return unlink(path.c_str()) == 0;
+  std::error_code error;
+  return !fs::is_directory(fs::symlink_status(path, error)) && fs::remove(path, error);
+}
+
+bool makeDirectory(const std::string& path) {
+  fakePlatform().events.push_back("mkdir " + path);
+  std::error_code error;
+  return fs::create_directory(path, error);
+}
+
+bool removeEmptyDirectory(const std::string& path) {
+  fakePlatform().events.push_back("rmdir " + path);
+  std::error_code error;
+  return fs::is_directory(fs::symlink_status(path, error)) && fs::remove(path, error);
+}
+
+bool aliasFile(const std::string& filePath, const std::string& aliasPath) {
+  fakePlatform().events.push_back("alias " + filePath + " as " + aliasPath);
+  std::error_code error;
+  fs::copy_file(filePath, aliasPath, error);  // fails when aliasPath exists
+  return !error;
+}
+
+FILE* openRegularFileForReading(const std::string& path) {
+  return lookUpEntry(path).target == EntryTarget::RegularFile ? fopen(path.c_str(), "rb") : nullptr;
+}
+
+FILE* createNewFile(const std::string& path) {
+  fakePlatform().events.push_back("create " + path);
+  return lookUpEntry(path).exists ? nullptr : fopen(path.c_str(), "wb");
 }
 
 bool lowerProcessPriority() {
@@ -111,10 +172,13 @@ bool isRunnableFile(const std::string& path) {
 
 std::string runningExecutableDirectory() { return kFakeProgramDirectory; }
 
-ChildOutcome startProgramAndWait(const std::string& programPath, const std::string& commandLine) {
+// Records the Windows command line; the simulated child gets the exact
+// argument vector a POSIX child would.
+ChildOutcome startProgramAndWait(const std::string& programPath, const std::vector<std::string>& argv,
+                                 const std::string& commandLine) {
   fakePlatform().events.push_back("run " + commandLine);
   ChildOutcome outcome;
   outcome.started = true;
-  outcome.exitStatus = fakePlatform().programs.at(programNameOf(programPath))(splitWindowsCommandLine(commandLine));
+  outcome.exitStatus = fakePlatform().programs.at(programNameOf(programPath))(argv);
   return outcome;
 }

@@ -127,7 +127,9 @@ TEST_F(QuorvelBinaryTest, ListingModeKeepsModelsWhoseTexturesExist) {
                                     "work/door.mdl\nDrevik.lua stand-in: work/door.mdl -> 2 submeshes\n>>> 1 "
                                     "<<<\nconverting work/rock.mdl\nDrevik.lua stand-in: work/rock.mdl -> 1 "
                                     "submeshes\n>>> 2 <<<\n2 models processed. done.\n"));
-  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.err, programText("Quorvel: removed the outputs of work/door.mdl: " + nativePath("work/door.tga") +
+                                    " does not exist\n"));
+  EXPECT_EQ(result.exitStatus, 0) << "a model removed by the texture check counts as done";
   for (const char* suffix : {".mesh.xml", ".mesh", ".material", ".skeleton.xml", ".skeleton"})
     EXPECT_FALSE(fs::exists(run / ("work/door.mdl" + std::string(suffix)))) << suffix;
   for (const char* suffix : {".mesh.xml", ".mesh", ".skeleton.xml", ".skeleton"})
@@ -163,17 +165,18 @@ TEST_F(QuorvelBinaryTest, MissingChildrenLeaveStandardOutputAsItWasAndNameThemOn
                                     "Converting all binary-mdl to ascii-mdl\nrock.mdl\n"));
   EXPECT_EQ(result.err, programText("Quorvel: cannot find the program " + executable("Tessark") +
                                     " (looked in the current directory, on PATH and beside Quorvel)\n"
+                                    "Quorvel: no texture for " + nativePath("w/rock.dds") + ": the decoder failed\n"
                                     "Quorvel: cannot find the program " + executable("nwnmdlcomp") +
                                     " (looked in the current directory, on PATH and beside Quorvel)\n"));
-  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.exitStatus, 1);
 }
 
-TEST_F(QuorvelBinaryTest, WrongUseStillEndsWithStatusZero) {
+TEST_F(QuorvelBinaryTest, WrongUseAndAMissingListingHaveTheirExitStatus) {
   const ProgramResult usage = quorvel({"a", "b"});
-  EXPECT_EQ(usage.exitStatus, 0);
+  EXPECT_EQ(usage.exitStatus, 2);
   EXPECT_NE(usage.out.find("\nusage: Quorvel"), std::string::npos);
   const ProgramResult noListing = quorvel({"none.txt", "1", "1", "1", "1", "."});
-  EXPECT_EQ(noListing.exitStatus, 0);
+  EXPECT_EQ(noListing.exitStatus, 1);
   EXPECT_NE(noListing.out.find("Cannot open the model listing none.txt"), std::string::npos);
 }
 
@@ -232,7 +235,7 @@ TEST_F(ChildCommandLineTest, DecoderIsStartedWithTheQuotedContainerPath) {
   writeFileBytes(work / "my wall.dds", greyContainer());
   fs::copy_file(PRINT_ARGUMENTS_PATH, run / executable("Tessark"));
   const ProgramResult result = quorvel({work.string()});
-  const std::string container = quotedPath(work, "my wall.dds");
+  const std::string container = quotedPath(work / ".quorvel-scratch", "texture.dds");
   const std::string line = executable("Tessark") + " -d " + container;
   const std::string received = "[" + executable("Tessark") + "]\n[-d]\n[" + container.substr(1, container.size() - 2) +
                                "]\n" + (runsOnWindows() ? "line: " + line + "\n" : "");
@@ -249,7 +252,8 @@ TEST_F(ChildCommandLineTest, ListingModeStartsLuaWithTheChosenFlagsAndTheQuotedM
   // Line ends as a search tool on Windows writes them.
   writeFileText(run / "listing.txt", oldRock + ":1:bitmap rock\r\n" + door + ":1:bitmap door\r\n");
   const ProgramResult result = quorvel({"listing.txt", "0.5", "1", "0", "1x", "my work"});
-  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.err, programText("Quorvel: removed the outputs of " + door + ": " + nativePath("my work/door.tga") +
+                                    " does not exist\n"));
   EXPECT_EQ(childrenLog(),
             expectedRecord({executable("lua"), "Drevik.lua", "-s", "0.5", "-nobonerot", "\"" + oldRock + "\""}) +
                 expectedRecord({executable("lua"), "Drevik.lua", "-s", "0.5", "-nobonerot", "\"" + door + "\""}));

@@ -1,6 +1,8 @@
 // Start-up, run-mode choice and the model listing reader, against the fake.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "driver.h"
 #include "fake_platform.h"
 
@@ -10,10 +12,10 @@ using Events = std::vector<std::string>;
 
 class QuorvelRunTest : public StageTest {
  protected:
-  Captured run(std::vector<std::string> args) {
+  Captured run(std::vector<std::string> args, int expectedStatus = kExitSuccess) {
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(&arg[0]);
-    return captureOutput([&] { EXPECT_EQ(runQuorvel(static_cast<int>(argv.size()), argv.data()), 0); });
+    return captureOutput([&] { EXPECT_EQ(runQuorvel(static_cast<int>(argv.size()), argv.data()), expectedStatus); });
   }
   void acceptConversions() {
     fakePlatform().programs["lua"] = [](const std::vector<std::string>&) { return 0; };
@@ -61,11 +63,36 @@ INSTANTIATE_TEST_SUITE_P(
                     ">>> 0 <<<\nconverting ab\n>>> 1 <<<\n1 models processed. done.\n"}));
 
 TEST_F(QuorvelRunTest, EveryRecordIsConvertedThenVerified) {
-  touch("listing.txt", "D/a.mdl:1:x\nD/b.mdl:1:x\n");
+  touch("a.mdl");
+  touch("b.mdl");
+  touch("listing.txt", path("a.mdl") + ":1:x\n" + path("b.mdl") + ":1:x\n");
   acceptConversions();
   run({"Quorvel", path("listing.txt"), "7", "0", "1", "1", dir()});
-  EXPECT_EQ(events(), (Events{"run lua Drevik.lua -s 7 -noskel \"D/a.mdl\"", "delete D/a.mdl.material",
-                              "run lua Drevik.lua -s 7 -noskel \"D/b.mdl\"", "delete D/b.mdl.material"}));
+  EXPECT_EQ(events(), (Events{"run lua Drevik.lua -s 7 -noskel \"W/a.mdl\"", "delete W/a.mdl.material",
+                              "run lua Drevik.lua -s 7 -noskel \"W/b.mdl\"", "delete W/b.mdl.material"}));
+}
+
+// A record whose name is no model file is converted as any other, but
+// nothing of that name is deleted: the user's colon.mesh stays.
+TEST_F(QuorvelRunTest, RecordsThatNameNoModelFileDeleteNothing) {
+  std::filesystem::create_directory(path("models"));
+  std::filesystem::create_directory(path("folder.mdl"));
+  for (const char* name : {"models/colon:inside.mdl", "models/colon.mesh", "models/colon.material", "folder.mdl.material",
+                           "ab\ncd.mdl.material"})
+    touch(name, "user file");
+  const std::string listing = path("models/colon:inside.mdl") + ":1:x\n" + path("folder.mdl") + ":1:x\n" + path("ab") +
+                              "\ncd.mdl:1:x\n" + path("missing.mdl") + ":1:x\n";
+  touch("listing.txt", listing);
+  acceptConversions();
+  const std::vector<std::string> before = files();
+  const Captured output = run({"Quorvel", path("listing.txt"), "1", "1", "1", "1", dir()});
+  EXPECT_EQ(files(), before);
+  EXPECT_EQ(read("models/colon.mesh"), "user file");
+  EXPECT_EQ(std::count(output.err.begin(), output.err.end(), '\n'), 4) << output.err;
+  EXPECT_NE(output.err.find(path("models/colon") + " is not a model file"), std::string::npos) << output.err;
+  EXPECT_NE(output.err.find(path("ab") + "\\ncd.mdl is not a model file"), std::string::npos) << output.err;
+  for (const std::string& event : events()) EXPECT_EQ(event.rfind("delete", 0), std::string::npos) << event;
+  EXPECT_NE(output.out.find("converting " + path("models/colon") + "\n"), std::string::npos);
 }
 
 TEST_F(QuorvelRunTest, ArgumentSixIsTheWorkDirectory) {
@@ -80,14 +107,14 @@ TEST_F(QuorvelRunTest, ArgumentSixIsTheWorkDirectory) {
 }
 
 TEST_F(QuorvelRunTest, EchoEndsWithABlankBeforeTheLineFeed) {
-  const Captured output = run({"Quorvel", "D:\\work"});
+  const Captured output = run({"Quorvel", "D:\\work"}, kExitFailure);
   EXPECT_EQ(output.out.substr(0, output.out.find('\n') + 1), "2\tQuorvel D:\\work \n");
   EXPECT_TRUE(fakePlatform().priorityLowered);
 }
 
 TEST_F(QuorvelRunTest, OneArgumentIsDirectoryModeEvenForAFile) {
   touch("listing.txt", "a.mdl:1:x\n");
-  const Captured output = run({"Quorvel", path("listing.txt")});
+  const Captured output = run({"Quorvel", path("listing.txt")}, kExitFailure);
   EXPECT_EQ(output.out, "2\tQuorvel " + path("listing.txt") + " \nConverting all dds to tga\n" +
                             "Generating universal material file\nCannot create the material script " +
                             path("listing.txt") + "/universal.material; no materials written\n" +
@@ -111,7 +138,7 @@ class TooFewArgumentsTest : public QuorvelRunTest, public testing::WithParamInte
 TEST_P(TooFewArgumentsTest, ListingModeWithoutSixArgumentsPrintsUsageOnly) {
   std::vector<std::string> args{"Quorvel"};
   for (int i = 1; i < GetParam(); ++i) args.push_back("a" + std::to_string(i));
-  const Captured output = run(args);
+  const Captured output = run(args, kExitUsage);
   const std::string usage =
       "usage: Quorvel WORKDIR | Quorvel LISTING VALUE SKELETON BONEROTATION ANIMATIONPOSITION WORKDIR\n";
   EXPECT_EQ(output.out.substr(output.out.find('\n') + 1), usage);
@@ -128,21 +155,22 @@ TEST_F(QuorvelRunTest, ArgumentsAfterTheSixthAreEchoedAndIgnored) {
 }
 
 TEST_F(QuorvelRunTest, UnopenableListingGivesOneMessage) {
-  const Captured output = run({"Quorvel", path("none.txt"), "1", "1", "1", "1", dir()});
+  const Captured output = run({"Quorvel", path("none.txt"), "1", "1", "1", "1", dir()}, kExitFailure);
   EXPECT_EQ(output.out, "7\tQuorvel " + path("none.txt") + " 1 1 1 1 " + dir() +
                             " \nprocessing grep output\nCannot open the model listing " + path("none.txt") +
                             ": No such file or directory\n");
 }
 
 TEST_F(QuorvelRunTest, EmptyWorkDirectoryIsRefused) {
-  const Captured output = run({"Quorvel", ""});
+  const Captured output = run({"Quorvel", ""}, kExitUsage);
   EXPECT_EQ(output.out, "2\tQuorvel  \nQuorvel: the work directory argument is empty; nothing done\n");
 }
 
 TEST_F(QuorvelRunTest, MissingInterpreterStillDeletesAndVerifies) {
+  touch("m");
   touch("m.mesh.xml", "material=\"gone\"");
   touch("listing.txt", path("m") + ":1:x\n");
-  const Captured output = run({"Quorvel", path("listing.txt"), "1", "1", "1", "1", dir()});
+  const Captured output = run({"Quorvel", path("listing.txt"), "1", "1", "1", "1", dir()}, kExitFailure);
   EXPECT_NE(output.err.find("cannot find the program lua"), std::string::npos);
   EXPECT_EQ(events(), (Events{"delete W/m.material", "delete W/m.mesh.xml"}));
 }

@@ -25,7 +25,7 @@ class ConvertModelTest : public StageTest, public testing::WithParamInterface<Sw
 TEST_P(ConvertModelTest, SwitchesChooseTheFlags) {
   const SwitchCase& c = GetParam();
   fakePlatform().programs["lua"] = [](const std::vector<std::string>&) { return 0; };
-  const Captured output = captureOutput([&] { convertModel("W/door.mdl", "0.5", c.skeleton, c.boneRotation, c.animationPosition); });
+  const Captured output = captureOutput([&] { convertModel("W/door.mdl", ConversionOptions{"0.5", c.skeleton, c.boneRotation, c.animationPosition}, true); });
   EXPECT_EQ(output.out, "converting W/door.mdl\n");
   Events expected;
   if (c.expectedRun) expected.push_back(c.expectedRun);
@@ -54,7 +54,7 @@ TEST_F(StageTest, QuotedModelWithBlanksReachesTheScriptWhole) {
     received = argv;
     return 0;
   };
-  convertModel("my models/old door.mdl", "2", "1", "0", "1");
+  convertModel("my models/old door.mdl", ConversionOptions{"2", "1", "0", "1"}, true);
   EXPECT_EQ(received, (std::vector<std::string>{"lua", "Drevik.lua", "-s", "2", "-nobonerot", "my models/old door.mdl"}));
 }
 
@@ -85,9 +85,15 @@ struct ScanCase {
 class ScanMeshTest : public StageTest, public testing::WithParamInterface<ScanCase> {};
 
 TEST_P(ScanMeshTest, EveryMaterialNeedsATexture) {
-  for (const std::string& texture : GetParam().textures) touch(texture);
+  // A name ending in "/" is made a directory.
+  for (const std::string& texture : GetParam().textures) {
+    if (texture.back() == '/') std::filesystem::create_directory(path(texture));
+    else touch(texture);
+  }
   touch("m.mesh.xml", GetParam().mesh);
-  EXPECT_EQ(scanMeshMaterials(path("m.mesh.xml")), GetParam().passes) << GetParam().label;
+  std::string missing;
+  EXPECT_EQ(scanMeshMaterials(path("m.mesh.xml"), missing) == MeshCheck::AllTexturesFound, GetParam().passes)
+      << GetParam().label;
 }
 
 const std::string kLongName(3000, 'n');
@@ -115,6 +121,10 @@ INSTANTIATE_TEST_SUITE_P(
         // CR LF line ends are white space like LF; a Ctrl-Z byte (the end of a
         // Windows text stream) must not end the scan early.
         ScanCase{"CR LF lines", "<s material=\"rock\" />\r\n<s material=\"wall\" />\r\n", {"rock.tga", "wall.tga"}, true},
+        // The extension matches in any case, as in the walk; a directory is no texture.
+        ScanCase{"upper-case extension", "material=\"rock\"", {"rock.TGA"}, true},
+        ScanCase{"mixed-case extension", "material=\"rock\"", {"rock.tGa"}, true},
+        ScanCase{"directory named like a texture", "material=\"rock\"", {"rock.tga/"}, false},
         ScanCase{"Ctrl-Z before a missing one", "<s material=\"rock\" />\n\x1A\n<s material=\"gone\" />\n", {"rock.tga"},
                  false}));
 
@@ -122,9 +132,11 @@ TEST_F(StageTest, TextureIsLookedForInTheWorkDirectoryOnly) {
   std::filesystem::create_directory(path("models"));
   touch("models/rock.tga");
   touch("models/m.mesh.xml", "material=\"rock\"");
-  EXPECT_FALSE(scanMeshMaterials(path("models/m.mesh.xml")));
+  std::string missing;
+  EXPECT_EQ(scanMeshMaterials(path("models/m.mesh.xml"), missing), MeshCheck::TextureMissing);
+  EXPECT_EQ(missing, "rock");
   touch("rock.tga");
-  EXPECT_TRUE(scanMeshMaterials(path("models/m.mesh.xml")));
+  EXPECT_EQ(scanMeshMaterials(path("models/m.mesh.xml"), missing), MeshCheck::AllTexturesFound);
 }
 
 const char* const kOutputs[] = {"m.mesh.xml", "m.mesh", "m.material", "m.skeleton.xml", "m.skeleton"};

@@ -6,6 +6,7 @@
 
 #include "platform/child_process.h"
 #include "platform/directory_walk.h"
+#include "platform/file_ops.h"
 #include "platform/priority.h"
 #include "process.h"
 #include "test_support.h"
@@ -14,28 +15,64 @@ namespace fs = std::filesystem;
 
 namespace {
 
-TEST(DirectoryWalkTest, ExtensionMatchesWithoutCaseAndNamesComeSorted) {
+// Regular files and links to one are listed; every other matching entry is
+// passed over, and none of them is opened (a FIFO would block).
+TEST(DirectoryWalkTest, ExtensionMatchesWithoutCaseAndOnlyRegularFilesAreListed) {
   ScratchDir dir;
   for (const char* name : {"b.dds", "A.DDS", "c.Dds", "d.tga", "dds", "x.ddsx"}) writeFileText(dir / name, "");
   fs::create_directory(dir / "folder.dds");
-  std::vector<std::string> names{"stale"};
-  ASSERT_TRUE(listFilesWithExtension(dir.path().string(), ".dds", names));
-  EXPECT_EQ(names, (std::vector<std::string>{"A.DDS", "b.dds", "c.Dds"}));
-  EXPECT_FALSE(listFilesWithExtension((dir / "missing").string(), ".dds", names));
+  ASSERT_TRUE(makeFifo(dir / "pipe.dds"));
+  fs::create_symlink("b.dds", dir / "link.dds");
+  fs::create_symlink("nowhere", dir / "dangling.dds");
+  fs::create_symlink("/dev/zero", dir / "zero.dds");
+  std::vector<std::string> names{"stale"}, passedOver{"stale"};
+  ASSERT_TRUE(listFilesWithExtension(dir.path().string(), ".dds", names, passedOver));
+  EXPECT_EQ(names, (std::vector<std::string>{"A.DDS", "b.dds", "c.Dds", "link.dds"}));
+  EXPECT_EQ(passedOver, (std::vector<std::string>{"dangling.dds", "folder.dds", "pipe.dds", "zero.dds"}));
+  EXPECT_FALSE(listFilesWithExtension((dir / "missing").string(), ".dds", names, passedOver));
   EXPECT_TRUE(names.empty());
 }
 
-TEST(ChildProcessTest, ChildGetsTheArgumentsAWindowsRuntimeWouldSplit) {
+// Existence is the entry itself: unreadable files and dangling links exist.
+TEST(FileOpsTest, EntriesAreLookedUpAsTheyAre) {
+  ScratchDir dir;
+  writeFileText(dir / "locked", "x");
+  fs::permissions(dir / "locked", fs::perms::none);
+  fs::create_symlink("nowhere", dir / "dangling");
+  fs::create_symlink("locked", dir / "link");
+  ASSERT_TRUE(makeFifo(dir / "pipe"));
+  const struct {
+    const char* name;
+    bool exists, isLink;
+    EntryTarget target;
+  } cases[] = {{"locked", true, false, EntryTarget::RegularFile}, {"dangling", true, true, EntryTarget::Missing},
+               {"link", true, true, EntryTarget::RegularFile},    {"pipe", true, false, EntryTarget::Other},
+               {"missing", false, false, EntryTarget::Missing}};
+  for (const auto& c : cases) {
+    const EntryInfo entry = lookUpEntry((dir / c.name).string());
+    EXPECT_EQ(entry.exists, c.exists) << c.name;
+    EXPECT_EQ(entry.isLink, c.isLink) << c.name;
+    EXPECT_EQ(entry.target, c.target) << c.name;
+  }
+  EXPECT_EQ(openRegularFileForReading((dir / "pipe").string()), nullptr) << "a FIFO is refused, not waited on";
+  EXPECT_EQ(createNewFile((dir / "dangling").string()), nullptr) << "never created through a link";
+  EXPECT_FALSE(fs::exists(dir / "nowhere"));
+}
+
+TEST(ChildProcessTest, ChildGetsPathsExactly) {
   std::string err;
   int status = 0;
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
-  status = runAndWait(PRINT_ARGUMENTS_PATH, {"print_arguments", "-d", "\"/tmp/my dir/rock.dds\"", "a\\\"b", "$HOME", "*"});
+  // A path reaches the child exactly, quotes and all; other arguments are
+  // split as a Windows runtime would split them.
+  status = runAndWait(PRINT_ARGUMENTS_PATH, {{"print_arguments"}, {"-d"}, pathArgument("/tmp/my \"dir\"/q\" \"r.dds"),
+                                             {"a\\\"b"}, {"$HOME"}, {"*"}, {"0.5 1"}});
   const std::string out = testing::internal::GetCapturedStdout();
   err = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(out, "[print_arguments]\n[-d]\n[/tmp/my dir/rock.dds]\n[a\"b]\n[$HOME]\n[*]\n");
+  EXPECT_EQ(out, "[print_arguments]\n[-d]\n[/tmp/my \"dir\"/q\" \"r.dds]\n[a\"b]\n[$HOME]\n[*]\n[0.5]\n[1]\n");
   EXPECT_EQ(status, 3);
-  EXPECT_EQ(err, "");
+  EXPECT_EQ(err, "Quorvel: print_arguments -d \"/tmp/my \"dir\"/q\" \"r.dds\" a\\\"b $HOME * 0.5 1 ended with exit status 3\n");
 }
 
 TEST(ChildProcessTest, ProgramThatCannotBeFoundOrStartedIsNamedOnStandardError) {
@@ -46,13 +83,13 @@ TEST(ChildProcessTest, ProgramThatCannotBeFoundOrStartedIsNamedOnStandardError) 
   const std::string missing = (dir / "missing").string();
   for (const std::string& program : {missing, (dir / "not-executable").string()}) {
     testing::internal::CaptureStderr();
-    EXPECT_EQ(runAndWait(program, {"x"}), -1);
+    EXPECT_EQ(runAndWait(program, {{"x"}}), -1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "Quorvel: cannot find the program " + program +
                   " (looked in the current directory, on PATH and beside Quorvel)\n");
   }
   testing::internal::CaptureStderr();
-  EXPECT_EQ(runAndWait((dir / "no-format").string(), {"x"}), -1);
+  EXPECT_EQ(runAndWait((dir / "no-format").string(), {{"x"}}), -1);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "Quorvel: cannot start the program " + (dir / "no-format").string() + ": Exec format error\n");
 }

@@ -27,29 +27,30 @@ TEST(DirectoryWalkTest, MatchesCarryTheExtensionWithoutRegardToCase) {
   ScratchDir dir;
   for (const char* name : {"b.dds", "A.DDS", "c.Dds", "d.tga", "dds", "x.ddsx", "y.dds.bak"}) writeFileText(dir / name, "");
   fs::create_directory(dir / "folder.dds");
-  Names names{"stale"};
-  ASSERT_TRUE(listFilesWithExtension(dir.path().string(), ".dds", names));
+  Names names{"stale"}, passedOver;
+  ASSERT_TRUE(listFilesWithExtension(dir.path().string(), ".dds", names, passedOver));
   // The system's own order is kept; which it is depends on the file system.
   EXPECT_EQ(sorted(names), (Names{"A.DDS", "b.dds", "c.Dds"}));
+  EXPECT_EQ(passedOver, Names{"folder.dds"});
 }
 
 TEST(DirectoryWalkTest, NoMatchIsAnEmptyListAndAMissingDirectoryAFailure) {
   ScratchDir dir;
   writeFileText(dir / "rock.tga", "");
-  Names names{"stale"};
-  EXPECT_TRUE(listFilesWithExtension(dir.path().string(), ".dds", names));
+  Names names{"stale"}, passedOver;
+  EXPECT_TRUE(listFilesWithExtension(dir.path().string(), ".dds", names, passedOver));
   EXPECT_TRUE(names.empty());
   names = {"stale"};
-  EXPECT_FALSE(listFilesWithExtension((dir / "missing").string(), ".dds", names));
+  EXPECT_FALSE(listFilesWithExtension((dir / "missing").string(), ".dds", names, passedOver));
   EXPECT_TRUE(names.empty());
-  EXPECT_FALSE(listFilesWithExtension((dir / "rock.tga").string(), ".dds", names)) << "a file is no directory";
+  EXPECT_FALSE(listFilesWithExtension((dir / "rock.tga").string(), ".dds", names, passedOver)) << "a file is no directory";
 }
 
 TEST(DirectoryWalkTest, NamesWithBlanksAndDotsComeWhole) {
   ScratchDir dir;
   for (const char* name : {"my wall.dds", "a.b.dds", "  lead.dds"}) writeFileText(dir / name, "");
-  Names names;
-  ASSERT_TRUE(listFilesWithExtension(dir.path().string(), ".dds", names));
+  Names names, passedOver;
+  ASSERT_TRUE(listFilesWithExtension(dir.path().string(), ".dds", names, passedOver));
   EXPECT_EQ(sorted(names), (Names{"  lead.dds", "a.b.dds", "my wall.dds"}));
 }
 
@@ -62,12 +63,12 @@ TEST(ChildProcessTest, ChildReceivesTheCommandLineAsItIs) {
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
   const int status =
-      runAndWait(PRINT_ARGUMENTS_PATH, {"print_arguments", "-d", "\"C:\\my dir\\rock.dds\"", "a\\\"b", "%PATH%", "*", " x"});
+      runAndWait(PRINT_ARGUMENTS_PATH, {{"print_arguments"}, {"-d"}, pathArgument("C:\\my dir\\rock.dds"), {"a\\\"b"}, {"%PATH%"}, {"*"}, {" x"}});
   const std::string out = testing::internal::GetCapturedStdout();
   const std::string err = testing::internal::GetCapturedStderr();
   EXPECT_EQ(out, "[print_arguments]\n[-d]\n[C:\\my dir\\rock.dds]\n[a\"b]\n[%PATH%]\n[*]\n[x]\nline: " + line + "\n");
   EXPECT_EQ(status, 3);
-  EXPECT_EQ(err, "");
+  EXPECT_EQ(err, "Quorvel: " + line + " ended with exit status 3\n");
 }
 
 TEST(ChildProcessTest, ProgramThatCannotBeFoundOrStartedIsNamedOnStandardError) {
@@ -76,14 +77,14 @@ TEST(ChildProcessTest, ProgramThatCannotBeFoundOrStartedIsNamedOnStandardError) 
   writeFileText(dir / "text.exe", "plain text, no program\n");
   for (const std::string& program : {(dir / "missing.exe").string(), (dir / "folder.exe").string()}) {
     testing::internal::CaptureStderr();
-    EXPECT_EQ(runAndWait(program, {"x"}), -1);
+    EXPECT_EQ(runAndWait(program, {{"x"}}), -1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "Quorvel: cannot find the program " + program +
                   " (looked in the current directory, on PATH and beside Quorvel)\n");
   }
   const std::string text = (dir / "text.exe").string();
   testing::internal::CaptureStderr();
-  EXPECT_EQ(runAndWait(text, {"x"}), -1);
+  EXPECT_EQ(runAndWait(text, {{"x"}}), -1);
   const std::string err = testing::internal::GetCapturedStderr();
   const std::string expectedStart = "Quorvel: cannot start the program " + text + ": ";
   EXPECT_EQ(err.substr(0, expectedStart.size()), expectedStart);
@@ -91,7 +92,7 @@ TEST(ChildProcessTest, ProgramThatCannotBeFoundOrStartedIsNamedOnStandardError) 
 }
 
 TEST(ChildProcessTest, StartFailureIsReportedWithTheSystemsReason) {
-  const ChildOutcome outcome = startProgramAndWait("C:\\no such directory\\none.exe", "none.exe");
+  const ChildOutcome outcome = startProgramAndWait("C:\\no such directory\\none.exe", {"none.exe"}, "none.exe");
   EXPECT_FALSE(outcome.started);
   EXPECT_NE(outcome.failure.find("(error " + std::to_string(ERROR_PATH_NOT_FOUND) + ")"), std::string::npos)
       << outcome.failure;

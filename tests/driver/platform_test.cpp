@@ -49,7 +49,7 @@ TEST(FileHelpersTest, FileExistsAndRemoveIfPresent) {
 TEST(ChildProcessTest, OwnOutputComesBeforeTheChildsOutput) {
   testing::internal::CaptureStdout();
   printf("before\n");
-  runAndWait(PRINT_ARGUMENTS_PATH, {"child"});
+  runAndWait(PRINT_ARGUMENTS_PATH, {{"child"}});
   printf("after\n");
   fflush(stdout);
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
