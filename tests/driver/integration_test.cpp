@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "container_builder.h"
 #include "test_support.h"
@@ -264,6 +265,126 @@ TEST_F(ChildCommandLineTest, ListingModeStartsLuaWithTheChosenFlagsAndTheQuotedM
   EXPECT_FALSE(fs::exists(run / "my work/old rock.mdl.material"));
   EXPECT_FALSE(fs::exists(run / "my work/door.mdl.mesh.xml")) << "door.tga is missing";
   EXPECT_NE(result.out.find(programText("2 models processed. done.\n")), std::string::npos);
+}
+
+// Hostile names, links, special files and permissions in a work directory:
+// the run ends (the runner's time limit turns a hang into a failure), touches
+// nothing outside the work directory, loses no user file and says on
+// standard error what it passed over.
+TEST_F(ChildCommandLineTest, HostileWorkDirectories) {
+  if (runsOnWindows()) GTEST_SKIP() << "double quotes, FIFOs and links are POSIX names";
+  struct Case {
+    const char* label;
+    const char* workName;
+    std::function<void(const fs::path& work)> setup;
+    std::function<void(const fs::path& work, const ProgramResult& result, const std::string& log)> check;
+  };
+  const auto file = [](const fs::path& p, const std::string& content) { writeFileText(p, content); };
+  const Case cases[] = {
+      {"a quote in a model name", "w",
+       [&](const fs::path& w) { file(w / "p q\"r.mdl", "newmodel p\n"); },
+       [&](const fs::path& w, const ProgramResult&, const std::string& log) {
+         EXPECT_NE(log.find("[" + (w / "p q\"r.mdl").string() + "]"), std::string::npos) << log;
+         EXPECT_FALSE(fs::exists(run / "qr.mdl"));
+       }},
+      {"a quote in a container name beside a user file", "w",
+       [&](const fs::path& w) { writeFileBytes(w / "q\"uote.dds", greyContainer()); file(w / "quote1.tga", "user"); },
+       [&](const fs::path& w, const ProgramResult&, const std::string&) {
+         EXPECT_EQ(readFileBytes(w / "q\"uote.tga").size(), 18u + 8 * 8 * 3 + 26);
+         EXPECT_EQ(text(w / "quote1.tga"), "user");
+       }},
+      {"a quote in the work directory's name", "w\"q",
+       [&](const fs::path& w) { writeFileBytes(w / "rock.dds", greyContainer()); },
+       [&](const fs::path& w, const ProgramResult&, const std::string&) {
+         EXPECT_TRUE(fs::exists(w / "rock.tga"));
+         EXPECT_FALSE(fs::exists(run / "wq"));
+       }},
+      {"links to outside files", "w",
+       [&](const fs::path& w) {
+         file(run / "outside.txt", "outside");
+         fs::create_symlink(run / "outside.txt", w / "universal.material");
+         fs::create_symlink(run / "created-outside.tga", w / "rock.tga");
+         writeFileBytes(w / "rock.dds", greyContainer());
+         fs::create_symlink(run / "outside.txt", w / "linked.mdl");
+       },
+       [&](const fs::path& w, const ProgramResult& result, const std::string& log) {
+         EXPECT_EQ(text(run / "outside.txt"), "outside");
+         EXPECT_FALSE(fs::exists(run / "created-outside.tga"));
+         EXPECT_FALSE(fs::is_symlink(w / "universal.material"));
+         EXPECT_FALSE(fs::is_symlink(w / "rock.tga"));
+         EXPECT_EQ(log.find("linked.mdl"), std::string::npos) << "a linked model is not compiled";
+         EXPECT_NE(result.err.find("not compiling " + (w / "linked.mdl").string() + ": it is a symbolic link"),
+                   std::string::npos);
+       }},
+      {"FIFOs and devices under every name", "w",
+       [&](const fs::path& w) {
+         for (const char* name : {"pipe.dds", "t.tga", "m.mdl", "universal.material", "rock0.tga"})
+           ASSERT_TRUE(makeFifo(w / name));
+         writeFileBytes(w / "t.dds", greyContainer());
+         writeFileBytes(w / "rock.dds", greyContainer());
+         fs::create_symlink("/dev/zero", w / "zero.dds");
+       },
+       [&](const fs::path& w, const ProgramResult& result, const std::string&) {
+         EXPECT_EQ(result.exitStatus, 0);
+         EXPECT_TRUE(fs::is_fifo(w / "t.tga")) << "a texture entry, whatever it is, is kept";
+         EXPECT_TRUE(fs::is_fifo(w / "rock0.tga"));
+         EXPECT_TRUE(fs::is_regular_file(w / "rock.tga"));
+         EXPECT_TRUE(fs::is_regular_file(w / "universal.material"));
+         for (const char* name : {"pipe.dds", "zero.dds", "t.tga", "m.mdl"})
+           EXPECT_NE(result.err.find("passing over " + (w / name).string()), std::string::npos) << name;
+       }},
+      {"unreadable and write-only textures", "w",
+       [&](const fs::path& w) {
+         for (const char* name : {"rock.dds", "rock2.dds"}) writeFileBytes(w / name, greyContainer());
+         file(w / "rock.tga", "unreadable");
+         file(w / "rock2.tga", "write-only");
+         fs::permissions(w / "rock.tga", fs::perms::none);
+         fs::permissions(w / "rock2.tga", fs::perms::owner_write);
+       },
+       [&](const fs::path& w, const ProgramResult&, const std::string&) {
+         fs::permissions(w / "rock.tga", fs::perms::owner_all);
+         fs::permissions(w / "rock2.tga", fs::perms::owner_all);
+         EXPECT_EQ(text(w / "rock.tga"), "unreadable");
+         EXPECT_EQ(text(w / "rock2.tga"), "write-only");
+       }},
+      {"control characters and case", "w",
+       [&](const fs::path& w) {
+         file(w / "bad\nmaterial x\n{.tga", "");
+         file(w / "rock.TGA", "user");
+         writeFileBytes(w / "rock.dds", greyContainer());
+       },
+       [&](const fs::path& w, const ProgramResult& result, const std::string&) {
+         const std::string script = text(w / "universal.material");
+         EXPECT_EQ(script.find("material x"), std::string::npos);
+         EXPECT_EQ(script.find("material rock\n"), script.rfind("material rock\n")) << "declared once";
+         EXPECT_FALSE(fs::exists(w / "rock.tga")) << "rock.TGA is rock's texture";
+         EXPECT_NE(result.err.find("not declaring " + (w / "bad\\nmaterial x\\n{.tga").string()), std::string::npos)
+             << result.err;
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const fs::path work = run / c.workName;
+    fs::remove_all(work);
+    fs::create_directory(work);
+    fs::remove(tools / "children.log");
+    c.setup(work);
+    const ProgramResult result = quorvel({work.string()});
+    EXPECT_NE(result.exitStatus, kTimedOutStatus) << "the run must not block";
+    EXPECT_FALSE(fs::exists(work / ".quorvel-scratch"));
+    c.check(work, result, fs::exists(tools / "children.log") ? childrenLog() : "");
+  }
+}
+
+TEST_F(ChildCommandLineTest, ListingModeHandsTheModelNameExactly) {
+  if (runsOnWindows()) GTEST_SKIP() << "a Windows name cannot hold a double quote";
+  fs::create_directory(run / "work");
+  writeFileText(run / "x\" \"victim.mdl", "bitmap rock\n");
+  writeFileText(run / "victim.mdl", "bitmap rock\n");
+  writeFileText(run / "listing.txt", "x\" \"victim.mdl:1:bitmap rock\n");
+  quorvel({"listing.txt", "1", "1", "1", "1", "work"});
+  EXPECT_NE(childrenLog().find("[x\" \"victim.mdl]"), std::string::npos) << childrenLog();
+  EXPECT_FALSE(fs::exists(run / "victim.mdl.mesh.xml"));
 }
 
 }  // namespace
