@@ -111,7 +111,7 @@ bool writeUniversalMaterial(const std::string& directory) {
   // A killed run may have left its temporary script: a regular file of our name.
   const EntryInfo leftover = lookUpEntry(temporaryPath);
   if (leftover.exists && !leftover.isLink && leftover.target == EntryTarget::RegularFile) deleteFile(temporaryPath);
-  materialStream = createNewFile(temporaryPath);
+  materialStream = createNewTextFile(temporaryPath);
   if (!materialStream) {
     printf("Cannot create the material script %s; no materials written\n", scriptPath.c_str());
     return false;

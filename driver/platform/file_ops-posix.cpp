@@ -75,10 +75,10 @@ FILE* openRegularFileForReading(const std::string& path) {
   return stream;
 }
 
-FILE* createNewFile(const std::string& path) {
+FILE* createNewTextFile(const std::string& path) {
   const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
   if (fd < 0) return nullptr;
-  FILE* stream = fdopen(fd, "wb");
+  FILE* stream = fdopen(fd, "w");
   if (!stream) {
     close(fd);
     unlink(path.c_str());

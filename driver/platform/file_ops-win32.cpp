@@ -46,10 +46,10 @@ FILE* openRegularFileForReading(const std::string& path) {
   return stream;
 }
 
-FILE* createNewFile(const std::string& path) {
-  const int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+FILE* createNewTextFile(const std::string& path) {
+  const int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_TEXT | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
   if (fd < 0) return nullptr;
-  FILE* stream = _fdopen(fd, "wb");
+  FILE* stream = _fdopen(fd, "wt");
   if (!stream) {
     _close(fd);
     DeleteFileA(path.c_str());

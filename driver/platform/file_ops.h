@@ -38,6 +38,6 @@ bool aliasFile(const std::string& filePath, const std::string& aliasPath);
 // blocking on a FIFO or device; null for anything else.
 FILE* openRegularFileForReading(const std::string& path);
 
-// Creates a new file for binary writing; null when the name exists (a link
-// included) or cannot be created.
-FILE* createNewFile(const std::string& path);
+// Creates a new file for writing text (CR LF line ends on Windows); null
+// when the name exists (a link included) or cannot be created.
+FILE* createNewTextFile(const std::string& path);

@@ -153,9 +153,9 @@ FILE* openRegularFileForReading(const std::string& path) {
   return lookUpEntry(path).target == EntryTarget::RegularFile ? fopen(path.c_str(), "rb") : nullptr;
 }
 
-FILE* createNewFile(const std::string& path) {
+FILE* createNewTextFile(const std::string& path) {
   fakePlatform().events.push_back("create " + path);
-  return lookUpEntry(path).exists ? nullptr : fopen(path.c_str(), "wb");
+  return lookUpEntry(path).exists ? nullptr : fopen(path.c_str(), "wt");
 }
 
 bool lowerProcessPriority() {

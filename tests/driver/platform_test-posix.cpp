@@ -55,7 +55,7 @@ TEST(FileOpsTest, EntriesAreLookedUpAsTheyAre) {
     EXPECT_EQ(entry.target, c.target) << c.name;
   }
   EXPECT_EQ(openRegularFileForReading((dir / "pipe").string()), nullptr) << "a FIFO is refused, not waited on";
-  EXPECT_EQ(createNewFile((dir / "dangling").string()), nullptr) << "never created through a link";
+  EXPECT_EQ(createNewTextFile((dir / "dangling").string()), nullptr) << "never created through a link";
   EXPECT_FALSE(fs::exists(dir / "nowhere"));
 }
 
