@@ -6,20 +6,11 @@
 #include "diagnostics.h"
 #include "model_convert.h"
 #include "platform/file_ops.h"
-#include "platform/host_names.h"
 #include "platform/priority.h"
 #include "stages.h"
 
-std::string workDirectory;
-
 // Program name, listing, value, three switches, work directory.
 constexpr int kListingModeArgumentCount = 7;
-
-std::string pathIn(const std::string& directory, const std::string& fileName) {
-  return directory + pathSeparator() + fileName;
-}
-
-std::string workPath(const std::string& fileName) { return pathIn(workDirectory, fileName); }
 
 int runQuorvel(int argc, char** argv) {
   lowerProcessPriority();
@@ -35,21 +26,18 @@ void echoArguments(int argc, char** argv) {
 }
 
 // An empty work directory would turn every path into one at the file-system root.
-static bool setWorkDirectory(const std::string& directory) {
-  if (directory.empty()) {
-    printf("Quorvel: the work directory argument is empty; nothing done\n");
-    return false;
-  }
-  workDirectory = directory;
-  return true;
+static bool isUsableWorkDirectory(const std::string& directory) {
+  if (!directory.empty()) return true;
+  printf("Quorvel: the work directory argument is empty; nothing done\n");
+  return false;
 }
 
 int runDirectoryMode(const std::string& directory) {
-  if (!setWorkDirectory(directory)) return kExitUsage;
+  if (!isUsableWorkDirectory(directory)) return kExitUsage;
   // Every stage runs whatever the one before it left undone.
-  const bool decoded = decodeTextures();
-  const bool declared = writeUniversalMaterial(workDirectory);
-  const bool compiled = convertBinaryModels();
+  const bool decoded = decodeTextures(directory);
+  const bool declared = writeUniversalMaterial(directory);
+  const bool compiled = convertBinaryModels(directory);
   return decoded && declared && compiled ? kExitSuccess : kExitFailure;
 }
 
@@ -58,7 +46,8 @@ int runListingMode(int argc, char** argv) {
     printf("usage: Quorvel WORKDIR | Quorvel LISTING VALUE SKELETON BONEROTATION ANIMATIONPOSITION WORKDIR\n");
     return kExitUsage;
   }
-  if (!setWorkDirectory(argv[6])) return kExitUsage;
+  const std::string workDirectory = argv[6];
+  if (!isUsableWorkDirectory(workDirectory)) return kExitUsage;
   printf("processing grep output\n");
   FILE* listing = fopen(argv[1], "rb");
   if (!listing) {
@@ -67,7 +56,7 @@ int runListingMode(int argc, char** argv) {
   }
   const ConversionOptions options{argv[2], argv[3], argv[4], argv[5]};
   bool allStarted = true;
-  const unsigned count = readModelListing(listing, options, allStarted);
+  const unsigned count = readModelListing(listing, options, workDirectory, allStarted);
   const bool readOk = !ferror(listing);
   fclose(listing);
   if (!readOk) fprintf(stderr, "Quorvel: the model listing %s could not be read to its end\n", printableName(argv[1]).c_str());
@@ -107,7 +96,8 @@ static bool isModelFile(const std::string& modelName) {
   return false;
 }
 
-unsigned readModelListing(FILE* listing, const ConversionOptions& options, bool& allStarted) {
+unsigned readModelListing(FILE* listing, const ConversionOptions& options, const std::string& workDirectory,
+                          bool& allStarted) {
   unsigned count = 0;
   std::string modelName;
   for (;;) {
@@ -116,7 +106,7 @@ unsigned readModelListing(FILE* listing, const ConversionOptions& options, bool&
     skipRestOfLine(listing);
     const bool modelFile = isModelFile(modelName);
     if (!convertModel(modelName, options, modelFile)) allStarted = false;
-    if (modelFile) verifyModel(modelName);
+    if (modelFile) verifyModel(modelName, workDirectory);
     ++count;
     if (feof(listing)) break;
   }

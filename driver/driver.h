@@ -4,21 +4,7 @@
 #include <cstdio>
 #include <string>
 
-// The directory every stage works on, set once from the command line.
-extern std::string workDirectory;
-
-// `fileName` inside `directory`, joined with the platform's separator.
-std::string pathIn(const std::string& directory, const std::string& fileName);
-// `fileName` inside the work directory.
-std::string workPath(const std::string& fileName);
-
-// What listing mode hands unchanged to every model conversion.
-struct ConversionOptions {
-  std::string value;              // passed behind "-s"
-  std::string skeleton;           // switches: first character "0" or "1"
-  std::string boneRotation;
-  std::string animationPosition;
-};
+#include "model_convert.h"
 
 // Exit statuses a script can test.
 constexpr int kExitSuccess = 0;  // every stage did its work (models removed by the texture check included)
@@ -36,4 +22,5 @@ int runListingMode(int argc, char** argv);
 // Reads listing records ("model path:anything\n") byte by byte and converts
 // and verifies each model. Returns the number of models handled; clears
 // allStarted when the conversion script could not be started.
-unsigned readModelListing(FILE* listing, const ConversionOptions& options, bool& allStarted);
+unsigned readModelListing(FILE* listing, const ConversionOptions& options, const std::string& workDirectory,
+                          bool& allStarted);

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "diagnostics.h"
-#include "driver.h"
+#include "work_paths.h"
 #include "platform/file_ops.h"
 #include "platform/host_names.h"
 #include "process.h"
@@ -46,17 +46,17 @@ bool convertModel(const std::string& modelName, const ConversionOptions& options
   return started;
 }
 
-bool verifyModel(const std::string& modelName) {
+bool verifyModel(const std::string& modelName, const std::string& workDirectory) {
   const std::string meshXml = modelName + ".mesh.xml";
   std::string missingMaterial;
-  const MeshCheck check = scanMeshMaterials(meshXml, missingMaterial);
+  const MeshCheck check = scanMeshMaterials(meshXml, workDirectory, missingMaterial);
   if (check == MeshCheck::AllTexturesFound) return true;
   if (check == MeshCheck::Unreadable) {
     fprintf(stderr, "Quorvel: removed the outputs of %s: its mesh %s cannot be read\n", printableName(modelName).c_str(),
             printableName(meshXml).c_str());
   } else {
     fprintf(stderr, "Quorvel: removed the outputs of %s: %s does not exist\n", printableName(modelName).c_str(),
-            printableName(workPath(missingMaterial + ".tga")).c_str());
+            printableName(pathIn(workDirectory, missingMaterial + ".tga")).c_str());
   }
   for (const char* suffix : {".mesh.xml", ".mesh", ".material", ".skeleton.xml", ".skeleton"})
     removeIfPresent(modelName + suffix);
@@ -85,7 +85,8 @@ static bool isMaterialToken(const std::string& token) {
   return token.compare(0, kMaterialTokenPrefixLength, kMaterialTokenPrefix) == 0;
 }
 
-MeshCheck scanMeshMaterials(const std::string& meshXmlPath, std::string& missingMaterial) {
+MeshCheck scanMeshMaterials(const std::string& meshXmlPath, const std::string& workDirectory,
+                            std::string& missingMaterial) {
   // Binary, not text: a Windows text stream ends at a Ctrl-Z byte and would
   // let the references after it pass unchecked. CR is white space to the
   // token reader, so CR LF line ends need no translation. A FIFO or device
@@ -97,10 +98,12 @@ MeshCheck scanMeshMaterials(const std::string& meshXmlPath, std::string& missing
   while (result == MeshCheck::AllTexturesFound && readToken(mesh, token)) {
     if (!isMaterialToken(token)) continue;
     missingMaterial = materialNameOfToken(token);
-    if (!textureExists(missingMaterial)) result = MeshCheck::TextureMissing;
+    if (!textureExists(workDirectory, missingMaterial)) result = MeshCheck::TextureMissing;
   }
   fclose(mesh);
   return result;
 }
 
-bool textureExists(const std::string& materialName) { return textureFileExists(workDirectory, materialName); }
+bool textureExists(const std::string& workDirectory, const std::string& materialName) {
+  return textureFileExists(workDirectory, materialName);
+}

@@ -5,7 +5,13 @@
 #include <cstdio>
 #include <string>
 
-#include "driver.h"
+// What listing mode hands unchanged to every model conversion.
+struct ConversionOptions {
+  std::string value;              // passed behind "-s"
+  std::string skeleton;           // switches: first character "0" or "1"
+  std::string boneRotation;
+  std::string animationPosition;
+};
 
 // Runs the conversion script on one model with the options chosen by the
 // switches (first character "0" adds a -no... flag, "1" adds nothing, anything
@@ -16,18 +22,19 @@ bool convertModel(const std::string& modelName, const ConversionOptions& options
 // Removes all five output files of a model whose mesh names a material without
 // a texture, or whose mesh cannot be read, and says so on standard error.
 // Returns true when the outputs stay.
-bool verifyModel(const std::string& modelName);
+bool verifyModel(const std::string& modelName, const std::string& workDirectory);
 
 enum class MeshCheck { AllTexturesFound, TextureMissing, Unreadable };
 
 // Whether every material token of the mesh XML file names an existing
 // texture; stops at the first that does not (its name in missingMaterial).
 // A file that is not a readable regular file is Unreadable.
-MeshCheck scanMeshMaterials(const std::string& meshXmlPath, std::string& missingMaterial);
+MeshCheck scanMeshMaterials(const std::string& meshXmlPath, const std::string& workDirectory,
+                            std::string& missingMaterial);
 
 // True when the work directory holds the TGA texture for the material name:
 // a regular file (or a link to one), its extension in any case.
-bool textureExists(const std::string& materialName);
+bool textureExists(const std::string& workDirectory, const std::string& materialName);
 
 // One white-space separated token of any length; false at the end of the file.
 bool readToken(FILE* in, std::string& token);

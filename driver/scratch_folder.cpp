@@ -5,18 +5,22 @@
 #include <vector>
 
 #include "diagnostics.h"
-#include "driver.h"
+#include "work_paths.h"
 #include "platform/directory_walk.h"
 #include "platform/file_ops.h"
 
 constexpr char kScratchFolderName[] = ".quorvel-scratch";
 constexpr char kContainerStem[] = "texture";  // the alias texture.dds, levels texture0.tga ...
 
-std::string scratchFolderPath() { return workPath(kScratchFolderName); }
+std::string scratchFolderPath(const std::string& workDirectory) { return pathIn(workDirectory, kScratchFolderName); }
 
-std::string scratchContainerPath() { return pathIn(scratchFolderPath(), std::string(kContainerStem) + ".dds"); }
+std::string scratchContainerPath(const std::string& workDirectory) {
+  return pathIn(scratchFolderPath(workDirectory), std::string(kContainerStem) + ".dds");
+}
 
-std::string scratchLevelZeroPath() { return pathIn(scratchFolderPath(), std::string(kContainerStem) + "0.tga"); }
+std::string scratchLevelZeroPath(const std::string& workDirectory) {
+  return pathIn(scratchFolderPath(workDirectory), std::string(kContainerStem) + "0.tga");
+}
 
 static bool endsWith(const std::string& text, const std::string& ending) {
   return text.size() >= ending.size() && text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
@@ -35,23 +39,24 @@ static bool isOurs(const std::string& name) {
   return true;
 }
 
-bool emptyScratchFolder() {
+bool emptyScratchFolder(const std::string& workDirectory) {
+  const std::string folder = scratchFolderPath(workDirectory);
   std::vector<std::string> names;
-  if (!listEntryNames(scratchFolderPath(), names)) return false;
+  if (!listEntryNames(folder, names)) return false;
   bool empty = true;
   for (const std::string& name : names) {
-    if (!isOurs(name) || !deleteFile(pathIn(scratchFolderPath(), name))) empty = false;
+    if (!isOurs(name) || !deleteFile(pathIn(folder, name))) empty = false;
   }
   return empty;
 }
 
-bool removeScratchFolder() {
-  const EntryInfo entry = lookUpEntry(scratchFolderPath());
+bool removeScratchFolder(const std::string& workDirectory) {
+  const std::string folder = scratchFolderPath(workDirectory);
+  const EntryInfo entry = lookUpEntry(folder);
   if (!entry.exists) return true;
-  if (!entry.isLink && entry.target == EntryTarget::Directory && emptyScratchFolder() &&
-      removeEmptyDirectory(scratchFolderPath()))
+  if (!entry.isLink && entry.target == EntryTarget::Directory && emptyScratchFolder(workDirectory) &&
+      removeEmptyDirectory(folder))
     return true;
-  fprintf(stderr, "Quorvel: %s holds files that are not Quorvel's; left as it is\n",
-          printableName(scratchFolderPath()).c_str());
+  fprintf(stderr, "Quorvel: %s holds files that are not Quorvel's; left as it is\n", printableName(folder).c_str());
   return false;
 }

@@ -6,18 +6,18 @@
 #include <string>
 
 // ".quorvel-scratch" in the work directory.
-std::string scratchFolderPath();
+std::string scratchFolderPath(const std::string& workDirectory);
 
 // The container's name inside the folder, and the decoder's level 0 of it.
-std::string scratchContainerPath();
-std::string scratchLevelZeroPath();
+std::string scratchContainerPath(const std::string& workDirectory);
+std::string scratchLevelZeroPath(const std::string& workDirectory);
 
 // Removes what a decode (or a killed run) left in the folder: only names that
 // are recognisably ours (the container alias, level files, the decoder's
 // temporary files). Returns false when anything else is in the way.
-bool emptyScratchFolder();
+bool emptyScratchFolder(const std::string& workDirectory);
 
 // Removes the folder of an earlier, killed run, or this run's at the end.
 // Returns false, after a line on standard error, when the folder holds other
 // files and so is left alone.
-bool removeScratchFolder();
+bool removeScratchFolder(const std::string& workDirectory);

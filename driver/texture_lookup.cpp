@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "driver.h"
+#include "work_paths.h"
 #include "platform/file_ops.h"
 #include "platform/host_names.h"
 

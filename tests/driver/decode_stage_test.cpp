@@ -24,8 +24,9 @@ std::string text(const fs::path& file) {
 
 class DecodeStageTest : public StageTest {
  protected:
-  Captured decode(bool expectedResult = true) {
-    return captureOutput([&] { EXPECT_EQ(decodeTextures(), expectedResult); });
+  Captured decode(bool expectedResult = true) { return decodeIn(dir(), expectedResult); }
+  static Captured decodeIn(const std::string& directory, bool expectedResult = true) {
+    return captureOutput([&] { EXPECT_EQ(decodeTextures(directory), expectedResult); });
   }
   // What a decoded texture holds: the fake decoder's level 0.
   std::string levelZeroText() const { return "level 0 of " + path(".quorvel-scratch/texture.dds"); }
@@ -68,11 +69,11 @@ TEST_F(DecodeStageTest, WhatStandsInTheTexturesPlace) {
     SCOPED_TRACE(c.label);
     ScratchDir work;
     resetFakePlatform();
-    workDirectory = work.path().string();
+    const std::string workDirectory = work.path().string();
     writeFileText(work / "rock.dds", "container");
     c.place(work.path());
     fakePlatform().programs["Tessark"] = fakeDecoder(2);
-    decode();
+    decodeIn(workDirectory);
     const bool ran = std::any_of(fakePlatform().events.begin(), fakePlatform().events.end(),
                                  [](const std::string& e) { return e.rfind("run ", 0) == 0; });
     EXPECT_EQ(ran, c.decoded);
@@ -91,7 +92,7 @@ TEST_F(DecodeStageTest, CollidingNamesInBothWalkOrders) {
     SCOPED_TRACE(reverse ? "reverse walk" : "sorted walk");
     ScratchDir work;
     resetFakePlatform();
-    workDirectory = work.path().string();
+    const std::string workDirectory = work.path().string();
     for (const char* name : {"rock.dds", "rock1.dds", "t0.dds", "t01.dds", "t012.dds", "a.b.dds"})
       writeFileText(work / name, name);
     for (const char* name : {"rock10.tga", "t00.tga", "a0.tga", "a.b1.tga", "texture0.tga"})
@@ -105,7 +106,7 @@ TEST_F(DecodeStageTest, CollidingNamesInBothWalkOrders) {
       writeFileText(base + "1.tga", "level 1");
       return 0;
     };
-    decode();
+    decodeIn(workDirectory);
     for (const char* name : {"rock", "rock1", "t0", "t01", "t012", "a.b"})
       EXPECT_EQ(readFileBytes(work / (std::string(name) + ".tga")), readFileBytes(work / (std::string(name) + ".dds"))) << name;
     for (const char* name : {"rock10.tga", "t00.tga", "a0.tga", "a.b1.tga", "texture0.tga"})
@@ -131,10 +132,10 @@ TEST_F(DecodeStageTest, FailedDecodesLeaveNoTexture) {
     SCOPED_TRACE(c.label);
     ScratchDir work;
     resetFakePlatform();
-    workDirectory = work.path().string();
+    const std::string workDirectory = work.path().string();
     writeFileText(work / "rock.dds", "container");
     if (c.decoder) fakePlatform().programs["Tessark"] = c.decoder;
-    const Captured output = decode(false);
+    const Captured output = decodeIn(workDirectory, false);
     EXPECT_NE(output.err.find("Quorvel: no texture for " + workDirectory + "/rock.dds: " + c.reason + "\n"),
               std::string::npos)
         << output.err;
@@ -161,8 +162,7 @@ TEST_F(DecodeStageTest, AKilledRunsScratchFolderIsRemovedUnlessItHoldsOtherFiles
 TEST_F(DecodeStageTest, NoContainersOrNoDirectoryPrintsTheFirstLineOnly) {
   touch("rock.tga");
   EXPECT_EQ(decode().out, "Converting all dds to tga\n");
-  workDirectory = path("missing");
-  EXPECT_EQ(decode().out, "Converting all dds to tga\n");
+  EXPECT_EQ(decodeIn(path("missing")).out, "Converting all dds to tga\n");
   EXPECT_EQ(events(), Events{});
 }
 

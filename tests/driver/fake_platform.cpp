@@ -48,7 +48,6 @@ FakeChild fakeDecoder(int levels) {
 
 void StageTest::SetUp() {
   resetFakePlatform();
-  workDirectory = dir();
 }
 
 void StageTest::touch(const std::string& name, const std::string& text) const { writeFileText(path(name), text); }

@@ -52,14 +52,12 @@ std::string texturedBlock(const std::string& material, const std::string& textur
 }
 
 std::string blockText(const std::string& material, const char* texture) {
-  FILE* previous = materialStream;
-  materialStream = tmpfile();
-  writeMaterialBlock(material, texture);
-  std::string text(static_cast<size_t>(ftell(materialStream)), '\0');
-  rewind(materialStream);
-  EXPECT_EQ(fread(&text[0], 1, text.size(), materialStream), text.size());
-  fclose(materialStream);
-  materialStream = previous;
+  FILE* script = tmpfile();
+  writeMaterialBlock(script, material, texture);
+  std::string text(static_cast<size_t>(ftell(script)), '\0');
+  rewind(script);
+  EXPECT_EQ(fread(&text[0], 1, text.size(), script), text.size());
+  fclose(script);
   return text;
 }
 
@@ -117,7 +115,6 @@ TEST_F(MaterialStageTest, ScriptThatCannotBeCreatedIsReportedAndSkipped) {
   const Captured output = captureOutput([&] { writeUniversalMaterial(missing); });
   EXPECT_EQ(output.out, "Generating universal material file\nCannot create the material script " + missing +
                             "/universal.material; no materials written\n");
-  EXPECT_EQ(materialStream, nullptr);
 }
 
 }  // namespace

@@ -92,7 +92,7 @@ TEST_P(ScanMeshTest, EveryMaterialNeedsATexture) {
   }
   touch("m.mesh.xml", GetParam().mesh);
   std::string missing;
-  EXPECT_EQ(scanMeshMaterials(path("m.mesh.xml"), missing) == MeshCheck::AllTexturesFound, GetParam().passes)
+  EXPECT_EQ(scanMeshMaterials(path("m.mesh.xml"), dir(), missing) == MeshCheck::AllTexturesFound, GetParam().passes)
       << GetParam().label;
 }
 
@@ -133,10 +133,10 @@ TEST_F(StageTest, TextureIsLookedForInTheWorkDirectoryOnly) {
   touch("models/rock.tga");
   touch("models/m.mesh.xml", "material=\"rock\"");
   std::string missing;
-  EXPECT_EQ(scanMeshMaterials(path("models/m.mesh.xml"), missing), MeshCheck::TextureMissing);
+  EXPECT_EQ(scanMeshMaterials(path("models/m.mesh.xml"), dir(), missing), MeshCheck::TextureMissing);
   EXPECT_EQ(missing, "rock");
   touch("rock.tga");
-  EXPECT_EQ(scanMeshMaterials(path("models/m.mesh.xml"), missing), MeshCheck::AllTexturesFound);
+  EXPECT_EQ(scanMeshMaterials(path("models/m.mesh.xml"), dir(), missing), MeshCheck::AllTexturesFound);
 }
 
 const char* const kOutputs[] = {"m.mesh.xml", "m.mesh", "m.material", "m.skeleton.xml", "m.skeleton"};
@@ -148,7 +148,7 @@ TEST_P(VerifyModelTest, AFailedCheckLeavesNoneOfTheFiveOutputs) {
   const unsigned written = GetParam();
   for (unsigned i = 0; i < 5; ++i)
     if (written & (1u << i)) touch(kOutputs[i], i == 0 ? "material=\"missing\"" : "x");
-  EXPECT_FALSE(verifyModel(path("m")));
+  EXPECT_FALSE(verifyModel(path("m"), dir()));
   Events expected;
   for (unsigned i = 0; i < 5; ++i)
     if (written & (1u << i)) expected.push_back(std::string("delete W/") + kOutputs[i]);
@@ -162,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(WrittenSubsets, VerifyModelTest, testing::Values(0u, 1u
 TEST_F(StageTest, APassingModelKeepsItsOutputs) {
   touch("rock.tga");
   for (const char* output : kOutputs) touch(output, "material=\"rock\"");
-  EXPECT_TRUE(verifyModel(path("m")));
+  EXPECT_TRUE(verifyModel(path("m"), dir()));
   EXPECT_EQ(events(), Events{});
   EXPECT_EQ(files().size(), 6u);
 }
