@@ -39,5 +39,5 @@ const LaneKernels* laneKernelsFor(SimdPath path) {
 #else
   (void)path;
 #endif
-  return nullptr;
+  return &scalarLaneKernels();
 }

@@ -23,6 +23,6 @@ SimdPath simdPathFromSetting(const char* setting, SimdPath best);
 // bestSimdPath() under the process's TESSARK_SIMD.
 SimdPath chosenSimdPath();
 
-// The kernels of a lane path; null for SimdPath::Plain. The path must not
-// be above bestSimdPath().
+// The kernels of a path: the one-lane scalar backend for SimdPath::Plain.
+// The path must not be above bestSimdPath().
 const LaneKernels* laneKernelsFor(SimdPath path);

@@ -63,7 +63,7 @@ bool convertSourcePixels(const TgaHeader& header, const uint8_t* pixelBytes, siz
 TextureHeader sourceTextureHeader(const SourceImage& image);
 
 // The lane kernels for this source on this path, or null when the plain
-// path encodes it (SimdPath::Plain, or a side below 4).
+// level loop encodes it whole (a side below 4).
 const LaneKernels* sourceLaneKernels(const TgaHeader& header, SimdPath path);
 
 // A whole TGA file held in memory becomes a whole container in memory; the
