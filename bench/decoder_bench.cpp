@@ -65,21 +65,6 @@ void fwriteSameTgaBytes(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kSide * kSide);
 }
 
-// Level 0 alone, in memory: block decoding and TGA byte packing.
-void decodeLevelKernel(benchmark::State& state) {
-  const int32_t format = static_cast<int32_t>(state.range(0));
-  const int32_t bpp = bitsPerPixel(format);
-  const std::vector<uint8_t> container = randomContainer(format);
-  std::vector<uint32_t> pixels(kSide * kSide);
-  std::vector<uint8_t> file(tgaFileSize(kSide, kSide, bpp));
-  for (auto _ : state) {
-    decodeLevel(kSide, kSide, bpp, container.data() + kTextureHeaderSize, pixels.data());
-    writeTgaFile(kSide, kSide, bpp, pixels.data(), file.data());
-    benchmark::DoNotOptimize(file.data());
-  }
-  state.SetItemsProcessed(state.iterations() * kSide * kSide);
-}
-
 // Level 0 through one path's tile-row kernel into TGA pixel bytes in memory.
 void decodeTileRowKernel(benchmark::State& state, SimdPath path) {
   const int32_t format = static_cast<int32_t>(state.range(0));
@@ -104,7 +89,6 @@ void decodeTileRowKernel(benchmark::State& state, SimdPath path) {
 
 BENCHMARK(decodeWholeContainer)->Arg(4)->Arg(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(fwriteSameTgaBytes)->Arg(4)->Arg(3)->Unit(benchmark::kMillisecond);
-BENCHMARK(decodeLevelKernel)->Arg(4)->Arg(3)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(decodeTileRowKernel, plain, SimdPath::Plain)->Arg(4)->Arg(3)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(decodeTileRowKernel, avx2, SimdPath::Avx2)->Arg(4)->Arg(3)->Unit(benchmark::kMillisecond);
 

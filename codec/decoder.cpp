@@ -125,19 +125,6 @@ static void forEachBlockWords(uint32_t w, int32_t bitsPerPixel, const uint8_t* b
 
 static size_t tgaBytesPerPixel(int32_t bitsPerPixel) { return bitsPerPixel == 8 ? 4 : 3; }
 
-// Pixel words to file bytes: blue, green, red(, alpha).
-static void packPixelBytes(const uint32_t* pixels, size_t count, int32_t bitsPerPixel, uint8_t* out) {
-  if (bitsPerPixel == 8) {
-    for (size_t i = 0; i < count; ++i, out += 4) writeLe32(out, pixels[i]);
-    return;
-  }
-  for (size_t i = 0; i < count; ++i, out += 3) {
-    out[0] = static_cast<uint8_t>(pixels[i]);
-    out[1] = static_cast<uint8_t>(pixels[i] >> 8);
-    out[2] = static_cast<uint8_t>(pixels[i] >> 16);
-  }
-}
-
 // One tile row into TGA bytes, four pixel rows of rowBytes each; the pixel
 // size is a constant so the byte packing inlines.
 template <size_t pixelBytes>
@@ -179,20 +166,6 @@ static size_t tileRowBytes(uint32_t w, int32_t bitsPerPixel) {
   return static_cast<size_t>(w / 4) * 2 * static_cast<size_t>(bitsPerPixel);
 }
 
-void decodeLevel(uint32_t w, uint32_t h, int32_t bitsPerPixel, const uint8_t* levelData,
-                 uint32_t* pixels) {
-  if (w < 4 || h < 4) return;
-  for (uint32_t by = 0; by < h / 4; ++by) {
-    uint32_t* rows = pixels + static_cast<size_t>(4 * by) * w;
-    forEachBlockWords(w, bitsPerPixel, levelData + by * tileRowBytes(w, bitsPerPixel),
-                  [&](uint32_t bx, const uint32_t words[16]) {
-                    for (unsigned y = 0; y < 4; ++y) {
-                      for (unsigned x = 0; x < 4; ++x) rows[y * w + 4 * bx + x] = words[4 * y + x];
-                    }
-                  });
-  }
-}
-
 size_t tgaFileSize(uint32_t w, uint32_t h, int32_t bitsPerPixel) {
   return kTgaHeaderSize + static_cast<size_t>(w) * h * tgaBytesPerPixel(bitsPerPixel) + kTgaFooterSize;
 }
@@ -207,14 +180,6 @@ static void writeTgaHeader(uint32_t w, uint32_t h, int32_t bitsPerPixel, uint8_t
 }
 
 static const char kTgaFooter[kTgaFooterSize] = "\0\0\0\0\0\0\0\0TRUEVISION-XFILE.";
-
-void writeTgaFile(uint32_t w, uint32_t h, int32_t bitsPerPixel, const uint32_t* pixels,
-                  uint8_t* out) {
-  writeTgaHeader(w, h, bitsPerPixel, out);
-  const size_t count = static_cast<size_t>(w) * h;
-  packPixelBytes(pixels, count, bitsPerPixel, out + kTgaHeaderSize);
-  std::memcpy(out + kTgaHeaderSize + count * tgaBytesPerPixel(bitsPerPixel), kTgaFooter, kTgaFooterSize);
-}
 
 // Bytes decoded before each write: large enough that a level takes few
 // writes, small enough to stay in the cache.

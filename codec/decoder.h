@@ -27,17 +27,9 @@ inline uint32_t packPixel(int red, int green, int blue) {
          static_cast<uint32_t>(blue);
 }
 
-// Fills pixels (w x h words, row 0 at the top) from the level's blocks.
-// Levels with a side below 4 hold no interpretable blocks: pixels stay as
-// they are. levelData must hold levelByteCount(w, h, bitsPerPixel) bytes.
-void decodeLevel(uint32_t w, uint32_t h, int32_t bitsPerPixel, const uint8_t* levelData,
-                 uint32_t* pixels);
-
 constexpr size_t kTgaHeaderSize = 18;
 constexpr size_t kTgaFooterSize = 26;
 
-// The whole TGA file of one level: top-left origin, 24-bit for 4 bits per
-// pixel and 32-bit for 8, followed by the TGA 2.0 footer.
+// The size of the TGA file of one level: the header, top-left origin pixels
+// (24-bit for 4 bits per pixel, 32-bit for 8) and the TGA 2.0 footer.
 size_t tgaFileSize(uint32_t w, uint32_t h, int32_t bitsPerPixel);
-void writeTgaFile(uint32_t w, uint32_t h, int32_t bitsPerPixel, const uint32_t* pixels,
-                  uint8_t* out);

@@ -38,7 +38,6 @@ struct Avx2Lanes {
   static F lessOr(F a, F b) { return _mm256_min_ps(a, b); }     // a < b ? a : b
   static F greaterOr(F a, F b) { return _mm256_max_ps(a, b); }  // a > b ? a : b
 
-  static M less(F a, F b) { return _mm256_cmp_ps(a, b, _CMP_LT_OQ); }
   static M lessEqual(F a, F b) { return _mm256_cmp_ps(a, b, _CMP_LE_OQ); }
   static M greater(F a, F b) { return _mm256_cmp_ps(a, b, _CMP_GT_OQ); }
   static M greaterEqual(F a, F b) { return _mm256_cmp_ps(a, b, _CMP_GE_OQ); }
@@ -99,12 +98,6 @@ struct Avx2Lanes {
     const __m256 oddMixed = _mm256_shuffle_ps(first, second, _MM_SHUFFLE(3, 1, 3, 1));
     even = _mm256_castpd_ps(_mm256_permute4x64_pd(_mm256_castps_pd(evenMixed), _MM_SHUFFLE(3, 1, 2, 0)));
     odd = _mm256_castpd_ps(_mm256_permute4x64_pd(_mm256_castps_pd(oddMixed), _MM_SHUFFLE(3, 1, 2, 0)));
-  }
-  static void deinterleaveInt(I first, I second, I& even, I& odd) {
-    F e, o;
-    deinterleave(_mm256_castsi256_ps(first), _mm256_castsi256_ps(second), e, o);
-    even = _mm256_castps_si256(e);
-    odd = _mm256_castps_si256(o);
   }
 
   static F averageAlphas(F br, F tr, F bl, F tl) {

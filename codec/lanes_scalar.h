@@ -25,7 +25,6 @@ struct ScalarLanes {
   static F lessOr(F a, F b) { return a < b ? a : b; }
   static F greaterOr(F a, F b) { return a > b ? a : b; }
 
-  static M less(F a, F b) { return a < b; }
   static M lessEqual(F a, F b) { return a <= b; }
   static M greater(F a, F b) { return a > b; }
   static M greaterEqual(F a, F b) { return a >= b; }
@@ -71,10 +70,6 @@ struct ScalarLanes {
 
   // 2*kLanes consecutive values as given by two loads: even and odd positions.
   static void deinterleave(F first, F second, F& even, F& odd) {
-    even = first;
-    odd = second;
-  }
-  static void deinterleaveInt(I first, I second, I& even, I& odd) {
     even = first;
     odd = second;
   }

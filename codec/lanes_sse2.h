@@ -61,7 +61,6 @@ struct Sse2Lanes {
   static F lessOr(F a, F b) { return _mm_min_ps(a, b); }     // a < b ? a : b
   static F greaterOr(F a, F b) { return _mm_max_ps(a, b); }  // a > b ? a : b
 
-  static M less(F a, F b) { return _mm_cmplt_ps(a, b); }
   static M lessEqual(F a, F b) { return _mm_cmple_ps(a, b); }
   static M greater(F a, F b) { return _mm_cmpgt_ps(a, b); }
   static M greaterEqual(F a, F b) { return _mm_cmpge_ps(a, b); }
@@ -106,12 +105,6 @@ struct Sse2Lanes {
   static void deinterleave(F first, F second, F& even, F& odd) {
     even = _mm_shuffle_ps(first, second, _MM_SHUFFLE(2, 0, 2, 0));
     odd = _mm_shuffle_ps(first, second, _MM_SHUFFLE(3, 1, 3, 1));
-  }
-  static void deinterleaveInt(I first, I second, I& even, I& odd) {
-    F e, o;
-    deinterleave(_mm_castsi128_ps(first), _mm_castsi128_ps(second), e, o);
-    even = _mm_castps_si128(e);
-    odd = _mm_castps_si128(o);
   }
 
   static F averageAlphas(F br, F tr, F bl, F tl) {

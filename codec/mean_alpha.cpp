@@ -76,9 +76,3 @@ float meanAlphaOf(const AlphaSum& total, size_t pixelCount, uint32_t bytesPerPix
   if (bytesPerPixel != 4) return opaqueMean(pixelCount);
   return total.sum / static_cast<float>(pixelCount);
 }
-
-float sourceMeanAlpha(const uint8_t* pixels, size_t pixelCount, uint32_t bytesPerPixel) {
-  AlphaSum total;
-  if (bytesPerPixel == 4) addAlphas(total, pixels, pixelCount);
-  return meanAlphaOf(total, pixelCount, bytesPerPixel);
-}

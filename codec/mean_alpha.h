@@ -18,6 +18,3 @@ void addAlphas(AlphaSum& total, const uint8_t* pixels, size_t pixelCount);
 // The mean of a source of pixelCount pixels: total's sum for 32-bit
 // sources (bytesPerPixel 4); for 24-bit ones every pixel counts as 1.0.
 float meanAlphaOf(const AlphaSum& total, size_t pixelCount, uint32_t bytesPerPixel);
-
-// Both at once over a whole source in memory.
-float sourceMeanAlpha(const uint8_t* pixels, size_t pixelCount, uint32_t bytesPerPixel);

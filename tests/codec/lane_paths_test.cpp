@@ -384,14 +384,16 @@ TEST(LanePaths, MeanAlphaMatchesThePixelByPixelSum) {
     float sum = 0.0f;
     for (size_t i = 0; i < c.pixels; ++i) sum = addAlphaToSum(sum, pixels[4 * i + 3]);
     const float expected = sum / static_cast<float>(c.pixels);
-    const float got = sourceMeanAlpha(pixels.data(), c.pixels, 4);
+    AlphaSum total;
+    addAlphas(total, pixels.data(), c.pixels);
+    const float got = meanAlphaOf(total, c.pixels, 4);
     EXPECT_EQ(std::memcmp(&got, &expected, 4), 0) << c.name << ": " << got << " vs " << expected;
   }
   // 24-bit: the float sum of ones stops at 2^24.
   for (size_t n : {size_t{1}, size_t{1} << 20, size_t{1} << 24, size_t{1} << 25}) {
     float ones = 0.0f;
     for (size_t i = 0; i < n; ++i) ones += 1.0f;
-    EXPECT_EQ(sourceMeanAlpha(nullptr, n, 3), ones / static_cast<float>(n)) << n;
+    EXPECT_EQ(meanAlphaOf(AlphaSum{}, n, 3), ones / static_cast<float>(n)) << n;
   }
 }
 
