@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "natural_source.h"
-#include "tga_source.h"
+#include "encode/tga_source.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "container.h"
-#include "decode_kernels.h"
-#include "decoder.h"
+#include "decode/decode_kernels.h"
+#include "decode/decoder.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "block_encode.h"
+#include "encode/block_encode.h"
 #include "simd_path.h"
-#include "encoder.h"
-#include "mip.h"
+#include "encode/encoder.h"
+#include "encode/mip.h"
 #include "natural_source.h"
-#include "tga_source.h"
+#include "encode/tga_source.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "container.h"
-#include "decoder.h"
+#include "decode/decoder.h"
 #include "output_name.h"
 
 int main(int argc, char** argv) {

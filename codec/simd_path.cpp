@@ -31,13 +31,3 @@ SimdPath simdPathFromSetting(const char* setting, SimdPath best) {
 }
 
 SimdPath chosenSimdPath() { return simdPathFromSetting(std::getenv("TESSARK_SIMD"), bestSimdPath()); }
-
-const LaneKernels* laneKernelsFor(SimdPath path) {
-#ifdef TESSARK_X86_LANES
-  if (path == SimdPath::Avx2) return &avx2LaneKernels();
-  if (path == SimdPath::Sse2) return &sse2LaneKernels();
-#else
-  (void)path;
-#endif
-  return &scalarLaneKernels();
-}

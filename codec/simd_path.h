@@ -5,8 +5,6 @@
 // tests pick each path explicitly.
 #pragma once
 
-#include "lane_kernels.h"
-
 // Ordered from the plainest: a setting never raises the path above what
 // the processor and the build support.
 enum class SimdPath { Plain = 0, Sse2 = 1, Avx2 = 2 };
@@ -22,7 +20,3 @@ SimdPath simdPathFromSetting(const char* setting, SimdPath best);
 
 // bestSimdPath() under the process's TESSARK_SIMD.
 SimdPath chosenSimdPath();
-
-// The kernels of a path: the one-lane scalar backend for SimdPath::Plain.
-// The path must not be above bestSimdPath().
-const LaneKernels* laneKernelsFor(SimdPath path);

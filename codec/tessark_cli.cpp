@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "decoder.h"
-#include "tga_source.h"
+#include "decode/decoder.h"
+#include "encode/tga_source.h"
 
 void printUsage() {
   printf("Command Line Parameters:\n");

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "decoder.h"
+#include "decode/decoder.h"
 
 static std::string scratchBase;
 

@@ -1,6 +1,6 @@
 // The decoder's tile-row kernels against each other on every endpoint pair,
 // and whole containers decoded on every path.
-#include "decode_kernels.h"
+#include "decode/decode_kernels.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "container.h"
-#include "decoder.h"
+#include "decode/decoder.h"
 #include "simd_paths_here.h"
 #include "test_support.h"
 

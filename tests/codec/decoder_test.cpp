@@ -1,4 +1,4 @@
-#include "decoder.h"
+#include "decode/decoder.h"
 
 #include <gtest/gtest.h>
 

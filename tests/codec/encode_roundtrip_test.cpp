@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "decoder.h"
+#include "decode/decoder.h"
 #include "simd_paths_here.h"
 #include "tga_builder.h"
-#include "tga_source.h"
+#include "encode/tga_source.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "encoder.h"
+#include "encode/encoder.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "tga_builder.h"
-#include "tga_source.h"
+#include "encode/tga_source.h"
 
 namespace {
 

@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "block_encode.h"
+#include "encode/block_encode.h"
 #include "simd_path.h"
 #include "simd_paths_here.h"
-#include "encoder.h"
-#include "lane_kernels.h"
-#include "mean_alpha.h"
-#include "mip.h"
+#include "encode/encoder.h"
+#include "encode/lane_kernels.h"
+#include "encode/mean_alpha.h"
+#include "encode/mip.h"
 #include "tga_builder.h"
-#include "tga_source.h"
+#include "encode/tga_source.h"
 
 namespace {
 
@@ -304,7 +304,7 @@ bool appendLevel(void* context, const uint8_t* bytes, size_t size) {
 
 Bytes plainLevelLoopContainer(const Bytes& tga) {
   const TgaHeader header = parseTgaHeader(tga.data());
-  const size_t pixelStart = std::min(tga.size(), kTgaSourceHeaderSize + header.idLength);
+  const size_t pixelStart = std::min(tga.size(), kTgaHeaderSize + header.idLength);
   SourceImage image;
   EXPECT_TRUE(convertSourcePixels(header, tga.data() + pixelStart, tga.size() - pixelStart, image));
   Bytes container(kTextureHeaderSize);

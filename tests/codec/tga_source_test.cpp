@@ -1,4 +1,4 @@
-#include "tga_source.h"
+#include "encode/tga_source.h"
 
 #include <gtest/gtest.h>
 

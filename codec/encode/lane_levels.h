@@ -12,9 +12,9 @@
 #include <memory>
 #include <vector>
 
-#include "encoder.h"
-#include "lane_kernels.h"
-#include "mean_alpha.h"
+#include "encode/encoder.h"
+#include "encode/lane_kernels.h"
+#include "encode/mean_alpha.h"
 
 // The source's pixel bytes in stored order. read returns `size` bytes from
 // `offset` on, either in place or copied into scratch (which holds size

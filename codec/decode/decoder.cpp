@@ -1,4 +1,4 @@
-#include "decoder.h"
+#include "decode/decoder.h"
 
 #include <cinttypes>
 #include <cmath>
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "container.h"
-#include "decode_kernels.h"
+#include "decode/decode_kernels.h"
 #include "output_name.h"
 #include "platform/input_file.h"
 #include "platform/output_file.h"
@@ -172,11 +172,11 @@ size_t tgaFileSize(uint32_t w, uint32_t h, int32_t bitsPerPixel) {
 
 static void writeTgaHeader(uint32_t w, uint32_t h, int32_t bitsPerPixel, uint8_t* out) {
   std::memset(out, 0, kTgaHeaderSize);
-  out[2] = 2;  // uncompressed true-colour
+  out[2] = kTgaTrueColor;
   writeLe16(out + 12, static_cast<uint16_t>(w));
   writeLe16(out + 14, static_cast<uint16_t>(h));
   out[16] = bitsPerPixel == 8 ? 32 : 24;
-  out[17] = 0x20;  // top-left origin
+  out[17] = kTgaTopLeftOrigin;
 }
 
 static const char kTgaFooter[kTgaFooterSize] = "\0\0\0\0\0\0\0\0TRUEVISION-XFILE.";

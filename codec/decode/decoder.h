@@ -6,6 +6,7 @@
 #include <string>
 
 #include "simd_path.h"
+#include "tga_format.h"
 
 // Opens the container, decodes every level into "<base><level>.tga" and
 // dumps trailing bytes in hexadecimal. Every outcome is printed; false when
@@ -26,9 +27,6 @@ inline uint32_t packPixel(int red, int green, int blue) {
   return static_cast<uint32_t>(red) << 16 | static_cast<uint32_t>(green) << 8 |
          static_cast<uint32_t>(blue);
 }
-
-constexpr size_t kTgaHeaderSize = 18;
-constexpr size_t kTgaFooterSize = 26;
 
 // The size of the TGA file of one level: the header, top-left origin pixels
 // (24-bit for 4 bits per pixel, 32-bit for 8) and the TGA 2.0 footer.

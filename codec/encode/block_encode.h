@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "float_color.h"
+#include "encode/float_color.h"
 
 constexpr uint32_t kBlockPixels = 16;
 

@@ -1,7 +1,18 @@
-#include "mean_alpha.h"
+#include "encode/mean_alpha.h"
 
 #include "container.h"
-#include "tga_source.h"
+
+// kByteToUnit is 0x808081 * 2^-31, and every partial sum is a multiple of
+// 2^-31 below 2^26: scaled by 2^31 the exact sum is a 64-bit integer, and
+// converting it back rounds to float exactly once. Scaling by a power of two
+// is exact here (no overflow, no underflow).
+constexpr int64_t kByteToUnitMantissa = 0x808081;  // k in units of 2^-31
+
+float addAlphaToSum(float sum, uint8_t alpha) {
+  const int64_t scaledSum = static_cast<int64_t>(sum * 0x1p31f);
+  const int64_t exactSum = scaledSum + static_cast<int64_t>(alpha) * kByteToUnitMantissa;
+  return static_cast<float>(exactSum) * 0x1p-31f;
+}
 
 // The reader adds each exact product alpha * k (k = 0x808081 * 2^-31) to a
 // float sum and rounds once (addAlphaToSum). While the sum stays within one
@@ -14,13 +25,12 @@
 // and sums below 2, take the reader's own steps.
 constexpr size_t kRunPixels = 1024;
 constexpr uint32_t kMantissaBits = 23;
-constexpr uint64_t kByteToUnitUnits = 0x808081;  // k in units of 2^-31
 
 // steps[a] = round(a * k / u) for the binade of the biased exponent field.
 static void buildSteps(uint32_t exponentField, uint32_t steps[256]) {
   const uint32_t shift = exponentField - 127 + 8;  // u = 2^(e + 8) units of 2^-31
   for (uint64_t a = 0; a < 256; ++a) {
-    steps[a] = static_cast<uint32_t>((a * kByteToUnitUnits + (uint64_t{1} << (shift - 1))) >> shift);
+    steps[a] = static_cast<uint32_t>((a * kByteToUnitMantissa + (uint64_t{1} << (shift - 1))) >> shift);
   }
 }
 

@@ -1,4 +1,4 @@
-#include "lane_levels.h"
+#include "encode/lane_levels.h"
 
 #include <new>
 #include <utility>

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "decode_kernels.h"
+#include "decode/decode_kernels.h"
 
 namespace {
 

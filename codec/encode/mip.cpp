@@ -1,4 +1,4 @@
-#include "mip.h"
+#include "encode/mip.h"
 
 #include <cstddef>
 

@@ -15,10 +15,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "block_encode.h"
-#include "lane_kernels.h"
-#include "lanes_scalar.h"
-#include "tga_source.h"
+#include "encode/block_encode.h"
+#include "encode/lane_kernels.h"
+#include "encode/lanes_scalar.h"
+#include "encode/mean_alpha.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tga_source.h"
+#include "encode/tga_source.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,13 +6,14 @@
 #include <memory>
 #include <new>
 
-#include "encoder.h"
-#include "lane_levels.h"
+#include "encode/encoder.h"
+#include "encode/lane_levels.h"
+#include "encode/mean_alpha.h"
 #include "output_name.h"
 #include "platform/input_file.h"
 #include "platform/output_file.h"
 
-TgaHeader parseTgaHeader(const uint8_t bytes[kTgaSourceHeaderSize]) {
+TgaHeader parseTgaHeader(const uint8_t bytes[kTgaHeaderSize]) {
   TgaHeader header;
   header.idLength = bytes[0];
   header.colorMapType = bytes[1];
@@ -40,18 +41,6 @@ const char* tgaHeaderProblem(const TgaHeader& header) {
   return nullptr;
 }
 
-// kByteToUnit is 0x808081 * 2^-31, and every partial sum is a multiple of
-// 2^-31 below 2^26: scaled by 2^31 the exact sum is a 64-bit integer, and
-// converting it back rounds to float exactly once. Scaling by a power of two
-// is exact here (no overflow, no underflow).
-constexpr int64_t kByteToUnitMantissa = 0x808081;
-
-float addAlphaToSum(float sum, uint8_t alpha) {
-  const int64_t scaledSum = static_cast<int64_t>(sum * 0x1p31f);
-  const int64_t exactSum = scaledSum + static_cast<int64_t>(alpha) * kByteToUnitMantissa;
-  return static_cast<float>(exactSum) * 0x1p-31f;
-}
-
 static void reportSourceOutOfMemory(const TgaHeader& header) {
   printf("Out of memory for a %ux%u source\n", static_cast<unsigned>(header.width),
          static_cast<unsigned>(header.height));
@@ -69,7 +58,7 @@ bool convertSourcePixels(const TgaHeader& header, const uint8_t* pixelBytes, siz
   image.width = header.width;
   image.height = header.height;
   image.format = header.pixelDepth == 32 ? kFormatRgba : kFormatRgb;
-  image.topLeftOrigin = (header.descriptor & 0x20) != 0;
+  image.topLeftOrigin = (header.descriptor & kTgaTopLeftOrigin) != 0;
   const size_t pixelCount = static_cast<size_t>(image.width) * image.height;
   try {
     image.colors.assign(pixelCount, FloatColor{});
@@ -142,7 +131,7 @@ static bool encodeWithLanes(const LaneKernels& kernels, const TgaHeader& header,
   image.width = header.width;
   image.height = header.height;
   image.format = header.pixelDepth == 32 ? kFormatRgba : kFormatRgb;
-  image.topLeftOrigin = (header.descriptor & 0x20) != 0;
+  image.topLeftOrigin = (header.descriptor & kTgaTopLeftOrigin) != 0;
   switch (encodeLaneChain(kernels, image.width, image.height, image.format, image.topLeftOrigin, rows, image.lanes)) {
     case LaneChainResult::ReadFailed: return false;
     case LaneChainResult::OutOfMemory: reportSourceOutOfMemory(header); return false;
@@ -174,8 +163,8 @@ TextureHeader sourceTextureHeader(const SourceImage& image) {
 
 // Header checks on the first `got` bytes of a source; prints why it fails.
 static bool readCheckedHeader(const uint8_t* bytes, size_t got, TgaHeader& header) {
-  if (got < kTgaSourceHeaderSize) {
-    printf("Source TGA File too short: %zu bytes, a header needs %zu\n", got, kTgaSourceHeaderSize);
+  if (got < kTgaHeaderSize) {
+    printf("Source TGA File too short: %zu bytes, a header needs %zu\n", got, kTgaHeaderSize);
     return false;
   }
   header = parseTgaHeader(bytes);
@@ -201,7 +190,7 @@ bool encodeTgaBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& cont
                     bool printProgress, SimdPath path) {
   TgaHeader header;
   if (!readCheckedHeader(data, size, header)) return false;
-  const size_t pixelStart = std::min(size, kTgaSourceHeaderSize + header.idLength);
+  const size_t pixelStart = std::min(size, kTgaHeaderSize + header.idLength);
   SourceImage image;
   if (const LaneKernels* kernels = sourceLaneKernels(header, path)) {
     MemoryPixels memory{data + pixelStart, size - pixelStart};
@@ -225,7 +214,7 @@ bool encodeTgaBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& cont
 // Header, image ID, then the pixels: on the plain path all in one read, on
 // the lane paths row by row as they are encoded.
 static bool readTgaSource(FILE* in, SourceImage& image) {
-  uint8_t headerBytes[kTgaSourceHeaderSize];
+  uint8_t headerBytes[kTgaHeaderSize];
   const size_t got = fread(headerBytes, 1, sizeof headerBytes, in);
   if (ferror(in)) {
     printf("Source TGA File could not be read!\n");

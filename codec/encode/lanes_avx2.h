@@ -6,7 +6,7 @@
 
 #include <immintrin.h>
 
-#include "lanes_sse2.h"
+#include "encode/lanes_sse2.h"
 
 namespace {
 

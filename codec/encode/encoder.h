@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "container.h"
-#include "float_color.h"
+#include "encode/float_color.h"
 
 // Where the finished levels go. write receives one whole level's bytes and
 // returns false when they could not be stored (it reports why itself).

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "float_color.h"
+#include "encode/float_color.h"
 
 // colors/alphas: w x h entries in stored order (entry y*w + x). The outputs
 // receive (w/2) x (h/2) entries, entry j*(w/2) + i. Nothing is written when a

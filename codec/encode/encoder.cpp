@@ -1,12 +1,12 @@
-#include "encoder.h"
+#include "encode/encoder.h"
 
 #include <cstdio>
 #include <new>
 #include <utility>
 
-#include "block_encode.h"
+#include "encode/block_encode.h"
 #include "container.h"
-#include "mip.h"
+#include "encode/mip.h"
 
 uint32_t levelBlockCount(uint32_t w, uint32_t h) {
   const uint64_t blocks = static_cast<uint64_t>(w) * h / kBlockPixels;

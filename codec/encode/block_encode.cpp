@@ -1,4 +1,4 @@
-#include "block_encode.h"
+#include "encode/block_encode.h"
 
 #include "container.h"
 

@@ -1,7 +1,7 @@
 // The lane algorithm on SSE2, four blocks at a time (every x86-64 processor).
-#include "lanes_sse2.h"
+#include "encode/lanes_sse2.h"
 
-#include "lane_encoder.h"
+#include "encode/lane_encoder.h"
 
 static constexpr LaneKernels kSse2Kernels = laneKernels<Sse2Lanes>("sse2");
 

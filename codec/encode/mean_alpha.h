@@ -5,6 +5,14 @@
 #include <cstddef>
 #include <cstdint>
 
+// The single-precision value nearest 1/255; 0x808081 * 2^-31 exactly. Every
+// channel byte b becomes b * kByteToUnit.
+constexpr float kByteToUnit = 0.0039215688593685627f;
+
+// sum + alpha * kByteToUnit with the exact product, rounded once to float:
+// one step of the reader's pixel-by-pixel sum.
+float addAlphaToSum(float sum, uint8_t alpha);
+
 // The running float sum, fed with the source's pixels in file order.
 struct AlphaSum {
   float sum = 0.0f;

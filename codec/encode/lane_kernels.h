@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "simd_path.h"
+
 // A mip level as the vector paths keep it: one array per channel, w x h
 // entries each in stored pixel order. alpha is null for 24-bit sources,
 // whose alphas are never written.
@@ -38,3 +40,7 @@ const LaneKernels& scalarLaneKernels();
 // Only in x86 builds; call only when the processor has the instruction set.
 const LaneKernels& sse2LaneKernels();
 const LaneKernels& avx2LaneKernels();
+
+// The kernels of a path: the one-lane scalar backend for SimdPath::Plain.
+// The path must not be above bestSimdPath().
+const LaneKernels* laneKernelsFor(SimdPath path);

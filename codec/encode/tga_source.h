@@ -9,14 +9,11 @@
 #include <vector>
 
 #include "container.h"
+#include "tga_format.h"
 #include "simd_path.h"
-#include "float_color.h"
-#include "lane_levels.h"
+#include "encode/float_color.h"
+#include "encode/lane_levels.h"
 
-constexpr size_t kTgaSourceHeaderSize = 18;
-
-// The single-precision value nearest 1/255; 0x808081 * 2^-31 exactly.
-constexpr float kByteToUnit = 0.0039215688593685627f;
 
 struct TgaHeader {
   uint8_t idLength = 0;
@@ -25,10 +22,10 @@ struct TgaHeader {
   uint16_t width = 0;
   uint16_t height = 0;
   uint8_t pixelDepth = 0;
-  uint8_t descriptor = 0;  // bit 0x20: first stored row is the top row
+  uint8_t descriptor = 0;  // bit kTgaTopLeftOrigin: the first stored row is the top row
 };
 
-TgaHeader parseTgaHeader(const uint8_t bytes[kTgaSourceHeaderSize]);
+TgaHeader parseTgaHeader(const uint8_t bytes[kTgaHeaderSize]);
 
 // 2, 4, 8, ... 32768 pass; 0, 1 and every side with an odd factor fail.
 bool isPowerOfTwoSide(uint16_t side);
@@ -50,9 +47,6 @@ struct SourceImage {
   bool encodedByLanes = false;
   LaneChain lanes;
 };
-
-// sum + alpha * kByteToUnit with the exact product, rounded once to float.
-float addAlphaToSum(float sum, uint8_t alpha);
 
 // Converts width x height pixels from pixelBytes; bytes at or past
 // `available` count as 0. Returns false when the arrays cannot be allocated

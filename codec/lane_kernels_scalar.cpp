@@ -1,7 +1,0 @@
-// The lane algorithm on one plain lane: portable, and the lane paths'
-// reference in the tests on every processor.
-#include "lane_encoder.h"
-
-static constexpr LaneKernels kScalarKernels = laneKernels<ScalarLanes>("scalar");
-
-const LaneKernels& scalarLaneKernels() { return kScalarKernels; }
