@@ -165,12 +165,15 @@ quorvel_run() {
   for input in c4x4 c8x8 c16x4 c64x32 c128x128 c256x256; do cp "$work/inputs/$input.dds" "$dir/work dir/"; done
   cp "$work/inputs/c8x8.dds" "$dir/work dir/my wall.dds"
   printf '\0\0\0\0newmodel door\n' >"$dir/work dir/old door.mdl"
+  # The model-compiler stand-in of the same build, found in the current
+  # directory as a user's real compiler would be on PATH.
+  cp "$standin" "$dir/"
   (cd "$dir" && "$@" "work dir" >/dev/null)
 }
 echo "compare-builds: running $linux_quorvel"
-quorvel_run "$work/quorvel/linux" "$linux_quorvel"
+standin=$linux_build/tests/standins/nwnmdlcomp quorvel_run "$work/quorvel/linux" "$linux_quorvel"
 echo "compare-builds: running $windows_quorvel under Wine"
-quorvel_run "$work/quorvel/windows" "$wine_run" "$WINEPREFIX" "$windows_quorvel"
+standin=$windows_build/tests/standins/nwnmdlcomp.exe quorvel_run "$work/quorvel/windows" "$wine_run" "$WINEPREFIX" "$windows_quorvel"
 
 # --- Comparison -------------------------------------------------------------
 

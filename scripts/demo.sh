@@ -9,17 +9,20 @@ root="$PWD"
 
 scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
-cmake --build build -j"$(nproc)"
-# Quorvel finds Tessark and the nwnmdlcomp stand-in beside itself.
+# Only what the demo runs: the two programs and the model-compiler stand-in.
+cmake --build build -j"$(nproc)" --target Quorvel Tessark quorvel_companions nwnmdlcomp
+# Quorvel finds Tessark beside itself; the stand-in for the outside model
+# compiler is put on PATH here, as a user's real one would be.
 quorvel="$root/build/driver/Quorvel"
 tessark="$root/build/driver/Tessark"
+export PATH="$root/build/tests/standins:$PATH"
 
 rm -rf demo-run
 mkdir -p demo-run/encode
 cp -r samples/work demo-run/work
 # The conversion-script stand-in is started by its bare name: it must be in
 # the directory Quorvel runs in.
-cp standins/Drevik.lua demo-run/
+cp tests/standins/Drevik.lua demo-run/
 cd demo-run
 
 # Quorvel starts the interpreter as `lua`; Debian provides that name through

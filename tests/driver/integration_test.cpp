@@ -40,6 +40,7 @@ class QuorvelBinaryTest : public testing::Test {
   void SetUp() override {
     fs::create_directory(tools / "bin");
     putLuaOnPath(LUA_INTERPRETER);
+    fs::copy_file(NWNMDLCOMP_PATH, tools / "bin" / executable("nwnmdlcomp"));
     fs::copy_file(DREVIK_SCRIPT, run / "Drevik.lua");
     const char* path = getenv("PATH");
     savedPath = path ? path : "";
