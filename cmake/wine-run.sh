@@ -16,4 +16,20 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineserver -w
 fi
 [ $# -gt 0 ] || exit 0
-exec wine "$@"
+# Every program run here prints something; one that ends with a failure and
+# printed nothing at all never started (Wine's own start-up failed), so it is
+# started once more, and the log says so. A run that printed anything is
+# never repeated.
+out=$(mktemp)
+err=$(mktemp)
+trap 'rm -f "$out" "$err"' EXIT
+status=0
+wine "$@" >"$out" 2>"$err" || status=$?
+if [ "$status" -ne 0 ] && [ ! -s "$out" ] && [ ! -s "$err" ]; then
+  echo "wine-run: $1 ended with status $status before printing anything (Wine's start-up failed); starting it once more" >&2
+  status=0
+  wine "$@" >"$out" 2>"$err" || status=$?
+fi
+cat "$out"
+cat "$err" >&2
+exit "$status"

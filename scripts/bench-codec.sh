@@ -12,7 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build}")
 tessark=$build/codec/Tessark
-scripts/install-deps.sh hyperfine imagemagick mate-backgrounds
+scripts/install-deps.sh hyperfine imagemagick mate-backgrounds python3
 photos=/usr/share/backgrounds/mate/nature
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -6,7 +6,7 @@
 # it is the driver's own work on 1,000 containers and their textures.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh hyperfine
+scripts/install-deps.sh hyperfine linux-perf
 count="${1:-1000}"
 build="${BUILD_DIR:-build}"
 quorvel="$PWD/$build/driver/Quorvel"

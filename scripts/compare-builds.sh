@@ -7,7 +7,9 @@
 # work directory, and fails on any difference: every written file must be
 # byte-identical, and the printed text and the material script must differ
 # only by the CR LF line ends of Windows.
-set -euo pipefail
+set -Eeuo pipefail
+# A failing command names itself and its status before the script stops.
+trap 'echo "compare-builds: \"$BASH_COMMAND\" failed with exit status $?" >&2' ERR
 cd "$(dirname "$0")/.."
 linux_build=${1:-build}
 windows_build=${2:-build-win}

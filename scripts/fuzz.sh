@@ -1,15 +1,32 @@
 #!/usr/bin/env bash
-# Builds the decoder fuzz target with clang and runs it for the given number
-# of seconds (default 60), seeded with the containers the decoder tests build.
+# fuzz.sh [SECONDS]
+# Builds the fuzz targets with clang and runs each for the given number of
+# seconds (default 60): the decoder, seeded with the containers the decoder
+# tests build, and the TGA reader and encoder (every vector path against the
+# plain one), seeded with the bundled sample textures and small sources.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 scripts/install-deps.sh clang libclang-rt-14-dev
 CXX=clang++ CC=clang cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DQUORVEL_FUZZ=ON -DQUORVEL_BENCHMARKS=OFF
-cmake --build build-fuzz -j"$(nproc)" --target decoder_fuzz codec_tests
+  -DQUORVEL_FUZZ=ON -DQUORVEL_BENCHMARKS=OFF -DQUORVEL_WERROR=ON
+cmake --build build-fuzz -j"$(nproc)" --target decoder_fuzz encoder_fuzz codec_tests
+
 corpus=fuzz-corpus
-mkdir -p "$corpus"
-QUORVEL_FUZZ_SEEDS="$PWD/$corpus" build-fuzz/tests/codec/codec_tests --gtest_filter='Decoder.*' >/dev/null
-echo "seed corpus: $(ls "$corpus" | wc -l) containers"
-build-fuzz/fuzz/decoder_fuzz -max_total_time="$seconds" -max_len=8192 -rss_limit_mb=2048 "$corpus"
+mkdir -p "$corpus/decoder" "$corpus/encoder"
+QUORVEL_FUZZ_SEEDS="$PWD/$corpus/decoder" build-fuzz/tests/codec/codec_tests --gtest_filter='Decoder.*' >/dev/null
+echo "decoder seed corpus: $(ls "$corpus/decoder" | wc -l) containers"
+build-fuzz/fuzz/decoder_fuzz -max_total_time="$seconds" -max_len=8192 -rss_limit_mb=2048 "$corpus/decoder"
+
+cp samples/textures/*.tga "$corpus/encoder/"
+# Small sources of both depths and row orders: header, then pixel bytes.
+for spec in "8 8 32 32" "8 4 24 0" "4 16 32 0" "2 2 24 32"; do
+  read -r w h depth descriptor <<<"$spec"
+  {
+    printf '\0\0\2\0\0\0\0\0\0\0\0\0'
+    printf "\\x$(printf %02x "$w")\\0\\x$(printf %02x "$h")\\0\\x$(printf %02x "$depth")\\x$(printf %02x "$descriptor")"
+    head -c $((w * h * depth / 8)) /dev/urandom
+  } >"$corpus/encoder/seed-${w}x${h}-${depth}.tga"
+done
+echo "encoder seed corpus: $(ls "$corpus/encoder" | wc -l) sources"
+build-fuzz/fuzz/encoder_fuzz -max_total_time="$seconds" -max_len=40000 -rss_limit_mb=2048 "$corpus/encoder"

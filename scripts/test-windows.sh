@@ -7,13 +7,19 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# One Wine prefix for the whole suite, made before anything runs in it.
+# One Wine prefix for the whole suite, made before anything runs in it, and
+# one wineserver kept running for the whole suite: a wineserver that shuts
+# down (three seconds after its last program) while the next program starts
+# can leave that program dead before its first line.
 export WINEPREFIX=${WINEPREFIX:-$PWD/build-win/wine-prefix}
 [ -f "$WINEPREFIX/system.reg" ] || echo "== creating the Wine prefix $WINEPREFIX =="
 cmake/wine-run.sh "$WINEPREFIX"
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true' EXIT
 
 echo "== Windows build (MinGW-w64) =="
-cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
+  -DQUORVEL_WERROR=ON
 cmake --build build-win -j"$(nproc)"
 
 echo "== Windows suite under Wine =="
@@ -21,3 +27,6 @@ ctest --test-dir build-win --output-on-failure
 
 echo "== Linux and Windows builds compared =="
 scripts/compare-builds.sh build build-win
+
+echo "== Windows release package =="
+scripts/release-windows.sh build-win

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUORVEL_WERROR=ON
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure
 
