@@ -1,0 +1,29 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "file_system.h"
+
+CreateResult createNewBinaryFile(const std::string& path, FILE*& stream) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+  if (fd < 0) return errno == EEXIST ? CreateResult::NameTaken : CreateResult::Failed;
+  stream = fdopen(fd, "wb");
+  if (stream) return CreateResult::Created;
+  close(fd);
+  unlink(path.c_str());
+  return CreateResult::Failed;
+}
+
+bool isDirectoryEntry(const std::string& path) {
+  struct stat entry;
+  return lstat(path.c_str(), &entry) == 0 && S_ISDIR(entry.st_mode);
+}
+
+bool renameReplacing(const std::string& from, const std::string& to) { return rename(from.c_str(), to.c_str()) == 0; }
+
+bool removeFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+
+unsigned long currentProcessId() { return static_cast<unsigned long>(getpid()); }

@@ -1,0 +1,31 @@
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "file_system.h"
+
+CreateResult createNewBinaryFile(const std::string& path, FILE*& stream) {
+  const int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+  if (fd < 0) return errno == EEXIST ? CreateResult::NameTaken : CreateResult::Failed;
+  stream = _fdopen(fd, "wb");
+  if (stream) return CreateResult::Created;
+  _close(fd);
+  DeleteFileA(path.c_str());
+  return CreateResult::Failed;
+}
+
+bool isDirectoryEntry(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool renameReplacing(const std::string& from, const std::string& to) {
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool removeFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+
+unsigned long currentProcessId() { return GetCurrentProcessId(); }
