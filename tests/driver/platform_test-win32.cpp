@@ -7,7 +7,6 @@
 #include <filesystem>
 
 #include "platform/child_process.h"
-#include "platform/directory_walk.h"
 #include "platform/priority.h"
 #include "process.h"
 #include "test_support.h"
@@ -15,44 +14,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-using Names = std::vector<std::string>;
-
-Names sorted(Names names) {
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-TEST(DirectoryWalkTest, MatchesCarryTheExtensionWithoutRegardToCase) {
-  ScratchDir dir;
-  for (const char* name : {"b.dds", "A.DDS", "c.Dds", "d.tga", "dds", "x.ddsx", "y.dds.bak"}) writeFileText(dir / name, "");
-  fs::create_directory(dir / "folder.dds");
-  Names names{"stale"}, passedOver;
-  ASSERT_TRUE(listFilesWithExtension(dir.path().string(), ".dds", names, passedOver));
-  // The system's own order is kept; which it is depends on the file system.
-  EXPECT_EQ(sorted(names), (Names{"A.DDS", "b.dds", "c.Dds"}));
-  EXPECT_EQ(passedOver, Names{"folder.dds"});
-}
-
-TEST(DirectoryWalkTest, NoMatchIsAnEmptyListAndAMissingDirectoryAFailure) {
-  ScratchDir dir;
-  writeFileText(dir / "rock.tga", "");
-  Names names{"stale"}, passedOver;
-  EXPECT_TRUE(listFilesWithExtension(dir.path().string(), ".dds", names, passedOver));
-  EXPECT_TRUE(names.empty());
-  names = {"stale"};
-  EXPECT_FALSE(listFilesWithExtension((dir / "missing").string(), ".dds", names, passedOver));
-  EXPECT_TRUE(names.empty());
-  EXPECT_FALSE(listFilesWithExtension((dir / "rock.tga").string(), ".dds", names, passedOver)) << "a file is no directory";
-}
-
-TEST(DirectoryWalkTest, NamesWithBlanksAndDotsComeWhole) {
-  ScratchDir dir;
-  for (const char* name : {"my wall.dds", "a.b.dds", "  lead.dds"}) writeFileText(dir / name, "");
-  Names names, passedOver;
-  ASSERT_TRUE(listFilesWithExtension(dir.path().string(), ".dds", names, passedOver));
-  EXPECT_EQ(sorted(names), (Names{"  lead.dds", "a.b.dds", "my wall.dds"}));
-}
 
 // Output captured inside the test program is read back as text, so the CR LF
 // line ends of Windows come back as "\n" here.

@@ -2,8 +2,10 @@
 // renames and deletions, and the order of the driver's and a child's output.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
+#include "platform/directory_walk.h"
 #include "platform/file_ops.h"
 #include "process.h"
 #include "test_support.h"
@@ -11,6 +13,33 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+using Names = std::vector<std::string>;
+
+Names sorted(Names names) {
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The extension matches in any case, and only at the end of the name (the
+// Win32 pattern "*.dds" also matches the 8.3 short name of "x.ddsx");
+// names with blanks and dots come whole; directories are passed over.
+TEST(DirectoryWalkTest, MatchesCarryTheExtensionWithoutRegardToCase) {
+  ScratchDir dir;
+  for (const char* name : {"b.dds", "A.DDS", "c.Dds", "d.tga", "dds", "x.ddsx", "y.dds.bak", "my wall.dds", "a.b.dds", "  lead.dds"})
+    writeFileText(dir / name, "");
+  fs::create_directory(dir / "folder.dds");
+  Names names{"stale"}, passedOver{"stale"};
+  ASSERT_TRUE(listFilesWithExtension(dir.path().string(), ".dds", names, passedOver));
+  // Windows keeps the system's order, which depends on the file system.
+  EXPECT_EQ(sorted(names), (Names{"  lead.dds", "A.DDS", "a.b.dds", "b.dds", "c.Dds", "my wall.dds"}));
+  EXPECT_EQ(passedOver, Names{"folder.dds"});
+  EXPECT_TRUE(listFilesWithExtension(dir.path().string(), ".mdl", names, passedOver));
+  EXPECT_TRUE(names.empty());
+  EXPECT_FALSE(listFilesWithExtension((dir / "missing").string(), ".dds", names, passedOver));
+  EXPECT_TRUE(names.empty());
+  EXPECT_FALSE(listFilesWithExtension((dir / "d.tga").string(), ".dds", names, passedOver)) << "a file is no directory";
+}
 
 TEST(FileOpsTest, RenameNeverReplacesAnExistingFile) {
   ScratchDir dir;
