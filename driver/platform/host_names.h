@@ -8,7 +8,7 @@ const char* decoderProgramName();        // the texture codec tool
 const char* modelCompilerProgramName();  // the outside model compiler
 const char* luaProgramName();            // the Lua interpreter
 char pathSeparator();                    // between the work directory and a file name
-// On a case-sensitive file system a container found as Wall.DDS must be handed
-// to the decoder under that exact name, not as Wall.dds.
+// On a case-sensitive file system a texture may stand as rock.TGA or
+// rock.tGa, and every spelling must be looked for.
 bool fileNamesAreCaseSensitive();
 ProgramSearchRules hostSearchRules();
