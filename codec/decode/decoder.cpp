@@ -10,6 +10,7 @@
 
 #include "container.h"
 #include "decode/decode_kernels.h"
+#include "output_messages.h"
 #include "output_name.h"
 #include "platform/input_file.h"
 #include "platform/output_file.h"
@@ -222,7 +223,7 @@ static bool writeLevelFile(const std::string& name, uint32_t w, uint32_t h, int3
                            const uint8_t* levelData, TileRowDecoder decodeTileRow, std::vector<uint8_t>& strip) {
   OutputFile out;
   if (!createOutputFile(name, out)) {
-    printf("Failed to create output file: %s\n", name.c_str());
+    reportOutputNotCreated(name);
     return false;
   }
   bool written = false;
@@ -238,7 +239,7 @@ static bool writeLevelFile(const std::string& name, uint32_t w, uint32_t h, int3
   } else if (commitOutputFile(out)) {
     return true;
   }
-  printf("Failed to write output file: %s\n", name.c_str());
+  reportOutputNotWritten(name);
   return false;
 }
 

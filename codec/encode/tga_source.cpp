@@ -9,6 +9,7 @@
 #include "encode/encoder.h"
 #include "encode/lane_levels.h"
 #include "encode/mean_alpha.h"
+#include "output_messages.h"
 #include "output_name.h"
 #include "platform/input_file.h"
 #include "platform/output_file.h"
@@ -40,6 +41,10 @@ const char* tgaHeaderProblem(const TgaHeader& header) {
   if (!isPowerOfTwoSide(header.width)) return "Width not Power of 2, aborting!\n";
   return nullptr;
 }
+
+static void reportSourceUnreadable() { printf("Source TGA File could not be read!\n"); }
+
+static void printSourceRead() { printf("Sourcefile Read.\n"); }
 
 static void reportSourceOutOfMemory(const TgaHeader& header) {
   printf("Out of memory for a %ux%u source\n", static_cast<unsigned>(header.width),
@@ -119,7 +124,7 @@ static const uint8_t* readFilePixels(void* context, size_t, size_t size, uint8_t
   FILE* in = static_cast<FILE*>(context);
   const size_t got = fread(scratch, 1, size, in);
   if (ferror(in)) {
-    printf("Source TGA File could not be read!\n");
+    reportSourceUnreadable();
     return nullptr;
   }
   std::memset(scratch + got, 0, size - got);
@@ -198,7 +203,7 @@ bool encodeTgaBytes(const uint8_t* data, size_t size, std::vector<uint8_t>& cont
   } else if (!convertSourcePixels(header, data + pixelStart, size - pixelStart, image)) {
     return false;
   }
-  if (printProgress) printf("Sourcefile Read.\n");
+  if (printProgress) printSourceRead();
   container.assign(kTextureHeaderSize, 0);
   packTextureHeader(sourceTextureHeader(image), container.data());
   if (!encodeSourceLevels(LevelSink{appendToVector, &container, printProgress}, image)) return false;
@@ -217,7 +222,7 @@ static bool readTgaSource(FILE* in, SourceImage& image) {
   uint8_t headerBytes[kTgaHeaderSize];
   const size_t got = fread(headerBytes, 1, sizeof headerBytes, in);
   if (ferror(in)) {
-    printf("Source TGA File could not be read!\n");
+    reportSourceUnreadable();
     return false;
   }
   TgaHeader header;
@@ -236,7 +241,7 @@ static bool readTgaSource(FILE* in, SourceImage& image) {
   }
   const size_t available = fread(pixelBytes.get(), 1, expected, in);
   if (ferror(in)) {
-    printf("Source TGA File could not be read!\n");
+    reportSourceUnreadable();
     return false;
   }
   return convertSourcePixels(header, pixelBytes.get(), available, image);
@@ -251,7 +256,7 @@ struct ContainerFile {
 static bool writeToFile(void* context, const uint8_t* bytes, size_t size) {
   auto* file = static_cast<ContainerFile*>(context);
   if (fwrite(bytes, 1, size, file->stream) == size && fflush(file->stream) == 0) return true;
-  printf("Failed to write output file: %s\n", file->name->c_str());
+  reportOutputNotWritten(*file->name);
   return false;
 }
 
@@ -260,7 +265,7 @@ static bool writeToFile(void* context, const uint8_t* bytes, size_t size) {
 static bool writeContainerFile(const std::string& name, SourceImage& image) {
   OutputFile out;
   if (!createOutputFile(name, out)) {
-    printf("Failed to create output file: %s\n", name.c_str());
+    reportOutputNotCreated(name);
     return false;
   }
   ContainerFile file{out.stream, &name};
@@ -271,7 +276,7 @@ static bool writeContainerFile(const std::string& name, SourceImage& image) {
     return false;
   }
   if (!commitOutputFile(out)) {
-    printf("Failed to write output file: %s\n", name.c_str());
+    reportOutputNotWritten(name);
     return false;
   }
   printEncodingFinished();
@@ -295,6 +300,6 @@ bool encodeTexture(const std::string& sourcePath) {
   const bool read = readTgaSource(in, image);
   fclose(in);
   if (!read) return false;
-  printf("Sourcefile Read.\n");
+  printSourceRead();
   return writeContainerFile(outputBaseName(sourcePath) + ".dds", image);
 }
