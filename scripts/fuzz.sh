@@ -20,8 +20,8 @@ build-fuzz/fuzz/decoder_fuzz -max_total_time="$seconds" -max_len=8192 -rss_limit
 
 cp samples/textures/*.tga "$corpus/encoder/"
 # Small sources of both depths and row orders: header, then pixel bytes.
-for spec in "8 8 32 32" "8 4 24 0" "4 16 32 0" "2 2 24 32"; do
-  read -r w h depth descriptor <<<"$spec"
+for source in "8 8 32 32" "8 4 24 0" "4 16 32 0" "2 2 24 32"; do
+  read -r w h depth descriptor <<<"$source"
   {
     printf '\0\0\2\0\0\0\0\0\0\0\0\0'
     printf "\\x$(printf %02x "$w")\\0\\x$(printf %02x "$h")\\0\\x$(printf %02x "$depth")\\x$(printf %02x "$descriptor")"
