@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "diagnostics.h"
+#include "files/new_file.h"
 #include "platform/file_ops.h"
 #include "platform/host_names.h"
 #include "process.h"
@@ -38,7 +39,8 @@ static bool decodeContainerFile(const std::string& workDirectory, const std::str
                                 TextureEntry existing) {
   const std::string containerPath = pathIn(workDirectory, fileName);
   const std::string scratchContainer = scratchContainerPath(workDirectory);
-  if (!emptyScratchFolder(workDirectory) || !aliasFile(containerPath, scratchContainer)) {
+  // The folder is empty here: made fresh for the stage, emptied after each container.
+  if (!aliasFile(containerPath, scratchContainer)) {
     reportNoTexture(containerPath, "the scratch folder could not be prepared");
     return false;
   }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "diagnostics.h"
+#include "files/new_file.h"
 #include "platform/file_ops.h"
 #include "stage_files.h"
 #include "stages.h"
@@ -34,8 +35,8 @@ bool writeUniversalMaterial(const std::string& directory) {
   // A killed run may have left its temporary script: a regular file of our name.
   const EntryInfo leftover = lookUpEntry(temporaryPath);
   if (leftover.exists && !leftover.isLink && leftover.target == EntryTarget::RegularFile) deleteFile(temporaryPath);
-  FILE* script = createNewTextFile(temporaryPath);
-  if (!script) {
+  FILE* script = nullptr;
+  if (createNewFile(temporaryPath, FileMode::Text, script) != CreateResult::Created) {
     printf("Cannot create the material script %s; no materials written\n", scriptPath.c_str());
     return false;
   }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "diagnostics.h"
+#include "files/regular_file.h"
 #include "work_paths.h"
 #include "platform/file_ops.h"
 #include "platform/host_names.h"
@@ -91,8 +92,9 @@ MeshCheck scanMeshMaterials(const std::string& meshXmlPath, const std::string& w
   // let the references after it pass unchecked. CR is white space to the
   // token reader, so CR LF line ends need no translation. A FIFO or device
   // is refused rather than waited on.
-  FILE* mesh = openRegularFileForReading(meshXmlPath);
-  if (!mesh) return MeshCheck::Unreadable;
+  FILE* mesh = nullptr;
+  uint64_t size = 0;
+  if (openRegularFile(meshXmlPath, mesh, size) != InputOpenResult::Opened) return MeshCheck::Unreadable;
   MeshCheck result = MeshCheck::AllTexturesFound;
   std::string token;
   while (result == MeshCheck::AllTexturesFound && readToken(mesh, token)) {

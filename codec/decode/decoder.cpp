@@ -12,8 +12,8 @@
 #include "decode/decode_kernels.h"
 #include "output_messages.h"
 #include "output_name.h"
-#include "platform/input_file.h"
-#include "platform/output_file.h"
+#include "files/regular_file.h"
+#include "output_file.h"
 
 // A TGA stores its sides in 16 bits.
 constexpr int32_t kMaxTgaSide = 65535;

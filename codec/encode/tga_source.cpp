@@ -11,8 +11,8 @@
 #include "encode/mean_alpha.h"
 #include "output_messages.h"
 #include "output_name.h"
-#include "platform/input_file.h"
-#include "platform/output_file.h"
+#include "files/regular_file.h"
+#include "output_file.h"
 
 TgaHeader parseTgaHeader(const uint8_t bytes[kTgaHeaderSize]) {
   TgaHeader header;

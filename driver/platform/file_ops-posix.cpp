@@ -40,8 +40,6 @@ bool renameWithoutReplacing(const std::string& from, const std::string& to) {
   return linkThenUnlink(from, to);
 }
 
-bool renameReplacing(const std::string& from, const std::string& to) { return rename(from.c_str(), to.c_str()) == 0; }
-
 bool deleteFile(const std::string& path) { return unlink(path.c_str()) == 0; }
 
 bool makeDirectory(const std::string& path) { return mkdir(path.c_str(), 0700) == 0; }
@@ -58,30 +56,4 @@ bool aliasFile(const std::string& filePath, const std::string& aliasPath) {
   const bool linked = symlink(target, aliasPath.c_str()) == 0;
   free(target);
   return linked;
-}
-
-FILE* openRegularFileForReading(const std::string& path) {
-  // O_NONBLOCK: opening a FIFO with no writer must not wait for one.
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close(fd);
-    return nullptr;
-  }
-  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  FILE* stream = fdopen(fd, "rb");
-  if (!stream) close(fd);
-  return stream;
-}
-
-FILE* createNewTextFile(const std::string& path) {
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-  if (fd < 0) return nullptr;
-  FILE* stream = fdopen(fd, "w");
-  if (!stream) {
-    close(fd);
-    unlink(path.c_str());
-  }
-  return stream;
 }

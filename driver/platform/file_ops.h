@@ -1,7 +1,6 @@
 // Looking up, renaming, deleting and creating single files and folders.
 #pragma once
 
-#include <cstdio>
 #include <string>
 
 // What reading through an entry reaches.
@@ -19,10 +18,6 @@ EntryInfo lookUpEntry(const std::string& path);
 // Renames `from` to `to`; fails (and changes nothing) when `to` already exists.
 bool renameWithoutReplacing(const std::string& from, const std::string& to);
 
-// Renames `from` over `to`, replacing a file or link of that name as a name
-// (a link's target is never touched).
-bool renameReplacing(const std::string& from, const std::string& to);
-
 // Deletes one file or link (never a directory, never a link's target).
 // Returns false when nothing was deleted.
 bool deleteFile(const std::string& path);
@@ -33,11 +28,3 @@ bool removeEmptyDirectory(const std::string& path);
 // Makes `aliasPath` a new name under which `filePath` reads the same bytes
 // (a hard link, else a symbolic link or a copy). Fails when aliasPath exists.
 bool aliasFile(const std::string& filePath, const std::string& aliasPath);
-
-// Opens a regular file (or a link to one) for binary reading without ever
-// blocking on a FIFO or device; null for anything else.
-FILE* openRegularFileForReading(const std::string& path);
-
-// Creates a new file for writing text (CR LF line ends on Windows); null
-// when the name exists (a link included) or cannot be created.
-FILE* createNewTextFile(const std::string& path);

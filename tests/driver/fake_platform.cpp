@@ -116,13 +116,6 @@ bool renameWithoutReplacing(const std::string& from, const std::string& to) {
   return true;
 }
 
-bool renameReplacing(const std::string& from, const std::string& to) {
-  fakePlatform().events.push_back("replace " + from + " -> " + to);
-  std::error_code error;
-  fs::rename(from, to, error);
-  return !error;
-}
-
 bool deleteFile(const std::string& path) {
   fakePlatform().events.push_back("delete " + path);
   std::error_code error;
@@ -146,15 +139,6 @@ bool aliasFile(const std::string& filePath, const std::string& aliasPath) {
   std::error_code error;
   fs::copy_file(filePath, aliasPath, error);  // fails when aliasPath exists
   return !error;
-}
-
-FILE* openRegularFileForReading(const std::string& path) {
-  return lookUpEntry(path).target == EntryTarget::RegularFile ? fopen(path.c_str(), "rb") : nullptr;
-}
-
-FILE* createNewTextFile(const std::string& path) {
-  fakePlatform().events.push_back("create " + path);
-  return lookUpEntry(path).exists ? nullptr : fopen(path.c_str(), "wt");
 }
 
 bool lowerProcessPriority() {

@@ -6,6 +6,8 @@
 
 #include "platform/child_process.h"
 #include "platform/directory_walk.h"
+#include "files/new_file.h"
+#include "files/regular_file.h"
 #include "platform/file_ops.h"
 #include "platform/priority.h"
 #include "process.h"
@@ -51,8 +53,12 @@ TEST(FileOpsTest, EntriesAreLookedUpAsTheyAre) {
     EXPECT_EQ(entry.isLink, c.isLink) << c.name;
     EXPECT_EQ(entry.target, c.target) << c.name;
   }
-  EXPECT_EQ(openRegularFileForReading((dir / "pipe").string()), nullptr) << "a FIFO is refused, not waited on";
-  EXPECT_EQ(createNewTextFile((dir / "dangling").string()), nullptr) << "never created through a link";
+  FILE* stream = nullptr;
+  uint64_t size = 0;
+  EXPECT_EQ(openRegularFile((dir / "pipe").string(), stream, size), InputOpenResult::NotRegularFile)
+      << "a FIFO is refused, not waited on";
+  EXPECT_EQ(createNewFile((dir / "dangling").string(), FileMode::Text, stream), CreateResult::NameTaken)
+      << "never created through a link";
   EXPECT_FALSE(fs::exists(dir / "nowhere"));
 }
 

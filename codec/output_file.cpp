@@ -1,6 +1,6 @@
 #include "output_file.h"
 
-#include "file_system.h"
+#include "files/new_file.h"
 
 std::string temporaryOutputName(const std::string& finalName, unsigned long processId, unsigned counter) {
   // Both separators count on every platform, as in the output naming; a
@@ -23,7 +23,7 @@ bool createOutputFile(const std::string& finalName, OutputFile& file) {
   for (unsigned attempt = 0; attempt < kCreateAttempts; ++attempt) {
     const std::string name = temporaryOutputName(finalName, currentProcessId(), counter++);
     FILE* stream = nullptr;
-    switch (createNewBinaryFile(name, stream)) {
+    switch (createNewFile(name, FileMode::Binary, stream)) {
       case CreateResult::Created: file = OutputFile{stream, name, finalName}; return true;
       case CreateResult::NameTaken: continue;
       case CreateResult::Failed: return false;

@@ -1,5 +1,6 @@
-// Opening an input that must be a regular file: a FIFO, a device or a
-// directory (or a link to one) is refused at once, without blocking.
+// Opening an input that must be a regular file, for both programs: a FIFO, a
+// device or a directory (or a link to one) is refused at once, without
+// blocking.
 #pragma once
 
 #include <cstdint>

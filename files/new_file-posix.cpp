@@ -5,9 +5,10 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "file_system.h"
+#include "new_file.h"
 
-CreateResult createNewBinaryFile(const std::string& path, FILE*& stream) {
+// Text and binary are the same here.
+CreateResult createNewFile(const std::string& path, FileMode, FILE*& stream) {
   const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
   if (fd < 0) return errno == EEXIST ? CreateResult::NameTaken : CreateResult::Failed;
   stream = fdopen(fd, "wb");

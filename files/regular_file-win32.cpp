@@ -1,7 +1,7 @@
 #include <windows.h>
 #include <io.h>
 
-#include "input_file.h"
+#include "regular_file.h"
 
 InputOpenResult openRegularFile(const std::string& path, FILE*& stream, uint64_t& size) {
   // The C runtime cannot open a directory at all; it is named as what it is.

@@ -2,7 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "input_file.h"
+#include "regular_file.h"
 
 InputOpenResult openRegularFile(const std::string& path, FILE*& stream, uint64_t& size) {
   // O_NONBLOCK: opening a FIFO with no writer must not wait for one.

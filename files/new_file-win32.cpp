@@ -5,12 +5,14 @@
 
 #include <cerrno>
 
-#include "file_system.h"
+#include "new_file.h"
 
-CreateResult createNewBinaryFile(const std::string& path, FILE*& stream) {
-  const int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+CreateResult createNewFile(const std::string& path, FileMode mode, FILE*& stream) {
+  const bool text = mode == FileMode::Text;
+  const int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | (text ? _O_TEXT : _O_BINARY) | _O_NOINHERIT,
+                       _S_IREAD | _S_IWRITE);
   if (fd < 0) return errno == EEXIST ? CreateResult::NameTaken : CreateResult::Failed;
-  stream = _fdopen(fd, "wb");
+  stream = _fdopen(fd, text ? "wt" : "wb");
   if (stream) return CreateResult::Created;
   _close(fd);
   DeleteFileA(path.c_str());
