@@ -18,6 +18,11 @@ void printUsage() {
   printf("\texample: -e test.tga\n");
 }
 
+// "-?" is the original spelling; "-h" and "--help" are what users try first.
+static bool isHelpCommand(const char* command) {
+  return std::strcmp(command, "-?") == 0 || std::strcmp(command, "-h") == 0 || std::strcmp(command, "--help") == 0;
+}
+
 int runTessark(int argc, const char* const* argv) {
   if (argc <= 1) {
     printUsage();
@@ -38,8 +43,12 @@ int runTessark(int argc, const char* const* argv) {
     }
     return encodeTexture(argv[2]) ? kExitSuccess : kExitFailure;
   }
-  if (std::strcmp(command, "-?") == 0) {
+  if (isHelpCommand(command)) {
     printUsage();
+    return kExitSuccess;
+  }
+  if (std::strcmp(command, "--version") == 0) {
+    printf("Tessark %s\n", QUORVEL_VERSION);
     return kExitSuccess;
   }
   printf("Unknown Command: %s\n\n", command);

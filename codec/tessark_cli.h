@@ -1,5 +1,5 @@
 // The Tessark command line: "-d" decodes a container, "-e" encodes a TGA
-// source, "-?" prints the usage text.
+// source, "-?" ("-h", "--help") prints the usage text, "--version" the version.
 #pragma once
 
 void printUsage();
