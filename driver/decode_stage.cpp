@@ -19,11 +19,14 @@ static void reportNoTexture(const std::string& containerPath, const char* why) {
 
 // Level 0 leaves the scratch folder by one rename that never replaces a
 // file; only a dangling link in the texture's place is replaced, as a name.
-static bool installTexture(const std::string& workDirectory, const std::string& fileName, bool replaceDanglingLink) {
+// The decoder writes every level all-or-nothing, so a level 0 that exists is
+// complete whatever the decoder's status (a container cut short after it).
+static bool installTexture(const std::string& workDirectory, const std::string& fileName, bool replaceDanglingLink,
+                           int decoderStatus) {
   const std::string levelZero = scratchLevelZeroPath(workDirectory);
   const std::string containerPath = pathIn(workDirectory, fileName);
   if (lookUpEntry(levelZero).target != EntryTarget::RegularFile) {
-    reportNoTexture(containerPath, "the decoder wrote no level 0");
+    reportNoTexture(containerPath, decoderStatus != 0 ? "the decoder failed" : "the decoder wrote no level 0");
     return false;
   }
   const std::string texturePath = pathIn(workDirectory, withoutExtension(fileName) + ".tga");
@@ -33,8 +36,8 @@ static bool installTexture(const std::string& workDirectory, const std::string& 
   return installed;
 }
 
-// Decodes one container in the scratch folder. False when it yielded no
-// texture (named on standard error).
+// Decodes one container in the scratch folder. False when the decoder failed
+// or the container yielded no texture (named on standard error).
 static bool decodeContainerFile(const std::string& workDirectory, const std::string& fileName,
                                 TextureEntry existing) {
   const std::string containerPath = pathIn(workDirectory, fileName);
@@ -46,11 +49,10 @@ static bool decodeContainerFile(const std::string& workDirectory, const std::str
   }
   const std::string decoder = decoderProgramName();
   const int status = runAndWait(decoder, {{decoder}, {"-d"}, pathArgument(scratchContainer)});
-  bool installed = false;
-  if (status != 0) reportNoTexture(containerPath, "the decoder failed");
-  else installed = installTexture(workDirectory, fileName, existing == TextureEntry::DanglingLinkAtName);
+  const bool installed =
+      installTexture(workDirectory, fileName, existing == TextureEntry::DanglingLinkAtName, status);
   emptyScratchFolder(workDirectory);
-  return installed;
+  return installed && status == 0;
 }
 
 bool decodeTextures(const std::string& workDirectory) {

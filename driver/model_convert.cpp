@@ -25,33 +25,48 @@ static bool chooseOptionFlags(const std::string& skeleton, const std::string& bo
     const char* flagWhenOff;
   } switches[] = {{skeleton, "-noskel"}, {boneRotation, "-nobonerot"}, {animationPosition, "-noanimpos"}};
   for (const auto& entry : switches) {
-    const char first = entry.switchText.empty() ? '\0' : entry.switchText[0];
-    if (first == '0') flags.push_back(entry.flagWhenOff);
-    else if (first != '1') return false;
+    if (!isValidSwitch(entry.switchText)) return false;
+    if (entry.switchText[0] == '0') flags.push_back(entry.flagWhenOff);
   }
   return true;
+}
+
+bool isValidSwitch(const std::string& switchText) {
+  return !switchText.empty() && (switchText[0] == '0' || switchText[0] == '1');
 }
 
 bool convertModel(const std::string& modelName, const ConversionOptions& options, bool deleteMaterialFile) {
   printf("converting %s\n", modelName.c_str());
   const std::string lua = luaProgramName();
   std::vector<std::string> flags;
-  bool started = true;
+  bool converted = false;
   if (chooseOptionFlags(options.skeleton, options.boneRotation, options.animationPosition, flags)) {
     std::vector<ChildArgument> args{{lua}, {"Drevik.lua"}, {"-s"}, {options.value}};
     for (const std::string& flag : flags) args.push_back({flag});
     args.push_back(pathArgument(modelName));
-    started = runAndWait(lua, args) >= 0;
+    converted = runAndWait(lua, args) == 0;
   }
   if (deleteMaterialFile) deleteFile(modelName + ".material");
-  return started;
+  return converted;
 }
 
-bool verifyModel(const std::string& modelName, const std::string& workDirectory) {
+// False when an output stays that should have gone.
+static bool removeOutputs(const std::string& modelName) {
+  bool removed = true;
+  for (const char* suffix : {".mesh.xml", ".mesh", ".material", ".skeleton.xml", ".skeleton"}) {
+    const std::string output = modelName + suffix;
+    if (!fileExists(output) || deleteFile(output)) continue;
+    fprintf(stderr, "Quorvel: cannot remove %s\n", printableName(output).c_str());
+    removed = false;
+  }
+  return removed;
+}
+
+Verification verifyModel(const std::string& modelName, const std::string& workDirectory) {
   const std::string meshXml = modelName + ".mesh.xml";
   std::string missingMaterial;
   const MeshCheck check = scanMeshMaterials(meshXml, workDirectory, missingMaterial);
-  if (check == MeshCheck::AllTexturesFound) return true;
+  if (check == MeshCheck::AllTexturesFound) return Verification::OutputsKept;
   if (check == MeshCheck::Unreadable) {
     fprintf(stderr, "Quorvel: removed the outputs of %s: its mesh %s cannot be read\n", printableName(modelName).c_str(),
             printableName(meshXml).c_str());
@@ -59,9 +74,8 @@ bool verifyModel(const std::string& modelName, const std::string& workDirectory)
     fprintf(stderr, "Quorvel: removed the outputs of %s: %s does not exist\n", printableName(modelName).c_str(),
             printableName(pathIn(workDirectory, missingMaterial + ".tga")).c_str());
   }
-  for (const char* suffix : {".mesh.xml", ".mesh", ".material", ".skeleton.xml", ".skeleton"})
-    removeIfPresent(modelName + suffix);
-  return false;
+  const bool removed = removeOutputs(modelName);
+  return removed && check == MeshCheck::TextureMissing ? Verification::OutputsRemoved : Verification::Failed;
 }
 
 bool readToken(FILE* in, std::string& token) {

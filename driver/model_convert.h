@@ -16,13 +16,22 @@ struct ConversionOptions {
 // Runs the conversion script on one model with the options chosen by the
 // switches (first character "0" adds a -no... flag, "1" adds nothing, anything
 // else starts no conversion), then, for a model file, deletes the model's own
-// material file. False when the script could not be started.
+// material file. False when no conversion ran to success: the script could
+// not be started, ended with a non-zero status, or the switches chose none.
 bool convertModel(const std::string& modelName, const ConversionOptions& options, bool deleteMaterialFile);
+
+// True when a switch's first character is "0" or "1".
+bool isValidSwitch(const std::string& switchText);
+
+enum class Verification {
+  OutputsKept,
+  OutputsRemoved,  // the mesh names a material without a texture: the check did its work
+  Failed,          // the mesh could not be read (its outputs removed), or an output could not be removed
+};
 
 // Removes all five output files of a model whose mesh names a material without
 // a texture, or whose mesh cannot be read, and says so on standard error.
-// Returns true when the outputs stay.
-bool verifyModel(const std::string& modelName, const std::string& workDirectory);
+Verification verifyModel(const std::string& modelName, const std::string& workDirectory);
 
 enum class MeshCheck { AllTexturesFound, TextureMissing, Unreadable };
 

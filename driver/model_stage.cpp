@@ -13,7 +13,7 @@
 bool convertBinaryModels(const std::string& workDirectory) {
   printf("Converting all binary-mdl to ascii-mdl\n");
   const std::string compiler = modelCompilerProgramName();
-  bool allStarted = true;
+  bool allCompiled = true;
   for (const std::string& fileName : listStageFiles(workDirectory, ".mdl")) {
     printf("%s\n", fileName.c_str());
     const std::string modelPath = pathIn(workDirectory, fileName);
@@ -22,8 +22,8 @@ bool convertBinaryModels(const std::string& workDirectory) {
       fprintf(stderr, "Quorvel: not compiling %s: it is a symbolic link\n", printableName(modelPath).c_str());
       continue;
     }
-    if (runAndWait(compiler, {{compiler}, {"-d"}, pathArgument(modelPath), pathArgument(modelPath)}) < 0)
-      allStarted = false;
+    if (runAndWait(compiler, {{compiler}, {"-d"}, pathArgument(modelPath), pathArgument(modelPath)}) != 0)
+      allCompiled = false;
   }
-  return allStarted;
+  return allCompiled;
 }

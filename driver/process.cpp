@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 
 #include "command_line.h"
 #include "diagnostics.h"
@@ -11,10 +12,6 @@
 #include "program_search.h"
 
 bool fileExists(const std::string& path) { return lookUpEntry(path).exists; }
-
-void removeIfPresent(const std::string& path) {
-  if (fileExists(path)) deleteFile(path);
-}
 
 ChildArgument pathArgument(const std::string& path) { return ChildArgument{path, true}; }
 
@@ -38,13 +35,28 @@ std::vector<std::string> exactArgumentVector(const std::vector<ChildArgument>& a
   return argv;
 }
 
+// Programs already reported missing in this run: one line each is enough.
+static std::set<std::string>& missingProgramsReported() {
+  static std::set<std::string> reported;
+  return reported;
+}
+
+void resetMissingProgramReports() { missingProgramsReported().clear(); }
+
+static void reportMissingProgram(const std::string& program, const std::string& besideDriver) {
+  if (!missingProgramsReported().insert(program).second) return;
+  fprintf(stderr,
+          "Quorvel: cannot find the program %s (looked in the current directory, on PATH and beside Quorvel in %s); "
+          "every step that needs it fails\n",
+          program.c_str(), printableName(besideDriver).c_str());
+}
+
 int runAndWait(const std::string& program, const std::vector<ChildArgument>& args) {
   const char* searchPath = getenv("PATH");
   const ProgramSearchPlaces places{".", searchPath ? searchPath : "", runningExecutableDirectory()};
   const std::string programPath = findProgram(program, hostSearchRules(), places, isRunnableFile);
   if (programPath.empty()) {
-    fprintf(stderr, "Quorvel: cannot find the program %s (looked in the current directory, on PATH and beside Quorvel)\n",
-            program.c_str());
+    reportMissingProgram(program, places.executableDirectory);
     return -1;
   }
   // The child writes straight to the same console: our own lines go first.

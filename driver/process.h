@@ -8,10 +8,6 @@
 // dangling link included): what decides whether to decode, delete or keep.
 bool fileExists(const std::string& path);
 
-// Deletes the entry (a link, never its target) when fileExists holds for it;
-// the outcome is not examined.
-void removeIfPresent(const std::string& path);
-
 // One argument of a child. A path is quoted on the Windows command line; on
 // POSIX every path reaches the child exactly, whatever characters it holds,
 // and any other argument is split at blanks as a Windows child would split it.
@@ -25,8 +21,11 @@ ChildArgument pathArgument(const std::string& path);
 // driver), starts it with `args` (the program name first) and waits for it.
 // Returns the child's exit status, or -1 when it could not be found or
 // started. Both that failure and a non-zero exit status are named on
-// standard error.
+// standard error; a program that cannot be found only the first time in a run.
 int runAndWait(const std::string& program, const std::vector<ChildArgument>& args);
+
+// Starts a run: every missing program is reported again.
+void resetMissingProgramReports();
 
 // The Windows command line of `args`: paths in double quotes, joined by blanks.
 std::string windowsCommandLine(const std::vector<ChildArgument>& args);

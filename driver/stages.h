@@ -22,5 +22,5 @@ void writeMaterialBlock(FILE* script, const std::string& materialName, const cha
 
 // Hands every model file (".mdl") of the work directory to the model compiler,
 // which rewrites it in text form in place; models that are links are passed
-// over. False when the compiler could not be started.
+// over. False when the compiler could not be started or failed on a model.
 bool convertBinaryModels(const std::string& workDirectory);

@@ -115,18 +115,23 @@ TEST_F(DecodeStageTest, CollidingNamesInBothWalkOrders) {
   }
 }
 
-// A container that yields no texture is named on standard error, leaves
-// nothing behind and makes the stage fail; a later run tries again.
-TEST_F(DecodeStageTest, FailedDecodesLeaveNoTexture) {
+// A failed decode is named on standard error and makes the stage fail; a
+// complete level 0 still becomes the texture, whatever the decoder's status.
+TEST_F(DecodeStageTest, FailedDecodesFailTheStage) {
   struct Case {
     const char* label;
     FakeChild decoder;  // null: the decoder cannot be found
-    const char* reason;
+    const char* reason;  // null: no line about the container
+    Files left;
+  };
+  const auto failAfter = [](int levels) {
+    return [levels](const std::vector<std::string>& argv) { fakeDecoder(levels)(argv); return 1; };
   };
   const Case cases[] = {
-      {"decoder fails", [](const std::vector<std::string>& argv) { fakeDecoder(1)(argv); return 1; }, "the decoder failed"},
-      {"no level 0", [](const std::vector<std::string>&) { return 0; }, "the decoder wrote no level 0"},
-      {"decoder missing", nullptr, "the decoder failed"},
+      {"decoder fails after level 1", failAfter(2), nullptr, {"rock.dds", "rock.tga"}},
+      {"decoder fails before level 0", failAfter(0), "the decoder failed", {"rock.dds"}},
+      {"no level 0", [](const std::vector<std::string>&) { return 0; }, "the decoder wrote no level 0", {"rock.dds"}},
+      {"decoder missing", nullptr, "the decoder failed", {"rock.dds"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -136,10 +141,10 @@ TEST_F(DecodeStageTest, FailedDecodesLeaveNoTexture) {
     writeFileText(work / "rock.dds", "container");
     if (c.decoder) fakePlatform().programs["Tessark"] = c.decoder;
     const Captured output = decodeIn(workDirectory, false);
-    EXPECT_NE(output.err.find("Quorvel: no texture for " + workDirectory + "/rock.dds: " + c.reason + "\n"),
-              std::string::npos)
-        << output.err;
-    EXPECT_EQ(work.fileNames(), Files{"rock.dds"});
+    const std::string line = std::string("Quorvel: no texture for ") + workDirectory + "/rock.dds: ";
+    if (c.reason) EXPECT_NE(output.err.find(line + c.reason + "\n"), std::string::npos) << output.err;
+    else EXPECT_EQ(output.err.find(line), std::string::npos) << output.err;
+    EXPECT_EQ(work.fileNames(), c.left);
   }
 }
 

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "driver.h"
+#include "process.h"
 #include "file_name_match.h"
 #include "platform/child_process.h"
 #include "platform/directory_walk.h"
@@ -25,7 +26,10 @@ FakePlatform& fakePlatform() {
   return platform;
 }
 
-void resetFakePlatform() { fakePlatform() = FakePlatform(); }
+void resetFakePlatform() {
+  fakePlatform() = FakePlatform();
+  resetMissingProgramReports();
+}
 
 std::vector<std::string> eventsIn(const std::string& directory) {
   std::vector<std::string> events = fakePlatform().events;

@@ -150,7 +150,7 @@ TEST_F(QuorvelBinaryTest, ModelPathWithBlanksReachesTheScriptWhole) {
   EXPECT_FALSE(fs::exists(run / "my work/old rock.mdl.skeleton")) << "-noskel was passed";
 }
 
-TEST_F(QuorvelBinaryTest, MissingChildrenLeaveStandardOutputAsItWasAndNameThemOnStandardError) {
+TEST_F(QuorvelBinaryTest, MissingChildrenLeaveStandardOutputAsItWasAndAreNamedOncePerRun) {
   // A lone copy of Quorvel, with nothing beside it and nothing on PATH.
   ScratchDir lonely;
   const fs::path copy = lonely / executable("Quorvel");
@@ -158,28 +158,102 @@ TEST_F(QuorvelBinaryTest, MissingChildrenLeaveStandardOutputAsItWasAndNameThemOn
   fs::permissions(copy, fs::perms::owner_all);
   setEnvironmentVariable("PATH", (lonely / "nothing-here").string());
   fs::create_directory(run / "w");
-  writeFileBytes(run / "w/rock.dds", greyContainer());
-  writeFileText(run / "w/rock.mdl", "newmodel rock\n");
+  for (const char* name : {"rock.dds", "wall.dds"}) writeFileBytes(run / "w" / name, greyContainer());
+  for (const char* name : {"rock.mdl", "wall.mdl"}) writeFileText(run / "w" / name, "newmodel rock\n");
   const std::string quorvelCopy = copy.string();
   const ProgramResult result = runProgram(quorvelCopy, {"w"}, run.path());
   EXPECT_EQ(result.out, programText("2\t" + startedProgramName(quorvelCopy) +
-                                    " w \nConverting all dds to tga\nrock.dds\nGenerating universal material file\n"
-                                    "Converting all binary-mdl to ascii-mdl\nrock.mdl\n"));
-  EXPECT_EQ(result.err, programText("Quorvel: cannot find the program " + executable("Tessark") +
-                                    " (looked in the current directory, on PATH and beside Quorvel)\n"
+                                    " w \nConverting all dds to tga\nrock.dds\nwall.dds\nGenerating universal material file\n"
+                                    "Converting all binary-mdl to ascii-mdl\nrock.mdl\nwall.mdl\n"));
+  const std::string lookedIn = " (looked in the current directory, on PATH and beside Quorvel in " +
+                               nativePath(lonely.path().string()) + "); every step that needs it fails\n";
+  EXPECT_EQ(result.err, programText("Quorvel: cannot find the program " + executable("Tessark") + lookedIn +
                                     "Quorvel: no texture for " + nativePath("w/rock.dds") + ": the decoder failed\n"
-                                    "Quorvel: cannot find the program " + executable("nwnmdlcomp") +
-                                    " (looked in the current directory, on PATH and beside Quorvel)\n"));
+                                    "Quorvel: no texture for " + nativePath("w/wall.dds") + ": the decoder failed\n"
+                                    "Quorvel: cannot find the program " + executable("nwnmdlcomp") + lookedIn));
   EXPECT_EQ(result.exitStatus, 1);
 }
 
-TEST_F(QuorvelBinaryTest, WrongUseAndAMissingListingHaveTheirExitStatus) {
-  const ProgramResult usage = quorvel({"a", "b"});
-  EXPECT_EQ(usage.exitStatus, 2);
-  EXPECT_NE(usage.out.find("\nusage: Quorvel"), std::string::npos);
-  const ProgramResult noListing = quorvel({"none.txt", "1", "1", "1", "1", "."});
-  EXPECT_EQ(noListing.exitStatus, 1);
-  EXPECT_NE(noListing.out.find("Cannot open the model listing none.txt"), std::string::npos);
+// Every failure reaches the exit status with a line that names it; nothing
+// is done when the arguments are wrong, but a complete level 0 is a texture.
+TEST_F(QuorvelBinaryTest, ExitStatusTellsEveryFailure) {
+  const std::string usage = "usage: Quorvel WORKDIR | Quorvel LISTING VALUE SKELETON BONEROTATION ANIMATIONPOSITION WORKDIR\n";
+  const Bytes full = greyContainer();
+  const size_t levelZeroEnd = kTextureHeaderSize + 32, levelTwoMiddle = levelZeroEnd + 8 + 4;
+  struct Case {
+    const char* label;
+    std::vector<std::string> args;
+    int status;
+    std::string out;                // after the echo line; "*" for anything
+    std::vector<std::string> err;   // lines expected on standard error, in any order
+    std::function<void(const fs::path&)> prepare, check;
+  };
+  // Tessark takes the place of a child that then fails on its arguments
+  // (removed first: lua is a link to the real interpreter).
+  const auto failing = [&](const char* name) {
+    return [this, name](const fs::path&) {
+      fs::remove(tools / "bin" / executable(name));
+      fs::copy_file(TESSARK_PATH, tools / "bin" / executable(name));
+    };
+  };
+  const auto shortChains = [&](const fs::path& work) {
+    writeFileBytes(work / "full.dds", full);
+    writeFileBytes(work / "only0.dds", Bytes(full.begin(), full.begin() + levelZeroEnd));
+    writeFileBytes(work / "cut2.dds", Bytes(full.begin(), full.begin() + levelTwoMiddle));
+  };
+  const auto outputsStay = [](const fs::path& work) { EXPECT_TRUE(fs::exists(work / "a.mdl.mesh")); };
+  const Case cases[] = {
+      {"-?", {"-?"}, 0, usage, {}, nullptr, nullptr},
+      {"-h", {"-h"}, 0, usage, {}, nullptr, nullptr},
+      {"--help", {"--help"}, 0, usage, {}, nullptr, nullptr},
+      {"--version", {"--version"}, 0, std::string("Quorvel ") + QUORVEL_VERSION + "\n", {}, nullptr, nullptr},
+      {"listing mode short of arguments", {"a", "b"}, 2, usage, {}, nullptr, nullptr},
+      {"missing work directory", {"wokr"}, 1, "",
+       {"Quorvel: the work directory wokr cannot be used: it does not exist; nothing done"}, nullptr, nullptr},
+      {"file as work directory", {nativePath("w/a.mdl")}, 1, "",
+       {"Quorvel: the work directory " + nativePath("w/a.mdl") + " cannot be used: it is not a directory; nothing done"},
+       nullptr, nullptr},
+      {"mistyped listing-mode directory deletes nothing", {"listing.txt", "1", "1", "1", "1", "wokr"}, 1, "",
+       {"Quorvel: the work directory wokr cannot be used: it does not exist; nothing done"}, nullptr, outputsStay},
+      {"missing listing", {"none.txt", "1", "1", "1", "1", "w"}, 1, "*", {}, nullptr, nullptr},
+      {"switch value", {"listing.txt", "1", "yes", "1", "1", "w"}, 1, "*",
+       {"Quorvel: the skeleton switch is \"yes\", which starts neither with 0 nor with 1: no model is converted",
+        "Quorvel: removed the outputs of " + nativePath("w/a.mdl") + ": its mesh " + nativePath("w/a.mdl.mesh.xml") + " cannot be read"}, nullptr, nullptr},
+      {"conversion fails", {"listing.txt", "1", "1", "1", "1", "w"}, 1, "*", {"*ended with exit status 2", "*cannot be read"},
+       failing("lua"), nullptr},
+      {"compiler fails", {"w"}, 1, "*", {"*ended with exit status 2"}, failing("nwnmdlcomp"), nullptr},
+      {"short chains still give textures", {"w"}, 1, "*", {"*ended with exit status 1", "*ended with exit status 1"},
+       shortChains, [&](const fs::path& work) {
+         for (const char* name : {"only0.tga", "cut2.tga"}) EXPECT_EQ(readFileBytes(work / name), readFileBytes(work / "full.tga")) << name;
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const fs::path work = run / "w";
+    fs::remove_all(work);
+    fs::create_directory(work);
+    writeFileText(work / "a.mdl", "newmodel a\n");
+    writeFileText(work / "a.mdl.mesh", "user's mesh");
+    writeFileText(run / "listing.txt", nativePath("w/a.mdl") + ":1:newmodel a\n");
+    putLuaOnPath(LUA_INTERPRETER);
+    fs::remove(tools / "bin" / executable("nwnmdlcomp"));
+    fs::copy_file(NWNMDLCOMP_PATH, tools / "bin" / executable("nwnmdlcomp"));
+    if (c.prepare) c.prepare(work);
+    const ProgramResult result = quorvel(c.args);
+    EXPECT_EQ(result.exitStatus, c.status);
+    std::string echo = std::to_string(c.args.size() + 1) + "\t" + this->echo() + " ";
+    for (const std::string& arg : c.args) echo += arg + " ";
+    if (c.out != "*") {
+      EXPECT_EQ(result.out, programText(echo + "\n" + c.out));
+    }
+    // "*" before a line: anything may come before it on that line.
+    for (const std::string& line : c.err) {
+      const std::string wanted = programText((line[0] == '*' ? line.substr(1) : "\n" + line) + "\n");
+      EXPECT_NE(("\n" + result.err).find(wanted), std::string::npos) << wanted << result.err;
+    }
+    EXPECT_EQ(static_cast<size_t>(std::count(result.err.begin(), result.err.end(), '\n')), c.err.size()) << result.err;
+    if (c.check) c.check(work);
+  }
 }
 
 // Stand-ins record how they were started (STANDIN_COMMAND_LOG); here the lua
