@@ -3,8 +3,6 @@
 #include <cstdio>
 
 #include "diagnostics.h"
-#include "files/new_file.h"
-#include "platform/file_ops.h"
 #include "platform/host_names.h"
 #include "process.h"
 #include "scratch_folder.h"
@@ -13,63 +11,65 @@
 #include "texture_lookup.h"
 #include "work_paths.h"
 
-static void reportNoTexture(const std::string& containerPath, const char* why) {
-  fprintf(stderr, "Quorvel: no texture for %s: %s\n", printableName(containerPath).c_str(), why);
+static void reportNoTexture(const Folder& work, const std::string& fileName, const char* why) {
+  fprintf(stderr, "Quorvel: no texture for %s: %s\n", printableName(pathIn(work.path, fileName)).c_str(), why);
 }
 
 // Level 0 leaves the scratch folder by one rename that never replaces a
 // file; only a dangling link in the texture's place is replaced, as a name.
 // The decoder writes every level all-or-nothing, so a level 0 that exists is
 // complete whatever the decoder's status (a container cut short after it).
-static bool installTexture(const std::string& workDirectory, const std::string& fileName, bool replaceDanglingLink,
-                           int decoderStatus) {
-  const std::string levelZero = scratchLevelZeroPath(workDirectory);
-  const std::string containerPath = pathIn(workDirectory, fileName);
-  if (lookUpEntry(levelZero).target != EntryTarget::RegularFile) {
-    reportNoTexture(containerPath, decoderStatus != 0 ? "the decoder failed" : "the decoder wrote no level 0");
+static bool installTexture(const Folder& work, const Folder& scratch, const std::string& fileName,
+                           bool replaceDanglingLink, int decoderStatus) {
+  const EntryInfo levelZero = entryIn(scratch, kScratchLevelZeroName);
+  if (levelZero.isLink || levelZero.target != EntryTarget::RegularFile) {
+    reportNoTexture(work, fileName, decoderStatus != 0 ? "the decoder failed" : "the decoder wrote no level 0");
     return false;
   }
-  const std::string texturePath = pathIn(workDirectory, withoutExtension(fileName) + ".tga");
-  const bool installed = replaceDanglingLink ? renameReplacing(levelZero, texturePath)
-                                             : renameWithoutReplacing(levelZero, texturePath);
-  if (!installed) reportNoTexture(containerPath, "its level 0 could not be renamed into place");
+  const std::string texture = withoutExtension(fileName) + ".tga";
+  const bool installed = replaceDanglingLink ? renameReplacingIn(scratch, kScratchLevelZeroName, work, texture)
+                                             : renameWithoutReplacingIn(scratch, kScratchLevelZeroName, work, texture);
+  if (!installed) reportNoTexture(work, fileName, "its level 0 could not be renamed into place");
   return installed;
 }
 
-// Decodes one container in the scratch folder. False when the decoder failed
-// or the container yielded no texture (named on standard error).
-static bool decodeContainerFile(const std::string& workDirectory, const std::string& fileName,
+// Decodes one container in the scratch folder, where the decoder works too.
+// False when the decoder failed or the container yielded no texture (named on
+// standard error).
+static bool decodeContainerFile(const Folder& work, const Folder& scratch, const std::string& fileName,
                                 TextureEntry existing) {
-  const std::string containerPath = pathIn(workDirectory, fileName);
-  const std::string scratchContainer = scratchContainerPath(workDirectory);
   // The folder is empty here: made fresh for the stage, emptied after each container.
-  if (!aliasFile(containerPath, scratchContainer)) {
-    reportNoTexture(containerPath, "the scratch folder could not be prepared");
+  if (!aliasFileIn(work, fileName, scratch, kScratchContainerName)) {
+    reportNoTexture(work, fileName, "the scratch folder could not be prepared");
     return false;
   }
   const std::string decoder = decoderProgramName();
-  const int status = runAndWait(decoder, {{decoder}, {"-d"}, pathArgument(scratchContainer)});
+  const int status = runAndWait(decoder, {{decoder}, {"-d"}, pathArgument(kScratchContainerName)}, &scratch);
   const bool installed =
-      installTexture(workDirectory, fileName, existing == TextureEntry::DanglingLinkAtName, status);
-  emptyScratchFolder(workDirectory);
+      installTexture(work, scratch, fileName, existing == TextureEntry::DanglingLinkAtName, status);
+  emptyScratchFolder(scratch);
   return installed && status == 0;
 }
 
-bool decodeTextures(const std::string& workDirectory) {
+bool decodeTextures(const Folder& work) {
   printf("Converting all dds to tga\n");
-  bool allDecoded = removeScratchFolder(workDirectory);  // the leftovers of a killed run
+  bool allDecoded = removeScratchFolder(work);  // the leftovers of a killed run
+  std::vector<std::string> containers;
+  if (!listStageFiles(work, ".dds", containers)) allDecoded = false;
+  Folder scratch;
   bool scratchReady = false;
-  for (const std::string& fileName : listStageFiles(workDirectory, ".dds")) {
+  for (const std::string& fileName : containers) {
     printf("%s\n", fileName.c_str());
-    const TextureEntry existing = lookUpTexture(workDirectory, withoutExtension(fileName));
+    const TextureEntry existing = lookUpTexture(work, withoutExtension(fileName));
     if (existing == TextureEntry::Present) continue;
-    if (!scratchReady && !(scratchReady = makeDirectory(scratchFolderPath(workDirectory)))) {
-      reportNoTexture(pathIn(workDirectory, fileName), "the scratch folder could not be created");
+    if (!scratchReady && !(scratchReady = openScratchFolder(work, scratch))) {
+      reportNoTexture(work, fileName, "the scratch folder could not be created");
       allDecoded = false;
       continue;
     }
-    if (!decodeContainerFile(workDirectory, fileName, existing)) allDecoded = false;
+    if (!decodeContainerFile(work, scratch, fileName, existing)) allDecoded = false;
   }
-  if (scratchReady && !removeScratchFolder(workDirectory)) allDecoded = false;
-  return allDecoded;
+  if (!scratchReady) return allDecoded;
+  closeFolder(scratch);
+  return removeScratchFolder(work) && allDecoded;
 }

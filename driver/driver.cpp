@@ -7,6 +7,7 @@
 #include "model_convert.h"
 #include "platform/file_ops.h"
 #include "platform/priority.h"
+#include "platform/process_setup.h"
 #include "process.h"
 #include "stages.h"
 
@@ -14,6 +15,7 @@
 constexpr int kListingModeArgumentCount = 7;
 
 int runQuorvel(int argc, char** argv) {
+  prepareProcess();
   lowerProcessPriority();
   echoArguments(argc, argv);
   resetMissingProgramReports();
@@ -60,13 +62,37 @@ static int checkWorkDirectory(const std::string& directory) {
   return kExitFailure;
 }
 
-int runDirectoryMode(const std::string& directory) {
+static void reportWaitingForLock(const Folder& work) {
+  fprintf(stderr, "Quorvel: waiting for another run on %s to end\n", printableName(work.path).c_str());
+}
+
+// Opens the work directory and holds it for this run alone: a second run on
+// the same directory waits until this one and its children have ended.
+static int openWorkDirectory(const std::string& directory, Folder& work) {
   const int usable = checkWorkDirectory(directory);
   if (usable != kExitSuccess) return usable;
+  std::string why;
+  if (!openFolder(directory, work, why)) {
+    fprintf(stderr, "Quorvel: the work directory %s cannot be used: %s; nothing done\n",
+            printableName(directory).c_str(), why.c_str());
+    return kExitFailure;
+  }
+  // A file system without locks still gets its run, with a word about it.
+  if (!lockFolder(work, reportWaitingForLock, why))
+    fprintf(stderr, "Quorvel: cannot lock the work directory %s (%s); going on without the lock\n",
+            printableName(directory).c_str(), why.c_str());
+  return kExitSuccess;
+}
+
+int runDirectoryMode(const std::string& directory) {
+  Folder work;
+  const int opened = openWorkDirectory(directory, work);
+  if (opened != kExitSuccess) return opened;
   // Every stage runs whatever the one before it left undone.
-  const bool decoded = decodeTextures(directory);
-  const bool declared = writeUniversalMaterial(directory);
-  const bool compiled = convertBinaryModels(directory);
+  const bool decoded = decodeTextures(work);
+  const bool declared = writeUniversalMaterial(work);
+  const bool compiled = convertBinaryModels(work);
+  closeFolder(work);
   return decoded && declared && compiled ? kExitSuccess : kExitFailure;
 }
 
@@ -93,21 +119,23 @@ int runListingMode(int argc, char** argv) {
     printUsageLine();
     return kExitUsage;
   }
-  const std::string workDirectory = argv[6];
-  const int usable = checkWorkDirectory(workDirectory);
-  if (usable != kExitSuccess) return usable;
+  Folder work;
+  const int opened = openWorkDirectory(argv[6], work);
+  if (opened != kExitSuccess) return opened;
   const ConversionOptions options{argv[2], argv[3], argv[4], argv[5]};
   const bool switchesValid = switchesAreValid(options);
   printf("processing grep output\n");
-  FILE* listing = fopen(argv[1], "rb");
+  std::string why;
+  FILE* listing = openForReading(argv[1], why);
   if (!listing) {
-    printf("Cannot open the model listing %s: %s\n", argv[1], strerror(errno));
+    printf("Cannot open the model listing %s: %s\n", argv[1], why.c_str());
     return kExitFailure;
   }
   bool allConverted = true;
-  const unsigned count = readModelListing(listing, options, workDirectory, allConverted);
+  const unsigned count = readModelListing(listing, options, work, allConverted);
   const bool readOk = !ferror(listing);
   fclose(listing);
+  closeFolder(work);
   if (!readOk) fprintf(stderr, "Quorvel: the model listing %s could not be read to its end\n", printableName(argv[1]).c_str());
   printf("%u models processed. done.\n", count);
   return allConverted && readOk && switchesValid ? kExitSuccess : kExitFailure;
@@ -115,16 +143,21 @@ int runListingMode(int argc, char** argv) {
 
 // The first colon at position 3 or later ends a name, so a drive letter ("C:")
 // never does; line feeds do not end a name either. False at the end of input.
-static bool readModelName(FILE* listing, std::string& name) {
+// A record longer than kMaxListingRecordLength is read to its colon but not
+// kept, so memory stays bounded whatever the listing holds.
+static bool readModelName(FILE* listing, std::string& name, bool& overlong) {
   name.clear();
+  overlong = false;
+  size_t length = 0;
   int c;
   while ((c = getc(listing)) != EOF) {
-    if (c == ':' && name.size() >= 3) {
+    if (c == ':' && length >= 3) {
       // A NUL byte ends the name, as it would end any C string made of it.
       name.resize(strlen(name.c_str()));
       return true;
     }
-    name += static_cast<char>(c);
+    if (++length > kMaxListingRecordLength) overlong = true;
+    else name += static_cast<char>(c);
   }
   return false;
 }
@@ -135,28 +168,51 @@ static void skipRestOfLine(FILE* listing) {
   }
 }
 
+enum class ListedModel { ModelFile, NoModelFile, SpecialFile };
+
 // A record whose name is no model file (cut at a colon inside a file name, a
 // directory, a name spanning lines) is still converted, but nothing of that
-// name can have come from its conversion, so nothing is deleted for it.
-static bool isModelFile(const std::string& modelName) {
-  if (lookUpEntry(modelName).target == EntryTarget::RegularFile) return true;
+// name can have come from its conversion, so nothing is deleted for it. A
+// FIFO, device or socket is not converted at all: reading it could block.
+static ListedModel classifyModel(const std::string& modelName) {
+  const EntryTarget target = lookUpEntry(modelName).target;
+  if (target == EntryTarget::RegularFile) return ListedModel::ModelFile;
+  if (target == EntryTarget::Other) {
+    fprintf(stderr, "Quorvel: not converting %s: it is not a regular file or a directory\n",
+            printableName(modelName).c_str());
+    return ListedModel::SpecialFile;
+  }
   fprintf(stderr, "Quorvel: %s is not a model file; converting it, deleting nothing for it\n",
           printableName(modelName).c_str());
-  return false;
+  return ListedModel::NoModelFile;
 }
 
-unsigned readModelListing(FILE* listing, const ConversionOptions& options, const std::string& workDirectory,
-                          bool& allConverted) {
+// Converts and verifies one record's model; false when anything failed.
+static bool handleModel(const std::string& modelName, ListedModel kind, const ConversionOptions& options,
+                        const Folder& work) {
+  const bool modelFile = kind == ListedModel::ModelFile;
+  bool converted = convertModel(modelName, options, modelFile);
+  if (modelFile && verifyModel(modelName, work) == Verification::Failed) converted = false;
+  return converted;
+}
+
+unsigned readModelListing(FILE* listing, const ConversionOptions& options, const Folder& work, bool& allConverted) {
   unsigned count = 0;
   std::string modelName;
+  bool overlong = false;
   for (;;) {
     printf(">>> %u <<<\n", count);
-    if (!readModelName(listing, modelName)) break;
+    if (!readModelName(listing, modelName, overlong)) break;
     skipRestOfLine(listing);
-    const bool modelFile = isModelFile(modelName);
-    if (!convertModel(modelName, options, modelFile)) allConverted = false;
-    if (modelFile && verifyModel(modelName, workDirectory) == Verification::Failed) allConverted = false;
-    ++count;
+    if (overlong) {
+      fprintf(stderr, "Quorvel: skipped a listing record longer than %zu bytes\n", kMaxListingRecordLength);
+      allConverted = false;
+    } else if (const ListedModel kind = classifyModel(modelName); kind == ListedModel::SpecialFile) {
+      allConverted = false;
+    } else {
+      if (!handleModel(modelName, kind, options, work)) allConverted = false;
+      ++count;
+    }
     if (feof(listing)) break;
   }
   return count;

@@ -5,6 +5,11 @@
 #include <string>
 
 #include "model_convert.h"
+#include "platform/folder.h"
+
+// A listing record (a model name up to its colon) longer than this is
+// skipped: a few times the longest path any platform allows.
+constexpr size_t kMaxListingRecordLength = 4 * 32768;
 
 // Exit statuses a script can test.
 constexpr int kExitSuccess = 0;  // everything worked (models removed by the texture check included)
@@ -22,7 +27,7 @@ int runDirectoryMode(const std::string& directory);
 int runListingMode(int argc, char** argv);
 
 // Reads listing records ("model path:anything\n") byte by byte and converts
-// and verifies each model. Returns the number of models handled; clears
+// and verifies each model; records too long, or naming a FIFO, device or
+// socket, are skipped with a line on standard error. Returns the number of models handled; clears
 // allConverted when a conversion or a verification failed.
-unsigned readModelListing(FILE* listing, const ConversionOptions& options, const std::string& workDirectory,
-                          bool& allConverted);
+unsigned readModelListing(FILE* listing, const ConversionOptions& options, const Folder& work, bool& allConverted);

@@ -1,10 +1,9 @@
 // The material stage: "universal.material" is written under a temporary name
 // and renamed into place once complete.
 #include <cstdio>
+#include <vector>
 
 #include "diagnostics.h"
-#include "files/new_file.h"
-#include "platform/file_ops.h"
 #include "stage_files.h"
 #include "stages.h"
 #include "work_paths.h"
@@ -12,39 +11,41 @@
 constexpr char kMaterialScriptName[] = "universal.material";
 constexpr char kMaterialScriptTemporaryName[] = ".quorvel-universal.material.tmp";
 
-// Writes every block into the open temporary script; false on a write error.
-static bool writeMaterialBlocks(FILE* script, const std::string& directory) {
+// Writes every block into the open temporary script; false on a write error
+// or a walk that failed (the script would miss materials).
+static bool writeMaterialBlocks(FILE* script, const Folder& work) {
   writeMaterialBlock(script, "BaseWhiteNoLighting", nullptr);
-  for (const std::string& fileName : listStageFiles(directory, ".tga")) {
+  std::vector<std::string> textures;
+  const bool listed = listStageFiles(work, ".tga", textures);
+  for (const std::string& fileName : textures) {
     printf("%s\n", fileName.c_str());
     // A line end or tab in a name would change the script's structure.
     if (holdsControlCharacter(fileName)) {
       fprintf(stderr, "Quorvel: not declaring %s: its name holds a control character\n",
-              printableName(pathIn(directory, fileName)).c_str());
+              printableName(pathIn(work.path, fileName)).c_str());
       continue;
     }
     writeMaterialBlock(script, withoutExtension(fileName), fileName.c_str());
   }
-  return !ferror(script);
+  return listed && !ferror(script);
 }
 
-bool writeUniversalMaterial(const std::string& directory) {
+bool writeUniversalMaterial(const Folder& work) {
   printf("Generating universal material file\n");
-  const std::string scriptPath = pathIn(directory, kMaterialScriptName);
-  const std::string temporaryPath = pathIn(directory, kMaterialScriptTemporaryName);
-  // A killed run may have left its temporary script: a regular file of our name.
-  const EntryInfo leftover = lookUpEntry(temporaryPath);
-  if (leftover.exists && !leftover.isLink && leftover.target == EntryTarget::RegularFile) deleteFile(temporaryPath);
+  const std::string scriptPath = pathIn(work.path, kMaterialScriptName);
+  // A killed run may have left its temporary script.
+  removeLeftoverTemporary(work, kMaterialScriptTemporaryName);
   FILE* script = nullptr;
-  if (createNewFile(temporaryPath, FileMode::Text, script) != CreateResult::Created) {
+  if (createFileIn(work, kMaterialScriptTemporaryName, FileMode::Text, script) != CreateResult::Created) {
     printf("Cannot create the material script %s; no materials written\n", scriptPath.c_str());
     return false;
   }
-  const bool written = writeMaterialBlocks(script, directory);
+  const bool written = writeMaterialBlocks(script, work);
   const bool closed = fclose(script) == 0;
   // The rename replaces a link of that name as a name, never its target.
-  if (written && closed && renameReplacing(temporaryPath, scriptPath)) return true;
-  deleteFile(temporaryPath);
+  if (written && closed && renameReplacingIn(work, kMaterialScriptTemporaryName, work, kMaterialScriptName))
+    return true;
+  removeFileIn(work, kMaterialScriptTemporaryName);
   printf("Failed to write the material script %s\n", scriptPath.c_str());
   return false;
 }

@@ -62,17 +62,17 @@ static bool removeOutputs(const std::string& modelName) {
   return removed;
 }
 
-Verification verifyModel(const std::string& modelName, const std::string& workDirectory) {
+Verification verifyModel(const std::string& modelName, const Folder& work) {
   const std::string meshXml = modelName + ".mesh.xml";
   std::string missingMaterial;
-  const MeshCheck check = scanMeshMaterials(meshXml, workDirectory, missingMaterial);
+  const MeshCheck check = scanMeshMaterials(meshXml, work, missingMaterial);
   if (check == MeshCheck::AllTexturesFound) return Verification::OutputsKept;
   if (check == MeshCheck::Unreadable) {
     fprintf(stderr, "Quorvel: removed the outputs of %s: its mesh %s cannot be read\n", printableName(modelName).c_str(),
             printableName(meshXml).c_str());
   } else {
     fprintf(stderr, "Quorvel: removed the outputs of %s: %s does not exist\n", printableName(modelName).c_str(),
-            printableName(pathIn(workDirectory, missingMaterial + ".tga")).c_str());
+            printableName(pathIn(work.path, missingMaterial + ".tga")).c_str());
   }
   const bool removed = removeOutputs(modelName);
   return removed && check == MeshCheck::TextureMissing ? Verification::OutputsRemoved : Verification::Failed;
@@ -100,8 +100,7 @@ static bool isMaterialToken(const std::string& token) {
   return token.compare(0, kMaterialTokenPrefixLength, kMaterialTokenPrefix) == 0;
 }
 
-MeshCheck scanMeshMaterials(const std::string& meshXmlPath, const std::string& workDirectory,
-                            std::string& missingMaterial) {
+MeshCheck scanMeshMaterials(const std::string& meshXmlPath, const Folder& work, std::string& missingMaterial) {
   // Binary, not text: a Windows text stream ends at a Ctrl-Z byte and would
   // let the references after it pass unchecked. CR is white space to the
   // token reader, so CR LF line ends need no translation. A FIFO or device
@@ -114,12 +113,12 @@ MeshCheck scanMeshMaterials(const std::string& meshXmlPath, const std::string& w
   while (result == MeshCheck::AllTexturesFound && readToken(mesh, token)) {
     if (!isMaterialToken(token)) continue;
     missingMaterial = materialNameOfToken(token);
-    if (!textureExists(workDirectory, missingMaterial)) result = MeshCheck::TextureMissing;
+    if (!textureExists(work, missingMaterial)) result = MeshCheck::TextureMissing;
   }
   fclose(mesh);
   return result;
 }
 
-bool textureExists(const std::string& workDirectory, const std::string& materialName) {
-  return textureFileExists(workDirectory, materialName);
+bool textureExists(const Folder& work, const std::string& materialName) {
+  return textureFileExists(work, materialName);
 }

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/folder.h"
+
 // What listing mode hands unchanged to every model conversion.
 struct ConversionOptions {
   std::string value;              // passed behind "-s"
@@ -31,19 +33,18 @@ enum class Verification {
 
 // Removes all five output files of a model whose mesh names a material without
 // a texture, or whose mesh cannot be read, and says so on standard error.
-Verification verifyModel(const std::string& modelName, const std::string& workDirectory);
+Verification verifyModel(const std::string& modelName, const Folder& work);
 
 enum class MeshCheck { AllTexturesFound, TextureMissing, Unreadable };
 
 // Whether every material token of the mesh XML file names an existing
 // texture; stops at the first that does not (its name in missingMaterial).
 // A file that is not a readable regular file is Unreadable.
-MeshCheck scanMeshMaterials(const std::string& meshXmlPath, const std::string& workDirectory,
-                            std::string& missingMaterial);
+MeshCheck scanMeshMaterials(const std::string& meshXmlPath, const Folder& work, std::string& missingMaterial);
 
 // True when the work directory holds the TGA texture for the material name:
 // a regular file (or a link to one), its extension in any case.
-bool textureExists(const std::string& workDirectory, const std::string& materialName);
+bool textureExists(const Folder& work, const std::string& materialName);
 
 // One white-space separated token of any length; false at the end of the file.
 bool readToken(FILE* in, std::string& token);

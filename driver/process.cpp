@@ -51,7 +51,7 @@ static void reportMissingProgram(const std::string& program, const std::string& 
           program.c_str(), printableName(besideDriver).c_str());
 }
 
-int runAndWait(const std::string& program, const std::vector<ChildArgument>& args) {
+int runAndWait(const std::string& program, const std::vector<ChildArgument>& args, const Folder* workingFolder) {
   const char* searchPath = getenv("PATH");
   const ProgramSearchPlaces places{".", searchPath ? searchPath : "", runningExecutableDirectory()};
   const std::string programPath = findProgram(program, hostSearchRules(), places, isRunnableFile);
@@ -62,7 +62,7 @@ int runAndWait(const std::string& program, const std::vector<ChildArgument>& arg
   // The child writes straight to the same console: our own lines go first.
   fflush(stdout);
   const std::string commandLine = windowsCommandLine(args);
-  const ChildOutcome outcome = startProgramAndWait(programPath, exactArgumentVector(args), commandLine);
+  const ChildOutcome outcome = startProgramAndWait(programPath, exactArgumentVector(args), commandLine, workingFolder);
   if (!outcome.started) {
     fprintf(stderr, "Quorvel: cannot start the program %s: %s\n", programPath.c_str(), outcome.failure.c_str());
     return -1;

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/folder.h"
+
 // True when a directory entry of that name exists (an unreadable file or a
 // dangling link included): what decides whether to decode, delete or keep.
 bool fileExists(const std::string& path);
@@ -22,7 +24,9 @@ ChildArgument pathArgument(const std::string& path);
 // Returns the child's exit status, or -1 when it could not be found or
 // started. Both that failure and a non-zero exit status are named on
 // standard error; a program that cannot be found only the first time in a run.
-int runAndWait(const std::string& program, const std::vector<ChildArgument>& args);
+// The child works in `workingFolder` when one is given.
+int runAndWait(const std::string& program, const std::vector<ChildArgument>& args,
+               const Folder* workingFolder = nullptr);
 
 // Starts a run: every missing program is reported again.
 void resetMissingProgramReports();

@@ -6,20 +6,14 @@
 
 #include "diagnostics.h"
 #include "work_paths.h"
-#include "platform/directory_walk.h"
-#include "platform/file_ops.h"
 
 constexpr char kScratchFolderName[] = ".quorvel-scratch";
 constexpr char kContainerStem[] = "texture";  // the alias texture.dds, levels texture0.tga ...
+const char kScratchContainerName[] = "texture.dds";
+const char kScratchLevelZeroName[] = "texture0.tga";
 
-std::string scratchFolderPath(const std::string& workDirectory) { return pathIn(workDirectory, kScratchFolderName); }
-
-std::string scratchContainerPath(const std::string& workDirectory) {
-  return pathIn(scratchFolderPath(workDirectory), std::string(kContainerStem) + ".dds");
-}
-
-std::string scratchLevelZeroPath(const std::string& workDirectory) {
-  return pathIn(scratchFolderPath(workDirectory), std::string(kContainerStem) + "0.tga");
+bool openScratchFolder(const Folder& work, Folder& scratch) {
+  return makeFolderIn(work, kScratchFolderName) && openFolderIn(work, kScratchFolderName, scratch);
 }
 
 static bool endsWith(const std::string& text, const std::string& ending) {
@@ -29,7 +23,7 @@ static bool endsWith(const std::string& text, const std::string& ending) {
 // texture.dds, texture<digits>.tga, and the decoder's .tessark-*.tmp.
 static bool isOurs(const std::string& name) {
   const std::string stem = kContainerStem;
-  if (name == stem + ".dds") return true;
+  if (name == kScratchContainerName) return true;
   if (name.rfind(".tessark-", 0) == 0 && endsWith(name, ".tmp")) return true;
   if (name.rfind(stem, 0) != 0 || !endsWith(name, ".tga")) return false;
   const std::string digits = name.substr(stem.size(), name.size() - stem.size() - 4);
@@ -39,24 +33,30 @@ static bool isOurs(const std::string& name) {
   return true;
 }
 
-bool emptyScratchFolder(const std::string& workDirectory) {
-  const std::string folder = scratchFolderPath(workDirectory);
+bool emptyScratchFolder(const Folder& scratch) {
   std::vector<std::string> names;
-  if (!listEntryNames(folder, names)) return false;
+  std::string why;
+  if (!listFolder(scratch, names, why)) {
+    fprintf(stderr, "Quorvel: cannot list %s: %s\n", printableName(scratch.path).c_str(), why.c_str());
+    return false;
+  }
   bool empty = true;
   for (const std::string& name : names) {
-    if (!isOurs(name) || !deleteFile(pathIn(folder, name))) empty = false;
+    if (!isOurs(name) || !removeFileIn(scratch, name)) empty = false;
   }
   return empty;
 }
 
-bool removeScratchFolder(const std::string& workDirectory) {
-  const std::string folder = scratchFolderPath(workDirectory);
-  const EntryInfo entry = lookUpEntry(folder);
+bool removeScratchFolder(const Folder& work) {
+  const EntryInfo entry = entryIn(work, kScratchFolderName);
   if (!entry.exists) return true;
-  if (!entry.isLink && entry.target == EntryTarget::Directory && emptyScratchFolder(workDirectory) &&
-      removeEmptyDirectory(folder))
-    return true;
-  fprintf(stderr, "Quorvel: %s holds files that are not Quorvel's; left as it is\n", printableName(folder).c_str());
+  Folder scratch;
+  if (!entry.isLink && entry.target == EntryTarget::Directory && openFolderIn(work, kScratchFolderName, scratch)) {
+    const bool emptied = emptyScratchFolder(scratch);
+    closeFolder(scratch);
+    if (emptied && removeFolderIn(work, kScratchFolderName)) return true;
+  }
+  fprintf(stderr, "Quorvel: %s holds files that are not Quorvel's; left as it is\n",
+          printableName(pathIn(work.path, kScratchFolderName)).c_str());
   return false;
 }

@@ -1,23 +1,27 @@
 // The decode stage's private folder inside the work directory. Each container
 // is decoded there under a fixed name, so the decoder's level files can never
 // meet a user's file; only the finished level 0 leaves it, by one rename.
+// Everything in it is done through its handle.
 #pragma once
 
 #include <string>
 
-// ".quorvel-scratch" in the work directory.
-std::string scratchFolderPath(const std::string& workDirectory);
+#include "platform/folder.h"
 
 // The container's name inside the folder, and the decoder's level 0 of it.
-std::string scratchContainerPath(const std::string& workDirectory);
-std::string scratchLevelZeroPath(const std::string& workDirectory);
+extern const char kScratchContainerName[];
+extern const char kScratchLevelZeroName[];
+
+// Makes the folder in the work directory and opens it (never through a link).
+bool openScratchFolder(const Folder& work, Folder& scratch);
 
 // Removes what a decode (or a killed run) left in the folder: only names that
 // are recognisably ours (the container alias, level files, the decoder's
-// temporary files). Returns false when anything else is in the way.
-bool emptyScratchFolder(const std::string& workDirectory);
+// temporary files). Returns false when anything else is in the way or the
+// folder cannot be listed.
+bool emptyScratchFolder(const Folder& scratch);
 
-// Removes the folder of an earlier, killed run, or this run's at the end.
-// Returns false, after a line on standard error, when the folder holds other
-// files and so is left alone.
-bool removeScratchFolder(const std::string& workDirectory);
+// Removes the folder of an earlier, killed run, or this run's at the end
+// (closed by then). Returns false, after a line on standard error, when the
+// folder holds other files, or is no folder of ours, and so is left alone.
+bool removeScratchFolder(const Folder& work);

@@ -12,10 +12,20 @@ std::string withoutExtension(const std::string& fileName) {
   return fileName.substr(0, fileName.size() - kExtensionLength);
 }
 
-std::vector<std::string> listStageFiles(const std::string& directory, const char* extension) {
-  std::vector<std::string> names, passedOver;
-  listFilesWithExtension(directory, extension, names, passedOver);
+bool listStageFiles(const Folder& folder, const char* extension, std::vector<std::string>& names) {
+  std::vector<std::string> passedOver;
+  std::string why;
+  if (!listFilesWithExtension(folder, extension, names, passedOver, why)) {
+    fprintf(stderr, "Quorvel: cannot list %s: %s\n", printableName(folder.path).c_str(), why.c_str());
+    names.clear();
+    return false;
+  }
   for (const std::string& name : passedOver)
-    fprintf(stderr, "Quorvel: passing over %s: not a regular file\n", printableName(pathIn(directory, name)).c_str());
-  return names;
+    fprintf(stderr, "Quorvel: passing over %s: not a regular file\n", printableName(pathIn(folder.path, name)).c_str());
+  return true;
+}
+
+void removeLeftoverTemporary(const Folder& folder, const std::string& name) {
+  const EntryInfo leftover = entryIn(folder, name);
+  if (leftover.exists && !leftover.isLink && leftover.target == EntryTarget::RegularFile) removeFileIn(folder, name);
 }

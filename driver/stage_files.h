@@ -4,9 +4,17 @@
 #include <string>
 #include <vector>
 
+#include "platform/folder.h"
+
 // The file name without its four-character extension (".dds", ".tga").
 std::string withoutExtension(const std::string& fileName);
 
-// The regular files (or links to one) of `directory` with `extension`;
-// whatever else carries the extension is named on standard error and passed over.
-std::vector<std::string> listStageFiles(const std::string& directory, const char* extension);
+// The regular files (or links to one) of `folder` with `extension`, in
+// `names`; whatever else carries the extension is named on standard error
+// and passed over. False, after a line on standard error, when the folder
+// cannot be listed to its end.
+bool listStageFiles(const Folder& folder, const char* extension, std::vector<std::string>& names);
+
+// Removes a temporary file of ours that a killed run left: a regular file
+// of that name, never a link or anything else.
+void removeLeftoverTemporary(const Folder& folder, const std::string& name);

@@ -2,8 +2,6 @@
 
 #include <cctype>
 
-#include "work_paths.h"
-#include "platform/file_ops.h"
 #include "platform/host_names.h"
 
 constexpr char kTextureExtension[] = ".tga";
@@ -31,10 +29,10 @@ static std::vector<std::string> textureNames(const std::string& baseName) {
   return names;
 }
 
-TextureEntry lookUpTexture(const std::string& directory, const std::string& baseName) {
+TextureEntry lookUpTexture(const Folder& folder, const std::string& baseName) {
   bool danglingAtName = false;
   for (const std::string& name : textureNames(baseName)) {
-    const EntryInfo entry = lookUpEntry(pathIn(directory, name));
+    const EntryInfo entry = entryIn(folder, name);
     if (!entry.exists) continue;
     if (!(entry.isLink && entry.target == EntryTarget::Missing)) return TextureEntry::Present;
     if (name == baseName + kTextureExtension) danglingAtName = true;
@@ -42,8 +40,8 @@ TextureEntry lookUpTexture(const std::string& directory, const std::string& base
   return danglingAtName ? TextureEntry::DanglingLinkAtName : TextureEntry::Absent;
 }
 
-bool textureFileExists(const std::string& directory, const std::string& baseName) {
+bool textureFileExists(const Folder& folder, const std::string& baseName) {
   for (const std::string& name : textureNames(baseName))
-    if (lookUpEntry(pathIn(directory, name)).target == EntryTarget::RegularFile) return true;
+    if (entryIn(folder, name).target == EntryTarget::RegularFile) return true;
   return false;
 }

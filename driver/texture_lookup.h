@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/folder.h"
+
 // Every spelling of the extension in upper and lower case (".tga", ".tgA", ...).
 std::vector<std::string> extensionSpellings(const std::string& extension);
 
@@ -15,8 +17,8 @@ enum class TextureEntry {
   DanglingLinkAtName,   // only a dangling link, under NAME.tga itself
 };
 
-// What stands under `baseName` + ".tga" in any case, in `directory`.
-TextureEntry lookUpTexture(const std::string& directory, const std::string& baseName);
+// What stands under `baseName` + ".tga" in any case, in `folder`.
+TextureEntry lookUpTexture(const Folder& folder, const std::string& baseName);
 
 // True when a regular file (or a link to one) is the texture of baseName.
-bool textureFileExists(const std::string& directory, const std::string& baseName);
+bool textureFileExists(const Folder& folder, const std::string& baseName);

@@ -1,14 +1,16 @@
 #include "child_process.h"
 
-#include <spawn.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <vector>
-
 
 extern char** environ;
 
@@ -24,19 +26,72 @@ static ChildOutcome waitForChild(pid_t pid) {
   return outcome;
 }
 
+// The child may change its working directory before it starts the program.
+static std::string absolutePath(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return path;
+  char directory[PATH_MAX];
+  return getcwd(directory, sizeof directory) ? std::string(directory) + "/" + path : path;
+}
+
+// Between fork and exec: only calls that are safe there. Dies with the
+// driver, starts with default signal handling, reports a failed exec on
+// `report` (closed on exec).
+[[noreturn]] static void becomeProgram(const char* program, char* const* argv, int workingFd, pid_t driver,
+                                       int report) {
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (getppid() != driver) _exit(127);  // the driver ended before the line above
+  struct sigaction defaultAction;
+  memset(&defaultAction, 0, sizeof defaultAction);
+  defaultAction.sa_handler = SIG_DFL;
+  for (int signal = 1; signal < NSIG; ++signal) sigaction(signal, &defaultAction, nullptr);
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
+  int error = 0;
+  if (workingFd >= 0 && fchdir(workingFd) != 0) error = errno;
+  if (error == 0) {
+    execve(program, argv, environ);
+    error = errno;
+  }
+  (void)!write(report, &error, sizeof error);
+  _exit(127);
+}
+
 ChildOutcome startProgramAndWait(const std::string& programPath, const std::vector<std::string>& args,
-                                 const std::string&) {
+                                 const std::string&, const Folder* workingFolder) {
+  const std::string program = absolutePath(programPath);
   std::vector<char*> argv;
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
-  pid_t pid = 0;
-  const int error = posix_spawn(&pid, programPath.c_str(), nullptr, nullptr, argv.data(), environ);
-  if (error != 0) {
-    ChildOutcome outcome;
-    outcome.failure = strerror(error);
+  ChildOutcome outcome;
+  int report[2];
+  if (pipe2(report, O_CLOEXEC) != 0) {
+    outcome.failure = strerror(errno);
     return outcome;
   }
-  return waitForChild(pid);
+  const pid_t driver = getpid();
+  const pid_t pid = fork();
+  const int forkError = errno;
+  if (pid == 0) {
+    becomeProgram(program.c_str(), argv.data(), workingFolder ? static_cast<int>(workingFolder->handle) : -1, driver,
+                  report[1]);
+  }
+  close(report[1]);
+  int error = 0;
+  ssize_t got;
+  while ((got = read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
+  }
+  close(report[0]);
+  if (pid < 0) {
+    outcome.failure = strerror(forkError);
+    return outcome;
+  }
+  outcome = waitForChild(pid);
+  if (got == static_cast<ssize_t>(sizeof error)) {
+    outcome.started = false;
+    outcome.failure = strerror(error);
+  }
+  return outcome;
 }
 
 bool isRunnableFile(const std::string& path) {

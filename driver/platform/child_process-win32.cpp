@@ -33,19 +33,36 @@ static int waitForExitCode(HANDLE process) {
   return static_cast<int>(exitCode);
 }
 
+// Every child joins one job that the system ends with the driver: the job's
+// only handle closes when the driver ends, however it ends.
+static HANDLE childrenJob() {
+  static const HANDLE job = [] {
+    const HANDLE created = CreateJobObjectA(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (created) SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    return created;
+  }();
+  return job;
+}
+
 ChildOutcome startProgramAndWait(const std::string& programPath, const std::vector<std::string>&,
-                                 const std::string& commandLine) {
+                                 const std::string& commandLine, const Folder* workingFolder) {
   // CreateProcessA may write into the command line, so it gets its own copy.
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  // No creation flags: the child shares the console and, by inheritance, the
-  // priority class; TRUE hands it the driver's inheritable standard handles.
-  if (!CreateProcessA(programPath.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                      &process))
+  // The child shares the console and, by inheritance, the priority class;
+  // TRUE hands it the driver's inheritable standard handles. It starts
+  // suspended only until it has joined the job.
+  const char* directory = workingFolder ? workingFolder->path.c_str() : nullptr;
+  if (!CreateProcessA(programPath.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, directory,
+                      &startup, &process))
     return notStarted(GetLastError());
+  if (childrenJob()) AssignProcessToJobObject(childrenJob(), process.hProcess);
+  ResumeThread(process.hThread);
   ChildOutcome outcome;
   outcome.started = true;
   outcome.exitStatus = waitForExitCode(process.hProcess);

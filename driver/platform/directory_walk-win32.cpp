@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "file_name_match.h"
+#include "work_paths.h"
 
 // The pattern "*.dds" also matches the 8.3 short name of "x.ddsx" (X~1.DDS),
 // so every match is checked against the extension of its long name.
@@ -25,18 +26,13 @@ static bool walk(const std::string& pattern, Add add) {
   return complete;
 }
 
-bool listFilesWithExtension(const std::string& directory, const std::string& extension,
-                            std::vector<std::string>& names, std::vector<std::string>& passedOver) {
+bool listFilesWithExtension(const Folder& folder, const std::string& extension, std::vector<std::string>& names,
+                            std::vector<std::string>& passedOver, std::string& why) {
   names.clear();
   passedOver.clear();
-  return walk(directory + "\\*" + extension,
-              [&](const WIN32_FIND_DATAA& match) { addMatch(match, extension, names, passedOver); });
-}
-
-bool listEntryNames(const std::string& directory, std::vector<std::string>& names) {
-  names.clear();
-  return walk(directory + "\\*", [&](const WIN32_FIND_DATAA& match) {
-    const std::string name = match.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  });
+  if (walk(pathIn(folder.path, "*" + extension),
+           [&](const WIN32_FIND_DATAA& match) { addMatch(match, extension, names, passedOver); }))
+    return true;
+  why = "error " + std::to_string(GetLastError());
+  return false;
 }

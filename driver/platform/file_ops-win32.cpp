@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cerrno>
+#include <cstring>
+
 EntryInfo lookUpEntry(const std::string& path) {
   EntryInfo entry;
   const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -12,18 +15,11 @@ EntryInfo lookUpEntry(const std::string& path) {
   return entry;
 }
 
-// MoveFileA without MOVEFILE_REPLACE_EXISTING fails when `to` exists.
-bool renameWithoutReplacing(const std::string& from, const std::string& to) {
-  return MoveFileA(from.c_str(), to.c_str()) != 0;
-}
-
 bool deleteFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
-bool makeDirectory(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
-
-bool removeEmptyDirectory(const std::string& path) { return RemoveDirectoryA(path.c_str()) != 0; }
-
-bool aliasFile(const std::string& filePath, const std::string& aliasPath) {
-  if (CreateHardLinkA(aliasPath.c_str(), filePath.c_str(), nullptr)) return true;
-  return CopyFileA(filePath.c_str(), aliasPath.c_str(), TRUE) != 0;
+// "N": not inherited by children.
+FILE* openForReading(const std::string& path, std::string& why) {
+  FILE* stream = fopen(path.c_str(), "rbN");
+  if (!stream) why = strerror(errno);
+  return stream;
 }

@@ -1,6 +1,7 @@
-// Looking up, renaming, deleting and creating single files and folders.
+// Looking up, deleting and opening single files by path.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 // What reading through an entry reaches.
@@ -12,19 +13,15 @@ struct EntryInfo {
   bool exists = false;
   bool isLink = false;
   EntryTarget target = EntryTarget::Missing;  // Missing for a dangling link
+  unsigned long linkCount = 1;                // names of the entry itself (hard links)
 };
 EntryInfo lookUpEntry(const std::string& path);
-
-// Renames `from` to `to`; fails (and changes nothing) when `to` already exists.
-bool renameWithoutReplacing(const std::string& from, const std::string& to);
 
 // Deletes one file or link (never a directory, never a link's target).
 // Returns false when nothing was deleted.
 bool deleteFile(const std::string& path);
 
-bool makeDirectory(const std::string& path);
-bool removeEmptyDirectory(const std::string& path);
 
-// Makes `aliasPath` a new name under which `filePath` reads the same bytes
-// (a hard link, else a symbolic link or a copy). Fails when aliasPath exists.
-bool aliasFile(const std::string& filePath, const std::string& aliasPath);
+// Opens a file for binary reading, closed in every child the driver starts.
+// Null, with the reason in `why`, when it cannot be opened.
+FILE* openForReading(const std::string& path, std::string& why);

@@ -26,10 +26,11 @@ class DecodeStageTest : public StageTest {
  protected:
   Captured decode(bool expectedResult = true) { return decodeIn(dir(), expectedResult); }
   static Captured decodeIn(const std::string& directory, bool expectedResult = true) {
-    return captureOutput([&] { EXPECT_EQ(decodeTextures(directory), expectedResult); });
+    return captureOutput([&] { EXPECT_EQ(decodeTextures(folderAt(directory)), expectedResult); });
   }
   // What a decoded texture holds: the fake decoder's level 0.
-  std::string levelZeroText() const { return "level 0 of " + path(".quorvel-scratch/texture.dds"); }
+  // The decoder works in the scratch folder, on the container's alias there.
+  std::string levelZeroText() const { return "level 0 of texture.dds"; }
 };
 
 TEST_F(DecodeStageTest, LevelZeroLeavesTheScratchFolderAsTheTexture) {
@@ -39,7 +40,7 @@ TEST_F(DecodeStageTest, LevelZeroLeavesTheScratchFolderAsTheTexture) {
   EXPECT_EQ(output.out, "Converting all dds to tga\nrock.dds\n");
   EXPECT_EQ(output.err, "");
   EXPECT_EQ(events(), (Events{"mkdir W/.quorvel-scratch", "alias W/rock.dds as W/.quorvel-scratch/texture.dds",
-                              "run Tessark -d \"W/.quorvel-scratch/texture.dds\"",
+                              "run Tessark -d \"texture.dds\" in W/.quorvel-scratch",
                               "rename W/.quorvel-scratch/texture0.tga -> W/rock.tga",
                               "delete W/.quorvel-scratch/texture.dds", "delete W/.quorvel-scratch/texture1.tga",
                               "delete W/.quorvel-scratch/texture2.tga", "rmdir W/.quorvel-scratch"}));
@@ -78,7 +79,7 @@ TEST_F(DecodeStageTest, WhatStandsInTheTexturesPlace) {
                                  [](const std::string& e) { return e.rfind("run ", 0) == 0; });
     EXPECT_EQ(ran, c.decoded);
     if (c.decoded) {
-      EXPECT_EQ(text(work / "rock.tga"), "level 0 of " + workDirectory + "/.quorvel-scratch/texture.dds");
+      EXPECT_EQ(text(work / "rock.tga"), "level 0 of texture.dds");
     }
     EXPECT_FALSE(fs::exists(work / "outside")) << "nothing is written through a link";
     EXPECT_FALSE(fs::exists(work / ".quorvel-scratch"));
@@ -164,10 +165,12 @@ TEST_F(DecodeStageTest, AKilledRunsScratchFolderIsRemovedUnlessItHoldsOtherFiles
   EXPECT_FALSE(has(".quorvel-scratch/texture3.tga"));
 }
 
-TEST_F(DecodeStageTest, NoContainersOrNoDirectoryPrintsTheFirstLineOnly) {
+TEST_F(DecodeStageTest, NoContainersPrintsTheFirstLineOnlyAndAFailedWalkFails) {
   touch("rock.tga");
   EXPECT_EQ(decode().out, "Converting all dds to tga\n");
-  EXPECT_EQ(decodeIn(path("missing")).out, "Converting all dds to tga\n");
+  const Captured unlisted = decodeIn(path("missing"), false);
+  EXPECT_EQ(unlisted.out, "Converting all dds to tga\n");
+  EXPECT_EQ(unlisted.err.rfind("Quorvel: cannot list " + path("missing") + ": ", 0), 0u) << unlisted.err;
   EXPECT_EQ(events(), Events{});
 }
 

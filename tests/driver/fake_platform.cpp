@@ -4,6 +4,8 @@
 
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -16,6 +18,8 @@
 #include "platform/file_ops.h"
 #include "platform/host_names.h"
 #include "platform/priority.h"
+#include "platform/process_setup.h"
+#include "platform/folder.h"
 
 namespace fs = std::filesystem;
 
@@ -72,30 +76,60 @@ char pathSeparator() { return '/'; }
 bool fileNamesAreCaseSensitive() { return fakePlatform().caseSensitiveNames; }
 ProgramSearchRules hostSearchRules() { return posixSearchRules(); }
 
-bool listFilesWithExtension(const std::string& directory, const std::string& extension,
-                            std::vector<std::string>& names, std::vector<std::string>& passedOver) {
-  names.clear();
-  passedOver.clear();
-  std::error_code error;
-  fs::directory_iterator entries(directory, error);
-  if (error) return false;
-  for (const fs::directory_entry& entry : entries) {
-    const std::string name = entry.path().filename().string();
-    if (!endsWithIgnoringCase(name, extension)) continue;
-    (fs::is_regular_file(entry.path(), error) ? names : passedOver).push_back(name);
+// Folders are their paths here: every operation is recorded with the full
+// path, as the real layer would reach it.
+static std::string in(const Folder& folder, const std::string& name) { return folder.path + "/" + name; }
+
+bool openFolder(const std::string& path, Folder& folder, std::string& why) {
+  if (!fs::is_directory(path)) {
+    why = "not a directory";
+    return false;
   }
-  std::sort(names.begin(), names.end());
-  if (fakePlatform().reverseWalk) std::reverse(names.begin(), names.end());
+  folder.path = path;
+  folder.handle = 0;
   return true;
 }
 
-bool listEntryNames(const std::string& directory, std::vector<std::string>& names) {
+bool makeFolderIn(const Folder& parent, const std::string& name) {
+  fakePlatform().events.push_back("mkdir " + in(parent, name));
+  std::error_code error;
+  return fs::create_directory(in(parent, name), error);
+}
+
+bool openFolderIn(const Folder& parent, const std::string& name, Folder& folder) {
+  std::error_code error;
+  if (!fs::is_directory(fs::symlink_status(in(parent, name), error))) return false;
+  folder.path = in(parent, name);
+  folder.handle = 0;
+  return true;
+}
+
+void closeFolder(Folder& folder) { folder.handle = -1; }
+
+EntryInfo entryIn(const Folder& folder, const std::string& name) { return lookUpEntry(in(folder, name)); }
+
+bool listFolder(const Folder& folder, std::vector<std::string>& names, std::string& why) {
   names.clear();
   std::error_code error;
-  for (const fs::directory_entry& entry : fs::directory_iterator(directory, error))
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder.path, error))
     names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());  // repeatable event lists
+  if (error) why = error.message();
   return !error;
+}
+
+bool listFilesWithExtension(const Folder& folder, const std::string& extension, std::vector<std::string>& names,
+                            std::vector<std::string>& passedOver, std::string& why) {
+  names.clear();
+  passedOver.clear();
+  std::vector<std::string> entries;
+  if (!listFolder(folder, entries, why)) return false;
+  for (const std::string& name : entries) {
+    if (!endsWithIgnoringCase(name, extension)) continue;
+    (lookUpEntry(in(folder, name)).target == EntryTarget::RegularFile ? names : passedOver).push_back(name);
+  }
+  if (fakePlatform().reverseWalk) std::reverse(names.begin(), names.end());
+  return true;
 }
 
 EntryInfo lookUpEntry(const std::string& path) {
@@ -105,6 +139,7 @@ EntryInfo lookUpEntry(const std::string& path) {
   if (error || !fs::exists(own)) return entry;
   entry.exists = true;
   entry.isLink = fs::is_symlink(own);
+  if (!entry.isLink) entry.linkCount = static_cast<unsigned long>(fs::hard_link_count(path, error));
   const fs::file_status target = fs::status(path, error);
   if (error || !fs::exists(target)) return entry;
   entry.target = fs::is_regular_file(target) ? EntryTarget::RegularFile
@@ -113,11 +148,19 @@ EntryInfo lookUpEntry(const std::string& path) {
   return entry;
 }
 
-bool renameWithoutReplacing(const std::string& from, const std::string& to) {
-  fakePlatform().events.push_back("rename " + from + " -> " + to);
-  if (lookUpEntry(to).exists || !lookUpEntry(from).exists) return false;
-  fs::rename(from, to);
+bool renameWithoutReplacingIn(const Folder& from, const std::string& fromName, const Folder& to,
+                              const std::string& toName) {
+  fakePlatform().events.push_back("rename " + in(from, fromName) + " -> " + in(to, toName));
+  if (lookUpEntry(in(to, toName)).exists || !lookUpEntry(in(from, fromName)).exists) return false;
+  fs::rename(in(from, fromName), in(to, toName));
   return true;
+}
+
+bool renameReplacingIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName) {
+  fakePlatform().events.push_back("rename over " + in(from, fromName) + " -> " + in(to, toName));
+  std::error_code error;
+  fs::rename(in(from, fromName), in(to, toName), error);
+  return !error;
 }
 
 bool deleteFile(const std::string& path) {
@@ -126,24 +169,47 @@ bool deleteFile(const std::string& path) {
   return !fs::is_directory(fs::symlink_status(path, error)) && fs::remove(path, error);
 }
 
-bool makeDirectory(const std::string& path) {
-  fakePlatform().events.push_back("mkdir " + path);
+bool removeFileIn(const Folder& folder, const std::string& name) { return deleteFile(in(folder, name)); }
+
+bool removeFolderIn(const Folder& parent, const std::string& name) {
+  fakePlatform().events.push_back("rmdir " + in(parent, name));
   std::error_code error;
-  return fs::create_directory(path, error);
+  return fs::is_directory(fs::symlink_status(in(parent, name), error)) && fs::remove(in(parent, name), error);
 }
 
-bool removeEmptyDirectory(const std::string& path) {
-  fakePlatform().events.push_back("rmdir " + path);
-  std::error_code error;
-  return fs::is_directory(fs::symlink_status(path, error)) && fs::remove(path, error);
+CreateResult createFileIn(const Folder& folder, const std::string& name, FileMode mode, FILE*& stream) {
+  fakePlatform().events.push_back("create " + in(folder, name));
+  if (fakePlatform().failCreation) return CreateResult::Failed;
+  return createNewFile(in(folder, name), mode, stream);
 }
 
-bool aliasFile(const std::string& filePath, const std::string& aliasPath) {
-  fakePlatform().events.push_back("alias " + filePath + " as " + aliasPath);
+bool aliasFileIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName) {
+  fakePlatform().events.push_back("alias " + in(from, fromName) + " as " + in(to, toName));
   std::error_code error;
-  fs::copy_file(filePath, aliasPath, error);  // fails when aliasPath exists
+  fs::copy_file(in(from, fromName), in(to, toName), error);  // fails when the alias exists
   return !error;
 }
+
+bool detachHardLinks(const Folder& folder, const std::string& name, const std::string& temporaryName) {
+  fakePlatform().events.push_back("detach " + in(folder, name) + " through " + temporaryName);
+  std::error_code error;
+  fs::copy_file(in(folder, name), in(folder, temporaryName), error);
+  if (!error) fs::rename(in(folder, temporaryName), in(folder, name), error);
+  return !error;
+}
+
+bool lockFolder(const Folder& folder, void (*)(const Folder&), std::string&) {
+  fakePlatform().events.push_back("lock " + folder.path);
+  return true;
+}
+
+FILE* openForReading(const std::string& path, std::string& why) {
+  FILE* stream = fopen(path.c_str(), "rb");
+  if (!stream) why = strerror(errno);
+  return stream;
+}
+
+void prepareProcess() {}
 
 bool lowerProcessPriority() {
   fakePlatform().priorityLowered = true;
@@ -159,13 +225,17 @@ bool isRunnableFile(const std::string& path) {
 
 std::string runningExecutableDirectory() { return kFakeProgramDirectory; }
 
-// Records the Windows command line; the simulated child gets the exact
-// argument vector a POSIX child would.
+// Records the Windows command line (and the folder the child works in); the
+// simulated child gets the exact argument vector a POSIX child would, and
+// runs in that folder.
 ChildOutcome startProgramAndWait(const std::string& programPath, const std::vector<std::string>& argv,
-                                 const std::string& commandLine) {
-  fakePlatform().events.push_back("run " + commandLine);
+                                 const std::string& commandLine, const Folder* workingFolder) {
+  fakePlatform().events.push_back("run " + commandLine + (workingFolder ? " in " + workingFolder->path : ""));
+  const fs::path driverDirectory = fs::current_path();
+  if (workingFolder) fs::current_path(workingFolder->path);
   ChildOutcome outcome;
   outcome.started = true;
   outcome.exitStatus = fakePlatform().programs.at(programNameOf(programPath))(argv);
+  fs::current_path(driverDirectory);
   return outcome;
 }

@@ -1,6 +1,6 @@
 // A recording fake of the driver's platform layer for stage tests. Files are
-// real (tests work in a ScratchDir), but every rename, deletion and child
-// start is recorded in order, children are simulated by handlers, and the
+// real (tests work in a ScratchDir), but every rename, deletion, creation,
+// lock and child start is recorded in order, children are simulated by handlers, and the
 // directory walk order can be reversed.
 #pragma once
 
@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/folder.h"
 #include "test_support.h"
 
 using FakeChild = std::function<int(const std::vector<std::string>& argv)>;
@@ -23,11 +24,15 @@ struct FakePlatform {
   bool reverseWalk = false;
   bool caseSensitiveNames = true;
   bool priorityLowered = false;
+  bool failCreation = false;  // every exclusive creation fails
 };
 
 // The one fake every platform call goes to; resetFakePlatform() before each test.
 FakePlatform& fakePlatform();
 void resetFakePlatform();
+
+// A folder of the fake layer: its path is its handle.
+inline Folder folderAt(const std::string& path) { return Folder{path, 0}; }
 
 // The fake's events with every occurrence of `directory` written as "W".
 std::vector<std::string> eventsIn(const std::string& directory);
@@ -58,6 +63,7 @@ class StageTest : public testing::Test {
  protected:
   void SetUp() override;
   std::string dir() const { return scratch_.path().string(); }
+  Folder work() const { return folderAt(dir()); }
   std::string path(const std::string& name) const { return dir() + "/" + name; }
   void touch(const std::string& name, const std::string& text = "x") const;
   std::string read(const std::string& name) const;

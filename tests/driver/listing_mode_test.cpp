@@ -69,7 +69,7 @@ TEST_F(QuorvelRunTest, EveryRecordIsConvertedThenVerified) {
   acceptConversions();
   // The stand-in writes no mesh, so each verification fails.
   run({"Quorvel", path("listing.txt"), "7", "0", "1", "1", dir()}, kExitFailure);
-  EXPECT_EQ(events(), (Events{"run lua Drevik.lua -s 7 -noskel \"W/a.mdl\"", "delete W/a.mdl.material",
+  EXPECT_EQ(events(), (Events{"lock W", "run lua Drevik.lua -s 7 -noskel \"W/a.mdl\"", "delete W/a.mdl.material",
                               "run lua Drevik.lua -s 7 -noskel \"W/b.mdl\"", "delete W/b.mdl.material"}));
 }
 
@@ -171,7 +171,7 @@ TEST_F(QuorvelRunTest, MissingInterpreterStillDeletesAndVerifies) {
   touch("listing.txt", path("m") + ":1:x\n");
   const Captured output = run({"Quorvel", path("listing.txt"), "1", "1", "1", "1", dir()}, kExitFailure);
   EXPECT_NE(output.err.find("cannot find the program lua"), std::string::npos);
-  EXPECT_EQ(events(), (Events{"delete W/m.material", "delete W/m.mesh.xml"}));
+  EXPECT_EQ(events(), (Events{"lock W", "delete W/m.material", "delete W/m.mesh.xml"}));
 }
 
 }  // namespace

@@ -80,7 +80,7 @@ TEST(MaterialBlockTest, TexturedBlockHasNineteenLines) {
 class MaterialStageTest : public StageTest {
  protected:
   Captured writeScript() {
-    return captureOutput([this] { writeUniversalMaterial(dir()); });
+    return captureOutput([this] { writeUniversalMaterial(work()); });
   }
 };
 
@@ -112,7 +112,7 @@ TEST_F(MaterialStageTest, NoTexturesGivesTheBaseBlockAloneAndRerunsReplaceTheScr
 
 TEST_F(MaterialStageTest, ScriptThatCannotBeCreatedIsReportedAndSkipped) {
   const std::string missing = path("missing");
-  const Captured output = captureOutput([&] { writeUniversalMaterial(missing); });
+  const Captured output = captureOutput([&] { writeUniversalMaterial(folderAt(missing)); });
   EXPECT_EQ(output.out, "Generating universal material file\nCannot create the material script " + missing +
                             "/universal.material; no materials written\n");
 }

@@ -92,7 +92,7 @@ TEST_P(ScanMeshTest, EveryMaterialNeedsATexture) {
   }
   touch("m.mesh.xml", GetParam().mesh);
   std::string missing;
-  EXPECT_EQ(scanMeshMaterials(path("m.mesh.xml"), dir(), missing) == MeshCheck::AllTexturesFound, GetParam().passes)
+  EXPECT_EQ(scanMeshMaterials(path("m.mesh.xml"), work(), missing) == MeshCheck::AllTexturesFound, GetParam().passes)
       << GetParam().label;
 }
 
@@ -133,10 +133,10 @@ TEST_F(StageTest, TextureIsLookedForInTheWorkDirectoryOnly) {
   touch("models/rock.tga");
   touch("models/m.mesh.xml", "material=\"rock\"");
   std::string missing;
-  EXPECT_EQ(scanMeshMaterials(path("models/m.mesh.xml"), dir(), missing), MeshCheck::TextureMissing);
+  EXPECT_EQ(scanMeshMaterials(path("models/m.mesh.xml"), work(), missing), MeshCheck::TextureMissing);
   EXPECT_EQ(missing, "rock");
   touch("rock.tga");
-  EXPECT_EQ(scanMeshMaterials(path("models/m.mesh.xml"), dir(), missing), MeshCheck::AllTexturesFound);
+  EXPECT_EQ(scanMeshMaterials(path("models/m.mesh.xml"), work(), missing), MeshCheck::AllTexturesFound);
 }
 
 const char* const kOutputs[] = {"m.mesh.xml", "m.mesh", "m.material", "m.skeleton.xml", "m.skeleton"};
@@ -149,7 +149,7 @@ TEST_P(VerifyModelTest, AFailedCheckLeavesNoneOfTheFiveOutputs) {
   for (unsigned i = 0; i < 5; ++i)
     if (written & (1u << i)) touch(kOutputs[i], i == 0 ? "material=\"missing\"" : "x");
   // Without the mesh there is nothing to check: the verification failed.
-  EXPECT_EQ(verifyModel(path("m"), dir()), written & 1u ? Verification::OutputsRemoved : Verification::Failed);
+  EXPECT_EQ(verifyModel(path("m"), work()), written & 1u ? Verification::OutputsRemoved : Verification::Failed);
   Events expected;
   for (unsigned i = 0; i < 5; ++i)
     if (written & (1u << i)) expected.push_back(std::string("delete W/") + kOutputs[i]);
@@ -163,7 +163,7 @@ INSTANTIATE_TEST_SUITE_P(WrittenSubsets, VerifyModelTest, testing::Values(0u, 1u
 TEST_F(StageTest, APassingModelKeepsItsOutputs) {
   touch("rock.tga");
   for (const char* output : kOutputs) touch(output, "material=\"rock\"");
-  EXPECT_EQ(verifyModel(path("m"), dir()), Verification::OutputsKept);
+  EXPECT_EQ(verifyModel(path("m"), work()), Verification::OutputsKept);
   EXPECT_EQ(events(), Events{});
   EXPECT_EQ(files().size(), 6u);
 }

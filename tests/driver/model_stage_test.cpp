@@ -17,7 +17,7 @@ TEST_F(ModelStageTest, HandsEveryModelToTheCompilerQuotedTwice) {
     received.push_back(argv);
     return 0;
   };
-  const Captured output = captureOutput([&] { convertBinaryModels(dir()); });
+  const Captured output = captureOutput([&] { convertBinaryModels(work()); });
   EXPECT_EQ(output.out, "Converting all binary-mdl to ascii-mdl\nmy door.mdl\nrock.mdl\n");
   EXPECT_EQ(events(), (std::vector<std::string>{"run nwnmdlcomp -d \"W/my door.mdl\" \"W/my door.mdl\"",
                                                 "run nwnmdlcomp -d \"W/rock.mdl\" \"W/rock.mdl\""}));
@@ -28,7 +28,7 @@ TEST_F(ModelStageTest, HandsEveryModelToTheCompilerQuotedTwice) {
 TEST_F(ModelStageTest, GoesOnWithoutTheCompiler) {
   touch("a.mdl");
   touch("b.mdl");
-  const Captured output = captureOutput([&] { EXPECT_FALSE(convertBinaryModels(dir())); });
+  const Captured output = captureOutput([&] { EXPECT_FALSE(convertBinaryModels(work())); });
   EXPECT_EQ(output.out, "Converting all binary-mdl to ascii-mdl\na.mdl\nb.mdl\n");
   EXPECT_EQ(std::count(output.err.begin(), output.err.end(), '\n'), 1) << "one line per run";
   EXPECT_NE(output.err.find("nwnmdlcomp"), std::string::npos);

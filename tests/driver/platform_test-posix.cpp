@@ -27,7 +27,11 @@ TEST(DirectoryWalkTest, SortedAndOnlyRegularFilesOrLinksToOneAreListed) {
   fs::create_symlink("nowhere", dir / "dangling.dds");
   fs::create_symlink("/dev/zero", dir / "zero.dds");
   std::vector<std::string> names, passedOver;
-  ASSERT_TRUE(listFilesWithExtension(dir.path().string(), ".dds", names, passedOver));
+  std::string why;
+  Folder folder;
+  ASSERT_TRUE(openFolder(dir.path().string(), folder, why));
+  ASSERT_TRUE(listFilesWithExtension(folder, ".dds", names, passedOver, why));
+  closeFolder(folder);
   EXPECT_EQ(names, (std::vector<std::string>{"A.DDS", "b.dds", "c.Dds", "link.dds"}));
   EXPECT_EQ(passedOver, (std::vector<std::string>{"dangling.dds", "pipe.dds", "zero.dds"}));
 }

@@ -30,27 +30,34 @@ TEST(DirectoryWalkTest, MatchesCarryTheExtensionWithoutRegardToCase) {
     writeFileText(dir / name, "");
   fs::create_directory(dir / "folder.dds");
   Names names{"stale"}, passedOver{"stale"};
-  ASSERT_TRUE(listFilesWithExtension(dir.path().string(), ".dds", names, passedOver));
+  std::string why;
+  Folder folder;
+  ASSERT_TRUE(openFolder(dir.path().string(), folder, why));
+  ASSERT_TRUE(listFilesWithExtension(folder, ".dds", names, passedOver, why));
   // Windows keeps the system's order, which depends on the file system.
   EXPECT_EQ(sorted(names), (Names{"  lead.dds", "A.DDS", "a.b.dds", "b.dds", "c.Dds", "my wall.dds"}));
   EXPECT_EQ(passedOver, Names{"folder.dds"});
-  EXPECT_TRUE(listFilesWithExtension(dir.path().string(), ".mdl", names, passedOver));
+  EXPECT_TRUE(listFilesWithExtension(folder, ".mdl", names, passedOver, why));
   EXPECT_TRUE(names.empty());
-  EXPECT_FALSE(listFilesWithExtension((dir / "missing").string(), ".dds", names, passedOver));
-  EXPECT_TRUE(names.empty());
-  EXPECT_FALSE(listFilesWithExtension((dir / "d.tga").string(), ".dds", names, passedOver)) << "a file is no directory";
+  closeFolder(folder);
+  EXPECT_FALSE(openFolder((dir / "missing").string(), folder, why));
+  EXPECT_FALSE(openFolder((dir / "d.tga").string(), folder, why)) << "a file is no folder";
 }
 
-TEST(FileOpsTest, RenameNeverReplacesAnExistingFile) {
+TEST(FolderTest, RenameNeverReplacesAnExistingFile) {
   ScratchDir dir;
   writeFileText(dir / "from", "from");
   writeFileText(dir / "to", "to");
-  EXPECT_FALSE(renameWithoutReplacing((dir / "from").string(), (dir / "to").string()));
+  Folder folder;
+  std::string why;
+  ASSERT_TRUE(openFolder(dir.path().string(), folder, why));
+  EXPECT_FALSE(renameWithoutReplacingIn(folder, "from", folder, "to"));
   EXPECT_EQ(readFileBytes(dir / "to"), Bytes({'t', 'o'}));
   EXPECT_TRUE(fs::exists(dir / "from"));
-  EXPECT_TRUE(renameWithoutReplacing((dir / "from").string(), (dir / "free").string()));
+  EXPECT_TRUE(renameWithoutReplacingIn(folder, "from", folder, "free"));
   EXPECT_EQ(dir.fileNames(), (std::vector<std::string>{"free", "to"}));
-  EXPECT_FALSE(renameWithoutReplacing((dir / "from").string(), (dir / "again").string()));
+  EXPECT_FALSE(renameWithoutReplacingIn(folder, "from", folder, "again"));
+  closeFolder(folder);
 }
 
 TEST(FileOpsTest, DeleteRemovesFilesOnly) {

@@ -1,0 +1,221 @@
+#include "folder.h"
+
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "work_paths.h"
+
+constexpr char kLockFileName[] = ".quorvel-lock";
+
+static int fdOf(const Folder& folder) { return static_cast<int>(folder.handle); }
+
+bool openFolder(const std::string& path, Folder& folder, std::string& why) {
+  const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    why = strerror(errno);
+    return false;
+  }
+  folder.path = path;
+  folder.handle = fd;
+  return true;
+}
+
+bool makeFolderIn(const Folder& parent, const std::string& name) { return mkdirat(fdOf(parent), name.c_str(), 0700) == 0; }
+
+bool openFolderIn(const Folder& parent, const std::string& name, Folder& folder) {
+  const int fd = openat(fdOf(parent), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  folder.path = pathIn(parent.path, name);
+  folder.handle = fd;
+  return true;
+}
+
+void closeFolder(Folder& folder) {
+  if (folder.handle >= 0) close(fdOf(folder));
+  folder.handle = -1;
+}
+
+static EntryTarget targetOf(const struct stat& info) {
+  if (S_ISREG(info.st_mode)) return EntryTarget::RegularFile;
+  if (S_ISDIR(info.st_mode)) return EntryTarget::Directory;
+  return EntryTarget::Other;
+}
+
+EntryInfo entryIn(const Folder& folder, const std::string& name) {
+  EntryInfo entry;
+  struct stat info;
+  if (fstatat(fdOf(folder), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return entry;
+  entry.exists = true;
+  entry.isLink = S_ISLNK(info.st_mode);
+  entry.linkCount = static_cast<unsigned long>(info.st_nlink);
+  if (entry.isLink && fstatat(fdOf(folder), name.c_str(), &info, 0) != 0) return entry;
+  entry.target = targetOf(info);
+  return entry;
+}
+
+bool listFolder(const Folder& folder, std::vector<std::string>& names, std::string& why) {
+  names.clear();
+  // A descriptor of its own: the listing position is not shared with the handle.
+  const int fd = openat(fdOf(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* dir = fd < 0 ? nullptr : fdopendir(fd);
+  if (!dir) {
+    why = strerror(errno);
+    if (fd >= 0) close(fd);
+    return false;
+  }
+  for (;;) {
+    errno = 0;
+    const dirent* entry = readdir(dir);
+    if (!entry) break;
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  const int readError = errno;
+  closedir(dir);
+  if (readError != 0) {
+    why = strerror(readError);
+    return false;
+  }
+  std::sort(names.begin(), names.end());
+  return true;
+}
+
+bool removeFileIn(const Folder& folder, const std::string& name) { return unlinkat(fdOf(folder), name.c_str(), 0) == 0; }
+
+bool removeFolderIn(const Folder& parent, const std::string& name) {
+  return unlinkat(fdOf(parent), name.c_str(), AT_REMOVEDIR) == 0;
+}
+
+static bool linksAreUnsupported(int error) {
+  return error == EPERM || error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS || error == EXDEV ||
+         error == EMLINK || error == EACCES;
+}
+
+bool renameWithoutReplacingIn(const Folder& from, const std::string& fromName, const Folder& to,
+                              const std::string& toName) {
+  if (renameat2(fdOf(from), fromName.c_str(), fdOf(to), toName.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
+  // A file system that cannot rename without replacing: a hard link fails
+  // when the name exists, which gives the same guarantee.
+  if (linkat(fdOf(from), fromName.c_str(), fdOf(to), toName.c_str(), 0) == 0) {
+    unlinkat(fdOf(from), fromName.c_str(), 0);
+    return true;
+  }
+  if (errno == EEXIST || !linksAreUnsupported(errno)) return false;
+  // Neither: look, then rename. Other runs on this folder wait for our lock.
+  struct stat info;
+  if (fstatat(fdOf(to), toName.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT) return false;
+  return renameat(fdOf(from), fromName.c_str(), fdOf(to), toName.c_str()) == 0;
+}
+
+bool renameReplacingIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName) {
+  return renameat(fdOf(from), fromName.c_str(), fdOf(to), toName.c_str()) == 0;
+}
+
+static int createExclusive(const Folder& folder, const std::string& name, mode_t mode) {
+  return openat(fdOf(folder), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
+}
+
+CreateResult createFileIn(const Folder& folder, const std::string& name, FileMode, FILE*& stream) {
+  const int fd = createExclusive(folder, name, 0666);
+  if (fd < 0) return errno == EEXIST ? CreateResult::NameTaken : CreateResult::Failed;
+  stream = fdopen(fd, "wb");
+  if (stream) return CreateResult::Created;
+  close(fd);
+  unlinkat(fdOf(folder), name.c_str(), 0);
+  return CreateResult::Failed;
+}
+
+// Opens a regular file for reading without blocking on a FIFO or device.
+static int openRegularIn(const Folder& folder, const std::string& name, int followFlag, struct stat& info) {
+  const int fd = openat(fdOf(folder), name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | followFlag);
+  if (fd < 0) return -1;
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) return fd;
+  close(fd);
+  return -1;
+}
+
+static bool copyBytes(int in, int out) {
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t got = read(in, buffer, sizeof buffer);
+    if (got == 0) return true;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    for (ssize_t done = 0; done < got;) {
+      const ssize_t put = write(out, buffer + done, static_cast<size_t>(got - done));
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) return false;
+      done += put;
+    }
+  }
+}
+
+// A complete copy under `toName`, or nothing under that name.
+static bool copyFileIn(const Folder& from, const std::string& fromName, int followFlag, const Folder& to,
+                       const std::string& toName) {
+  struct stat info;
+  const int in = openRegularIn(from, fromName, followFlag, info);
+  if (in < 0) return false;
+  const int out = createExclusive(to, toName, info.st_mode & 07777);
+  if (out < 0) {
+    close(in);
+    return false;
+  }
+  const bool copied = copyBytes(in, out) && fchmod(out, info.st_mode & 07777) == 0;
+  const bool closed = close(out) == 0;
+  close(in);
+  if (copied && closed) return true;
+  unlinkat(fdOf(to), toName.c_str(), 0);
+  return false;
+}
+
+bool aliasFileIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName) {
+  // The link follows a name that is itself a link, so the alias never
+  // depends on where it stands.
+  if (linkat(fdOf(from), fromName.c_str(), fdOf(to), toName.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+  if (errno == EEXIST) return false;
+  return copyFileIn(from, fromName, 0, to, toName);
+}
+
+bool detachHardLinks(const Folder& folder, const std::string& name, const std::string& temporaryName) {
+  if (!copyFileIn(folder, name, O_NOFOLLOW, folder, temporaryName)) return false;
+  if (renameat(fdOf(folder), temporaryName.c_str(), fdOf(folder), name.c_str()) == 0) return true;
+  unlinkat(fdOf(folder), temporaryName.c_str(), 0);
+  return false;
+}
+
+// Locks `fd`, waiting (after one call of `waiting`) while another run holds it.
+static bool lockDescriptor(int fd, const Folder& folder, void (*waiting)(const Folder&)) {
+  if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+  if (errno != EWOULDBLOCK) return false;
+  waiting(folder);
+  while (flock(fd, LOCK_EX) != 0)
+    if (errno != EINTR) return false;
+  return true;
+}
+
+bool lockFolder(const Folder& folder, void (*waiting)(const Folder&), std::string& why) {
+  // A descriptor children inherit (no close-on-exec): the lock lasts until
+  // the last child of a killed run is gone, not only until the driver is.
+  int fd = fcntl(fdOf(folder), F_DUPFD, 3);
+  if (fd >= 0 && lockDescriptor(fd, folder, waiting)) return true;
+  if (fd >= 0) close(fd);
+  // Where a folder cannot be locked itself (some network file systems), a
+  // lock file of ours stands for it.
+  fd = openat(fdOf(folder), kLockFileName, O_RDWR | O_CREAT | O_NOFOLLOW | O_NOCTTY, 0600);
+  if (fd >= 0 && lockDescriptor(fd, folder, waiting)) return true;
+  why = strerror(errno);
+  if (fd >= 0) close(fd);
+  return false;
+}

@@ -1,0 +1,74 @@
+// An open folder, and the file operations on names inside it. Every name is
+// resolved through the folder's handle, never through its path again, so a
+// folder that another process renames or replaces by a link during a run can
+// make an operation fail but never reach a file outside it.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "file_ops.h"
+#include "files/new_file.h"
+
+struct Folder {
+  std::string path;      // as given: for messages and for children's arguments
+  intptr_t handle = -1;  // the platform's descriptor or handle; -1 when closed
+};
+
+// Opens the folder at `path` (which may be reached through links: it is the
+// user's own choice). False, with the reason in `why`, when it cannot be.
+bool openFolder(const std::string& path, Folder& folder, std::string& why);
+
+// Makes the folder `name` inside `parent` (private to this user). False when
+// it could not be made, an existing entry of that name included.
+bool makeFolderIn(const Folder& parent, const std::string& name);
+
+// Opens the folder `name` inside `parent`; a link of that name is refused.
+bool openFolderIn(const Folder& parent, const std::string& name, Folder& folder);
+
+void closeFolder(Folder& folder);
+
+// What stands under `name` in the folder (a link is not followed for
+// `isLink`, followed for `target`).
+EntryInfo entryIn(const Folder& folder, const std::string& name);
+
+// Every entry name but "." and "..", sorted bytewise. False, with the reason
+// in `why`, when the folder cannot be listed to its end.
+bool listFolder(const Folder& folder, std::vector<std::string>& names, std::string& why);
+
+// Deletes the file or link `name` (never a folder, never a link's target).
+bool removeFileIn(const Folder& folder, const std::string& name);
+
+// Removes the empty folder `name`.
+bool removeFolderIn(const Folder& parent, const std::string& name);
+
+// Renames `fromName` in `from` to `toName` in `to`; never replaces an entry.
+bool renameWithoutReplacingIn(const Folder& from, const std::string& fromName, const Folder& to,
+                              const std::string& toName);
+
+// Renames `fromName` in `from` to `toName` in `to`, replacing a file or link
+// of the new name as a name (a link's target is never touched).
+bool renameReplacingIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName);
+
+// Creates the new file `name` for writing: never over an existing entry,
+// never through a link.
+CreateResult createFileIn(const Folder& folder, const std::string& name, FileMode mode, FILE*& stream);
+
+// Gives the file `fromName` of `from` (or what a link of that name reaches)
+// the second name `toName` in `to`: a hard link, else (a file system without
+// links, a file a link would not let go of) a complete copy. Fails when
+// `toName` exists.
+bool aliasFileIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName);
+
+// Replaces the file `name` by a copy of its own bytes under the same name,
+// so that its other hard links keep the old bytes when it is rewritten. The
+// copy is made under `temporaryName` and renamed over it once complete.
+bool detachHardLinks(const Folder& folder, const std::string& name, const std::string& temporaryName);
+
+// Holds an exclusive lock on the folder until the process and every child
+// started after it have ended. Returns at once when the lock is free; else
+// calls `waiting` once and waits for it. False, with the reason in `why`,
+// when the folder cannot be locked at all.
+bool lockFolder(const Folder& folder, void (*waiting)(const Folder&), std::string& why);
