@@ -18,7 +18,10 @@ constexpr char kLockFileName[] = ".quorvel-lock";
 static int fdOf(const Folder& folder) { return static_cast<int>(folder.handle); }
 
 bool openFolder(const std::string& path, Folder& folder, std::string& why) {
-  const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // A folder that may be written but not listed can still be worked in by
+  // name; its walks then fail and say so.
+  if (fd < 0 && errno == EACCES) fd = open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) {
     why = strerror(errno);
     return false;

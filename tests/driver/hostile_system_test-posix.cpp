@@ -1,0 +1,168 @@
+// The real programs started the ways an unkind system starts them: closed
+// standard streams, an ignored SIGCHLD, few descriptors, an unlistable or
+// link-less folder, hard-linked models, a scratch folder swapped for a link,
+// endless listings and FIFOs. Each row runs one shell line; every run must
+// end, say what failed and touch nothing outside the work directory.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "container_builder.h"
+#include "test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string text(const fs::path& path) {
+  const Bytes bytes = readFileBytes(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+struct Row {
+  const char* label;
+  std::function<void(const fs::path& run)> prepare;  // run/w is the work directory
+  std::string line;                                  // $Q is Quorvel
+  int status;
+  std::vector<std::string> errHas;
+  std::function<void(const fs::path& run, const ProgramResult&)> check;
+};
+
+// A decoder stand-in that swaps its folder for a link to `outside` before it
+// writes level 0 there, as another user with write access to the work
+// directory could.
+const char kSwappingDecoder[] =
+    "#!/bin/sh\n"
+    "mv ../.quorvel-scratch ../moved && ln -s \"$OUTSIDE\" ../.quorvel-scratch && "
+    "printf 'level 0' > texture0.tga\n";
+
+std::vector<std::string> namesIn(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+  return names;
+}
+
+void writeExecutable(const fs::path& path, const std::string& content) {
+  writeFileText(path, content);
+  fs::permissions(path, fs::perms::owner_all);
+}
+
+bool canSwitchToNobody() { return geteuid() == 0 && access("/usr/bin/setpriv", X_OK) == 0; }
+
+TEST(HostileSystem, EveryRunEndsSaysWhatFailedAndStaysInside) {
+  const Bytes container = makeContainer(8, 8, kFormatRgb, hexBytes("10 84 10 84 00 00 00 00"));
+  const std::string binaryModel = std::string("\0\0\0\0newmodel m\n", 15);
+  const auto withContainer = [&](const fs::path& run) { writeFileBytes(run / "w/rock.dds", container); };
+  const auto textureDecoded = [](const fs::path& run, const ProgramResult&) {
+    EXPECT_TRUE(fs::exists(run / "w/rock.tga"));
+  };
+  const auto scriptHasNoDriverLines = [](const fs::path& run, const ProgramResult&) {
+    const std::string script = text(run / "w/universal.material");
+    EXPECT_EQ(script.find("Quorvel"), std::string::npos) << script;
+    EXPECT_EQ(script.find("Converting"), std::string::npos) << script;
+    EXPECT_NE(script.find("texture rock.tga"), std::string::npos) << script;
+  };
+  const Row rows[] = {
+      // Both closed: the first two descriptors the run opens take their
+      // places, and the tab in a texture's name makes a line on standard
+      // error while the script is being written.
+      {"standard output and error closed",
+       [&](const fs::path& run) {
+         withContainer(run);
+         writeFileText(run / "w/tab\tname.tga", "");
+       },
+       "$Q w >&- 2>&-", 0, {}, scriptHasNoDriverLines},
+      {"SIGCHLD ignored", withContainer, "env --ignore-signal=CHLD $Q w", 0, {}, textureDecoded},
+      {"four descriptors",
+       [&](const fs::path& run) {
+         withContainer(run);
+         writeFileText(run / "w/universal.material", "old script\n");
+       },
+       "ulimit -n 4; $Q w", 1, {"Quorvel: cannot list w: "},
+       [](const fs::path& run, const ProgramResult&) {
+         EXPECT_EQ(text(run / "w/universal.material"), "old script\n") << "a failed walk replaces nothing";
+       }},
+      {"hard-linked model",
+       [&](const fs::path& run) {
+         writeFileText(run / "backup.mdl", binaryModel);
+         fs::create_hard_link(run / "backup.mdl", run / "w/m.mdl");
+       },
+       "$Q w", 0, {"Quorvel: w/m.mdl had other hard links: compiling a copy of its own, the other names keep their bytes"},
+       [&](const fs::path& run, const ProgramResult&) {
+         EXPECT_EQ(text(run / "backup.mdl"), binaryModel) << "the other name keeps its bytes";
+         EXPECT_EQ(text(run / "w/m.mdl"), "newmodel m\n");
+       }},
+      {"scratch folder swapped for a link",
+       [&](const fs::path& run) {
+         withContainer(run);
+         fs::create_directory(run / "outside");
+         writeFileText(run / "outside/keep.txt", "outside");
+         writeExecutable(run / "Tessark", kSwappingDecoder);
+       },
+       "OUTSIDE=\"$PWD/outside\" $Q w", 1, {"holds files that are not Quorvel's"},
+       [](const fs::path& run, const ProgramResult&) {
+         EXPECT_EQ(namesIn(run / "outside"), std::vector<std::string>{"keep.txt"}) << "nothing written outside";
+         EXPECT_EQ(text(run / "w/rock.tga"), "level 0") << "level 0 left the scratch folder through its handle";
+       }},
+      {"file system without links", withContainer, "LD_PRELOAD=" NO_LINKS_SHIM_PATH " $Q w", 0, {}, textureDecoded},
+      {"endless listing", nullptr,
+       "$Q /dev/zero 1 1 1 1 w > /dev/null & sleep 1; grep VmHWM /proc/$!/status; kill -9 $!", 0, {},
+       [](const fs::path&, const ProgramResult& result) {
+         const unsigned long kilobytes = std::stoul(result.out.substr(result.out.find(':') + 1));
+         EXPECT_LT(kilobytes, 150000u) << "memory stays bounded: " << result.out;
+       }},
+      {"record without a line end",
+       [](const fs::path& run) {
+         writeFileText(run / "listing.txt", std::string(300000, 'a') + ":1:x\nw/m.mdl:1:x\n");
+         writeFileText(run / "w/m.mdl", "newmodel m\nbitmap rock\n");
+         writeFileText(run / "w/rock.tga", "");
+       },
+       "$Q listing.txt 1 1 1 1 w", 1, {"Quorvel: skipped a listing record longer than 131072 bytes"},
+       [](const fs::path& run, const ProgramResult& result) {
+         EXPECT_NE(result.out.find("converting w/m.mdl\n"), std::string::npos) << "the next record is converted";
+         EXPECT_TRUE(fs::exists(run / "w/m.mdl.mesh.xml"));
+       }},
+      {"FIFO in a listing",
+       [](const fs::path& run) {
+         ASSERT_TRUE(makeFifo(run / "w/pipe.mdl"));
+         writeFileText(run / "listing.txt", "w/pipe.mdl:1:x\n");
+       },
+       "$Q listing.txt 1 1 1 1 w", 1, {"Quorvel: not converting w/pipe.mdl: it is not a regular file or a directory"},
+       [](const fs::path&, const ProgramResult& result) {
+         EXPECT_EQ(result.out.find("converting"), std::string::npos) << result.out;
+       }},
+      {"unlistable work directory",
+       [&](const fs::path& run) {
+         withContainer(run);
+         writeFileText(run / "w/universal.material", "old script\n");
+         EXPECT_EQ(chown((run / "w").c_str(), 65534, 65534), 0);
+         fs::permissions(run / "w", fs::perms::owner_write | fs::perms::owner_exec);
+         fs::permissions(run, fs::perms::all);
+       },
+       "setpriv --reuid=65534 --regid=65534 --clear-groups $Q w", 1, {"Quorvel: cannot list w: Permission denied"},
+       [](const fs::path& run, const ProgramResult&) {
+         fs::permissions(run / "w", fs::perms::owner_all);
+         EXPECT_EQ(text(run / "w/universal.material"), "old script\n");
+       }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.label);
+    if (std::string(row.label) == "unlistable work directory" && !canSwitchToNobody()) continue;
+    ScratchDir run;
+    fs::create_directory(run / "w");
+    fs::copy_file(DREVIK_SCRIPT, run / "Drevik.lua");
+    if (row.prepare) row.prepare(run.path());
+    const std::string standins = fs::path(NWNMDLCOMP_PATH).parent_path().string();
+    const std::string line = "Q=\"$1\"; PATH=\"" + standins + ":$PATH\"; export ASAN_OPTIONS=verify_asan_link_order=0; " +
+                             row.line;
+    const ProgramResult result = runProgram("/bin/sh", {"-c", line, "sh", QUORVEL_PATH}, run.path());
+    EXPECT_EQ(result.exitStatus, row.status) << result.err;
+    for (const std::string& wanted : row.errHas) EXPECT_NE(result.err.find(wanted), std::string::npos) << result.err;
+    if (row.check) row.check(run.path(), result);
+  }
+}
+
+}  // namespace
