@@ -4,6 +4,7 @@
 
 #include "diagnostics.h"
 #include "files/new_file.h"
+#include "files/regular_file.h"
 #include "platform/file_ops.h"
 #include "platform/host_names.h"
 #include "process.h"
@@ -17,6 +18,26 @@ static void reportNoTexture(const std::string& containerPath, const char* why) {
   fprintf(stderr, "Quorvel: no texture for %s: %s\n", printableName(containerPath).c_str(), why);
 }
 
+static std::string textureNameOf(const std::string& fileName) { return withoutExtension(fileName) + ".tga"; }
+
+// A texture name that reaches a device or another file is no name a texture
+// of this container could have (on Windows: CON.tga, an 8.3 short name).
+static bool textureNameIsUsable(const std::string& workDirectory, const std::string& fileName) {
+  const std::string why = whyNameIsUnusable(pathIn(workDirectory, textureNameOf(fileName)));
+  if (!why.empty()) reportNoTexture(pathIn(workDirectory, fileName), why.c_str());
+  return why.empty();
+}
+
+// Why the container's scratch alias could not be made: the container itself
+// cannot be read (another program's lock, no permission), or the folder failed.
+static const char* scratchAliasFailure(const std::string& containerPath) {
+  FILE* stream = nullptr;
+  uint64_t size = 0;
+  if (openRegularFile(containerPath, stream, size) != InputOpenResult::Opened) return "it cannot be read";
+  fclose(stream);
+  return "the scratch folder could not be prepared";
+}
+
 // Level 0 leaves the scratch folder by one rename that never replaces a
 // file; only a dangling link in the texture's place is replaced, as a name.
 static bool installTexture(const std::string& workDirectory, const std::string& fileName, bool replaceDanglingLink) {
@@ -26,7 +47,7 @@ static bool installTexture(const std::string& workDirectory, const std::string& 
     reportNoTexture(containerPath, "the decoder wrote no level 0");
     return false;
   }
-  const std::string texturePath = pathIn(workDirectory, withoutExtension(fileName) + ".tga");
+  const std::string texturePath = pathIn(workDirectory, textureNameOf(fileName));
   const bool installed = replaceDanglingLink ? renameReplacing(levelZero, texturePath)
                                              : renameWithoutReplacing(levelZero, texturePath);
   if (!installed) reportNoTexture(containerPath, "its level 0 could not be renamed into place");
@@ -41,7 +62,7 @@ static bool decodeContainerFile(const std::string& workDirectory, const std::str
   const std::string scratchContainer = scratchContainerPath(workDirectory);
   // The folder is empty here: made fresh for the stage, emptied after each container.
   if (!aliasFile(containerPath, scratchContainer)) {
-    reportNoTexture(containerPath, "the scratch folder could not be prepared");
+    reportNoTexture(containerPath, scratchAliasFailure(containerPath));
     return false;
   }
   const std::string decoder = decoderProgramName();
@@ -59,6 +80,10 @@ bool decodeTextures(const std::string& workDirectory) {
   bool scratchReady = false;
   for (const std::string& fileName : listStageFiles(workDirectory, ".dds")) {
     printf("%s\n", fileName.c_str());
+    if (!textureNameIsUsable(workDirectory, fileName)) {
+      allDecoded = false;
+      continue;
+    }
     const TextureEntry existing = lookUpTexture(workDirectory, withoutExtension(fileName));
     if (existing == TextureEntry::Present) continue;
     if (!scratchReady && !(scratchReady = makeDirectory(scratchFolderPath(workDirectory)))) {

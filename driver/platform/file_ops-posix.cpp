@@ -26,6 +26,9 @@ EntryInfo lookUpEntry(const std::string& path) {
   return entry;
 }
 
+// Any name but "." and ".." is a name of its own here.
+std::string whyNameIsUnusable(const std::string&) { return std::string(); }
+
 // For file systems that cannot rename without replacing: a hard link fails
 // when the target exists, which gives the same guarantee.
 static bool linkThenUnlink(const std::string& from, const std::string& to) {

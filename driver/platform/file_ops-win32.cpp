@@ -2,28 +2,112 @@
 
 #include <windows.h>
 
+#include <cctype>
+#include <vector>
+
+#include "files/wide_path.h"
+
+// The part after the last separator or drive colon.
+static std::string lastComponent(const std::string& path) {
+  const size_t end = path.find_last_of("\\/:");
+  return end == std::string::npos ? path : path.substr(end + 1);
+}
+
+static std::string upperCase(std::string text) {
+  for (char& c : text) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// CON, PRN, AUX, NUL, COM0-9, LPT0-9 and the console's own names reach a
+// device in every directory, whatever extension follows and with trailing
+// blanks.
+static bool isDeviceName(const std::string& name) {
+  std::string stem = upperCase(name.substr(0, name.find('.')));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+    if (stem == device) return true;
+  return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
+         isdigit(static_cast<unsigned char>(stem[3]));
+}
+
+// The long name of the entry the system finds for `path`, which may have
+// been reached through its 8.3 short name; empty when there is none.
+static std::string foundEntryName(const std::string& path) {
+  WIN32_FIND_DATAW match;
+  const HANDLE search = FindFirstFileW(widePath(path).c_str(), &match);
+  if (search == INVALID_HANDLE_VALUE) return std::string();
+  FindClose(search);
+  return narrowName(match.cFileName);
+}
+
+static bool sameNameIgnoringCase(const std::string& a, const std::string& b) {
+  const std::wstring wideA = widePath(a), wideB = widePath(b);
+  return CompareStringOrdinal(wideA.c_str(), -1, wideB.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+std::string whyNameIsUnusable(const std::string& path) {
+  const std::string name = lastComponent(path);
+  if (isDeviceName(name)) return name + " is a device name on Windows";
+  const std::string found = foundEntryName(path);
+  if (!found.empty() && !sameNameIgnoringCase(found, name)) return name + " is the short name of " + found;
+  return std::string();
+}
+
+// The entry of this very name: a device is no file, and an 8.3 short name
+// or a name the system trims (trailing dots and blanks) is another entry's.
 EntryInfo lookUpEntry(const std::string& path) {
   EntryInfo entry;
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (isDeviceName(lastComponent(path))) {
+    entry.exists = true;
+    entry.target = EntryTarget::Other;
+    return entry;
+  }
+  const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return entry;
+  const std::string found = foundEntryName(path);
+  if (!found.empty() && !sameNameIgnoringCase(found, lastComponent(path))) return entry;
   entry.exists = true;
   entry.isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   entry.target = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryTarget::Directory : EntryTarget::RegularFile;
   return entry;
 }
 
-// MoveFileA without MOVEFILE_REPLACE_EXISTING fails when `to` exists.
+// MoveFileW without MOVEFILE_REPLACE_EXISTING fails when `to` exists.
 bool renameWithoutReplacing(const std::string& from, const std::string& to) {
-  return MoveFileA(from.c_str(), to.c_str()) != 0;
+  return MoveFileW(widePath(from).c_str(), widePath(to).c_str()) != 0;
 }
 
-bool deleteFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+bool deleteFile(const std::string& path) { return DeleteFileW(widePath(path).c_str()) != 0; }
 
-bool makeDirectory(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
+bool makeDirectory(const std::string& path) { return CreateDirectoryW(widePath(path).c_str(), nullptr) != 0; }
 
-bool removeEmptyDirectory(const std::string& path) { return RemoveDirectoryA(path.c_str()) != 0; }
+bool removeEmptyDirectory(const std::string& path) { return RemoveDirectoryW(widePath(path).c_str()) != 0; }
 
+static bool copyBytes(HANDLE from, HANDLE to) {
+  std::vector<char> buffer(1 << 16);
+  for (;;) {
+    DWORD read = 0, written = 0;
+    if (!ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) return false;
+    if (read == 0) return true;
+    if (!WriteFile(to, buffer.data(), read, &written, nullptr) || written != read) return false;
+  }
+}
+
+// A hard link would share the file's read-only attribute and every lock
+// another program holds on it, and could then be neither read nor deleted:
+// the alias is a fresh copy with plain attributes, ours alone.
 bool aliasFile(const std::string& filePath, const std::string& aliasPath) {
-  if (CreateHardLinkA(aliasPath.c_str(), filePath.c_str(), nullptr)) return true;
-  return CopyFileA(filePath.c_str(), aliasPath.c_str(), TRUE) != 0;
+  const HANDLE source = CreateFileW(widePath(filePath).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (source == INVALID_HANDLE_VALUE) return false;
+  const std::wstring alias = widePath(aliasPath);
+  const HANDLE copy = CreateFileW(alias.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  bool copied = false;
+  if (copy != INVALID_HANDLE_VALUE) {
+    copied = copyBytes(source, copy);
+    copied = CloseHandle(copy) && copied;
+    if (!copied) DeleteFileW(alias.c_str());
+  }
+  CloseHandle(source);
+  return copied;
 }

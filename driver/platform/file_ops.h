@@ -15,6 +15,10 @@ struct EntryInfo {
 };
 EntryInfo lookUpEntry(const std::string& path);
 
+// Why no file of its own can be made under `path`'s name on this system (a
+// device name, another entry's short name), or "" when one can.
+std::string whyNameIsUnusable(const std::string& path);
+
 // Renames `from` to `to`; fails (and changes nothing) when `to` already exists.
 bool renameWithoutReplacing(const std::string& from, const std::string& to);
 
@@ -26,5 +30,6 @@ bool makeDirectory(const std::string& path);
 bool removeEmptyDirectory(const std::string& path);
 
 // Makes `aliasPath` a new name under which `filePath` reads the same bytes
-// (a hard link, else a symbolic link or a copy). Fails when aliasPath exists.
+// (a hard link, else a symbolic link or a copy; on Windows always a copy).
+// Fails when aliasPath exists or filePath cannot be read.
 bool aliasFile(const std::string& filePath, const std::string& aliasPath);

@@ -109,6 +109,8 @@ EntryInfo lookUpEntry(const std::string& path) {
   return entry;
 }
 
+std::string whyNameIsUnusable(const std::string&) { return std::string(); }
+
 bool renameWithoutReplacing(const std::string& from, const std::string& to) {
   fakePlatform().events.push_back("rename " + from + " -> " + to);
   if (lookUpEntry(to).exists || !lookUpEntry(from).exists) return false;

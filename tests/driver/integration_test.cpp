@@ -6,6 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <sstream>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "container_builder.h"
 #include "test_support.h"
@@ -387,5 +391,163 @@ TEST_F(ChildCommandLineTest, ListingModeHandsTheModelNameExactly) {
   EXPECT_NE(childrenLog().find("[x\" \"victim.mdl]"), std::string::npos) << childrenLog();
   EXPECT_FALSE(fs::exists(run / "victim.mdl.mesh.xml"));
 }
+
+
+#ifdef _WIN32
+// Windows names and attributes a user's folder may hold. Each row runs the
+// real programs twice (the second run shows that nothing jammed) and checks
+// the status, the standard-error lines (W for the folder), the folder's
+// exact contents afterwards and that the drive's root got nothing.
+// "\\?\" makes names the plain calls refuse: CON.dds, very long folders.
+// (The scratch folders are absolute already.)
+fs::path literalPath(fs::path path) { return fs::path(L"\\\\?\\" + path.make_preferred().wstring()); }
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
+  return text;
+}
+
+std::vector<std::string> sortedLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+// The Win32 calls themselves: std::filesystem here cannot list or remove
+// past MAX_PATH.
+Files folderContents(const fs::path& folder) {
+  Files names;
+  WIN32_FIND_DATAW match;
+  const HANDLE search = FindFirstFileW((literalPath(folder) / "*").wstring().c_str(), &match);
+  if (search == INVALID_HANDLE_VALUE) return {"(cannot list)"};
+  do {
+    const std::string name = fs::path(match.cFileName).string();
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileW(search, &match));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void removeFolder(const fs::path& folder) {
+  for (const std::string& name : folderContents(folder)) {
+    SetFileAttributesW(literalPath(folder / name).wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!DeleteFileW(literalPath(folder / name).wstring().c_str())) removeFolder(folder / name);
+  }
+  RemoveDirectoryW(literalPath(folder).wstring().c_str());
+}
+
+// The 8.3 alias the file system made for `file`, or "" where it makes none.
+std::string shortNameOf(const fs::path& file) {
+  wchar_t buffer[MAX_PATH];
+  const DWORD length = GetShortPathNameW(file.wstring().c_str(), buffer, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return "";
+  const std::string name = fs::path(buffer).filename().string();
+  return name == file.filename().string() ? "" : name;
+}
+
+TEST_F(QuorvelBinaryTest, WindowsNamesAttributesAndLocksInAUsersFolder) {
+  struct Case {
+    const char* label;
+    // Fills the folder; returns the work-directory argument ("" to skip the row).
+    std::function<std::string(const fs::path& folder)> setup;
+    int status;
+    Files errorLines;
+    Files contents;
+  };
+  const auto container = [](const fs::path& p) { writeFileBytes(literalPath(p), greyContainer()); };
+  const auto threeContainers = [&](const fs::path& w, const char* middle) {
+    for (const std::string name : {"a", middle, "b"}) container(w / (name + ".dds"));
+  };
+  HANDLE lock = INVALID_HANDLE_VALUE;
+  std::string alias;
+  const Case cases[] = {
+      {"a read-only container",
+       [&](const fs::path& w) {
+         threeContainers(w, "ro");
+         SetFileAttributesW((w / "ro.dds").wstring().c_str(), FILE_ATTRIBUTE_READONLY);
+         return w.string();
+       },
+       0, {}, {"a.dds", "a.tga", "b.dds", "b.tga", "ro.dds", "ro.tga", "universal.material"}},
+      {"a container another program holds open without sharing",
+       [&](const fs::path& w) {
+         threeContainers(w, "locked");
+         lock = CreateFileW((w / "locked.dds").wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+         return lock == INVALID_HANDLE_VALUE ? "" : w.string();
+       },
+       1, {"Quorvel: no texture for W\\locked.dds: it cannot be read"},
+       {"a.dds", "a.tga", "b.dds", "b.tga", "locked.dds", "universal.material"}},
+      {"containers named like devices",
+       [&](const fs::path& w) {
+         for (const char* name : {"CON", "com1", "lpt1", "a"}) container(w / (name + std::string(".dds")));
+         return w.string();
+       },
+       1,
+       {"Quorvel: no texture for W\\CON.dds: CON.tga is a device name on Windows",
+        "Quorvel: no texture for W\\com1.dds: com1.tga is a device name on Windows",
+        "Quorvel: no texture for W\\lpt1.dds: lpt1.tga is a device name on Windows"},
+       {"CON.dds", "a.dds", "a.tga", "com1.dds", "lpt1.dds", "universal.material"}},
+      {"a container named like another file's 8.3 short name",
+       [&](const fs::path& w) {
+         writeFileText(w / "rockbottomlong.tga", "user");
+         const std::string shortName = shortNameOf(w / "rockbottomlong.tga");
+         if (shortName.empty()) return std::string();
+         alias = shortName.substr(0, shortName.size() - 4);
+         container(w / (alias + ".dds"));
+         return w.string();
+       },
+       1, {"Quorvel: no texture for W\\S.dds: S.tga is the short name of rockbottomlong.tga"},
+       {"S.dds", "rockbottomlong.tga", "universal.material"}},
+      {"a bare drive, run from a folder on it",
+       [&](const fs::path& w) {
+         threeContainers(w, "c");
+         return w.root_name() == "C:" ? "C:" : "";
+       },
+       0, {}, {"a.dds", "a.tga", "b.dds", "b.tga", "c.dds", "c.tga", "universal.material"}},
+      {"a work directory past MAX_PATH",
+       [&](const fs::path& w) {
+         const fs::path deep = w / std::string(120, 'x') / std::string(120, 'y') / std::string(60, 'z');
+         fs::create_directories(literalPath(deep));
+         threeContainers(deep, "c");
+         return deep.string();
+       },
+       0, {}, {"a.dds", "a.tga", "b.dds", "b.tga", "c.dds", "c.tga", "universal.material"}},
+  };
+  const fs::path rootScript = "C:\\universal.material";
+  const bool rootScriptBefore = fs::exists(rootScript);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const fs::path work = run / "work";
+    fs::create_directory(work);
+    const std::string argument = c.setup(work);
+    if (argument.empty()) {
+      printf("row skipped here: %s\n", c.label);
+    } else {
+      const fs::path folder = argument == "C:" ? work : fs::path(argument);
+      const auto named = [&](const std::string& text) {
+        return replaceAll(replaceAll(text, "W\\", folder.string() + "\\"), "S.", alias + ".");
+      };
+      Files expectedLines, expectedContents;
+      for (const std::string& line : c.errorLines) expectedLines.push_back(named(line) + "\r");
+      for (const std::string& name : c.contents) expectedContents.push_back(named(name));
+      std::sort(expectedLines.begin(), expectedLines.end());
+      std::sort(expectedContents.begin(), expectedContents.end());
+      for (int attempt = 1; attempt <= 2; ++attempt) {
+        SCOPED_TRACE(attempt == 1 ? "first run" : "second run");
+        const ProgramResult result = runProgram(QUORVEL_PATH, {argument}, work);
+        EXPECT_EQ(result.exitStatus, c.status) << result.err;
+        EXPECT_EQ(sortedLines(result.err), expectedLines) << result.out;
+        EXPECT_EQ(folderContents(folder), expectedContents);
+      }
+    }
+    EXPECT_EQ(fs::exists(rootScript), rootScriptBefore) << "the drive's root is never written";
+    if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
+    lock = INVALID_HANDLE_VALUE;
+    removeFolder(work);
+  }
+}
+#endif
 
 }  // namespace
