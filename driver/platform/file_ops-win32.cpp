@@ -49,7 +49,7 @@ std::string whyNameIsUnusable(const std::string& path) {
   const std::string name = lastComponent(path);
   if (isDeviceName(name)) return name + " is a device name on Windows";
   const std::string found = foundEntryName(path);
-  if (!found.empty() && !sameNameIgnoringCase(found, name)) return name + " is the short name of " + found;
+  if (!found.empty() && !sameNameIgnoringCase(found, name)) return name + " is another name of " + found;
   return std::string();
 }
 

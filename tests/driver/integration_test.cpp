@@ -498,7 +498,7 @@ TEST_F(QuorvelBinaryTest, WindowsNamesAttributesAndLocksInAUsersFolder) {
          container(w / (alias + ".dds"));
          return w.string();
        },
-       1, {"Quorvel: no texture for W\\S.dds: S.tga is the short name of rockbottomlong.tga"},
+       1, {"Quorvel: no texture for W\\S.dds: S.tga is another name of rockbottomlong.tga"},
        {"S.dds", "rockbottomlong.tga", "universal.material"}},
       {"a bare drive, run from a folder on it",
        [&](const fs::path& w) {
