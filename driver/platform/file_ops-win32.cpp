@@ -33,6 +33,7 @@ static bool isDeviceName(const std::string& name) {
 // The long name of the entry the system finds for `path`, which may have
 // been reached through its 8.3 short name; empty when there is none.
 static std::string foundEntryName(const std::string& path) {
+  if (path.find_first_of("*?") != std::string::npos) return std::string();  // a pattern, not a name
   WIN32_FIND_DATAW match;
   const HANDLE search = FindFirstFileW(widePath(path).c_str(), &match);
   if (search == INVALID_HANDLE_VALUE) return std::string();

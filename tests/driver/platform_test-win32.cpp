@@ -81,6 +81,7 @@ TEST(FileOpsTest, EntryOfThisVeryName) {
       {"ROCK.TGA", true, EntryTarget::RegularFile, ""},
       {"rock.tga.", false, EntryTarget::Missing, "rock.tga. is another name of rock.tga"},
       {"missing.tga", false, EntryTarget::Missing, ""},
+      {"r?ck.tga", false, EntryTarget::Missing, ""},  // what the walk makes of a name outside the code page
       {"NUL", true, EntryTarget::Other, "NUL is a device name on Windows"},
       {"Com7 .x.tga", true, EntryTarget::Other, "Com7 .x.tga is a device name on Windows"},
       {"com10.tga", false, EntryTarget::Missing, ""},
