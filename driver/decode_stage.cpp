@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "diagnostics.h"
+#include "files/regular_file.h"
+#include "platform/file_ops.h"
 #include "platform/host_names.h"
 #include "process.h"
 #include "scratch_folder.h"
@@ -13,6 +15,26 @@
 
 static void reportNoTexture(const Folder& work, const std::string& fileName, const char* why) {
   fprintf(stderr, "Quorvel: no texture for %s: %s\n", printableName(pathIn(work.path, fileName)).c_str(), why);
+}
+
+static std::string textureNameOf(const std::string& fileName) { return withoutExtension(fileName) + ".tga"; }
+
+// A texture name that reaches a device or another file is no name a texture
+// of this container could have (on Windows: CON.tga, an 8.3 short name).
+static bool textureNameIsUsable(const Folder& work, const std::string& fileName) {
+  const std::string why = whyNameIsUnusable(pathIn(work.path, textureNameOf(fileName)));
+  if (!why.empty()) reportNoTexture(work, fileName, why.c_str());
+  return why.empty();
+}
+
+// Why the container's scratch alias could not be made: the container itself
+// cannot be read (another program's lock, no permission), or the folder failed.
+static const char* scratchAliasFailure(const Folder& work, const std::string& fileName) {
+  FILE* stream = nullptr;
+  uint64_t size = 0;
+  if (openRegularFile(pathIn(work.path, fileName), stream, size) != InputOpenResult::Opened) return "it cannot be read";
+  fclose(stream);
+  return "the scratch folder could not be prepared";
 }
 
 // Level 0 leaves the scratch folder by one rename that never replaces a
@@ -26,7 +48,7 @@ static bool installTexture(const Folder& work, const Folder& scratch, const std:
     reportNoTexture(work, fileName, decoderStatus != 0 ? "the decoder failed" : "the decoder wrote no level 0");
     return false;
   }
-  const std::string texture = withoutExtension(fileName) + ".tga";
+  const std::string texture = textureNameOf(fileName);
   const bool installed = replaceDanglingLink ? renameReplacingIn(scratch, kScratchLevelZeroName, work, texture)
                                              : renameWithoutReplacingIn(scratch, kScratchLevelZeroName, work, texture);
   if (!installed) reportNoTexture(work, fileName, "its level 0 could not be renamed into place");
@@ -40,7 +62,7 @@ static bool decodeContainerFile(const Folder& work, const Folder& scratch, const
                                 TextureEntry existing) {
   // The folder is empty here: made fresh for the stage, emptied after each container.
   if (!aliasFileIn(work, fileName, scratch, kScratchContainerName)) {
-    reportNoTexture(work, fileName, "the scratch folder could not be prepared");
+    reportNoTexture(work, fileName, scratchAliasFailure(work, fileName));
     return false;
   }
   const std::string decoder = decoderProgramName();
@@ -60,6 +82,10 @@ bool decodeTextures(const Folder& work) {
   bool scratchReady = false;
   for (const std::string& fileName : containers) {
     printf("%s\n", fileName.c_str());
+    if (!textureNameIsUsable(work, fileName)) {
+      allDecoded = false;
+      continue;
+    }
     const TextureEntry existing = lookUpTexture(work, withoutExtension(fileName));
     if (existing == TextureEntry::Present) continue;
     if (!scratchReady && !(scratchReady = openScratchFolder(work, scratch))) {

@@ -2,14 +2,16 @@
 #include <io.h>
 
 #include "regular_file.h"
+#include "wide_path.h"
 
 InputOpenResult openRegularFile(const std::string& path, FILE*& stream, uint64_t& size) {
   // The C runtime cannot open a directory at all; it is named as what it is.
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const std::wstring wide = widePath(path);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return InputOpenResult::NotRegularFile;
   }
-  FILE* opened = fopen(path.c_str(), "rb");
+  FILE* opened = _wfopen(wide.c_str(), L"rb");
   if (!opened) return InputOpenResult::CannotOpen;
   const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(opened)));
   LARGE_INTEGER length;

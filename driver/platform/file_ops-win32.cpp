@@ -2,24 +2,83 @@
 
 #include <windows.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 
+#include "files/wide_path.h"
+
+// The part after the last separator or drive colon.
+static std::string lastComponent(const std::string& path) {
+  const size_t end = path.find_last_of("\\/:");
+  return end == std::string::npos ? path : path.substr(end + 1);
+}
+
+static std::string upperCase(std::string text) {
+  for (char& c : text) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// CON, PRN, AUX, NUL, COM0-9, LPT0-9 and the console's own names reach a
+// device in every directory, whatever extension follows and with trailing
+// blanks.
+static bool isDeviceName(const std::string& name) {
+  std::string stem = upperCase(name.substr(0, name.find('.')));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+    if (stem == device) return true;
+  return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
+         isdigit(static_cast<unsigned char>(stem[3]));
+}
+
+// The long name of the entry the system finds for `path`, which may have
+// been reached through its 8.3 short name; empty when there is none.
+static std::string foundEntryName(const std::string& path) {
+  if (path.find_first_of("*?") != std::string::npos) return std::string();  // a pattern, not a name
+  WIN32_FIND_DATAW match;
+  const HANDLE search = FindFirstFileW(widePath(path).c_str(), &match);
+  if (search == INVALID_HANDLE_VALUE) return std::string();
+  FindClose(search);
+  return narrowName(match.cFileName);
+}
+
+static bool sameNameIgnoringCase(const std::string& a, const std::string& b) {
+  const std::wstring wideA = widePath(a), wideB = widePath(b);
+  return CompareStringOrdinal(wideA.c_str(), -1, wideB.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+std::string whyNameIsUnusable(const std::string& path) {
+  const std::string name = lastComponent(path);
+  if (isDeviceName(name)) return name + " is a device name on Windows";
+  const std::string found = foundEntryName(path);
+  if (!found.empty() && !sameNameIgnoringCase(found, name)) return name + " is another name of " + found;
+  return std::string();
+}
+
+// The entry of this very name: a device is no file, and an 8.3 short name
+// or a name the system trims (trailing dots and blanks) is another entry's.
 EntryInfo lookUpEntry(const std::string& path) {
   EntryInfo entry;
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (isDeviceName(lastComponent(path))) {
+    entry.exists = true;
+    entry.target = EntryTarget::Other;
+    return entry;
+  }
+  const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return entry;
+  const std::string found = foundEntryName(path);
+  if (!found.empty() && !sameNameIgnoringCase(found, lastComponent(path))) return entry;
   entry.exists = true;
   entry.isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   entry.target = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryTarget::Directory : EntryTarget::RegularFile;
   return entry;
 }
 
-bool deleteFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+bool deleteFile(const std::string& path) { return DeleteFileW(widePath(path).c_str()) != 0; }
 
 // "N": not inherited by children.
 FILE* openForReading(const std::string& path, std::string& why) {
-  FILE* stream = fopen(path.c_str(), "rbN");
+  FILE* stream = _wfopen(widePath(path).c_str(), L"rbN");
   if (!stream) why = strerror(errno);
   return stream;
 }

@@ -17,10 +17,13 @@ struct EntryInfo {
 };
 EntryInfo lookUpEntry(const std::string& path);
 
+// Why no file of its own can be made under `path`'s name on this system (a
+// device name, another entry's short name), or "" when one can.
+std::string whyNameIsUnusable(const std::string& path);
+
 // Deletes one file or link (never a directory, never a link's target).
 // Returns false when nothing was deleted.
 bool deleteFile(const std::string& path);
-
 
 // Opens a file for binary reading, closed in every child the driver starts.
 // Null, with the reason in `why`, when it cannot be opened.

@@ -7,28 +7,31 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <vector>
 
+#include "files/wide_path.h"
 #include "work_paths.h"
 
 constexpr char kLockFileName[] = ".quorvel-lock";
 
 static std::string in(const Folder& folder, const std::string& name) { return pathIn(folder.path, name); }
+static std::wstring wideIn(const Folder& folder, const std::string& name) { return widePath(in(folder, name)); }
 
 static std::string lastErrorText() { return "error " + std::to_string(GetLastError()); }
 
 static HANDLE openFolderHandle(const std::string& path) {
-  return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+  return CreateFileW(widePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 
 static bool isPlainFolder(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
          !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 bool openFolder(const std::string& path, Folder& folder, std::string& why) {
-  const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  const HANDLE handle = CreateFileW(widePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     why = lastErrorText();
@@ -40,7 +43,7 @@ bool openFolder(const std::string& path, Folder& folder, std::string& why) {
 }
 
 bool makeFolderIn(const Folder& parent, const std::string& name) {
-  return CreateDirectoryA(in(parent, name).c_str(), nullptr) != 0;
+  return CreateDirectoryW(wideIn(parent, name).c_str(), nullptr) != 0;
 }
 
 bool openFolderIn(const Folder& parent, const std::string& name, Folder& folder) {
@@ -59,7 +62,7 @@ void closeFolder(Folder& folder) {
 }
 
 static unsigned long linkCountOf(const std::string& path) {
-  const HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+  const HANDLE file = CreateFileW(widePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 1;
   BY_HANDLE_FILE_INFORMATION information;
@@ -76,16 +79,16 @@ EntryInfo entryIn(const Folder& folder, const std::string& name) {
 
 bool listFolder(const Folder& folder, std::vector<std::string>& names, std::string& why) {
   names.clear();
-  WIN32_FIND_DATAA match;
-  const HANDLE search = FindFirstFileA(in(folder, "*").c_str(), &match);
+  WIN32_FIND_DATAW match;
+  const HANDLE search = FindFirstFileW(wideIn(folder, "*").c_str(), &match);
   if (search == INVALID_HANDLE_VALUE) {
     why = lastErrorText();
     return false;
   }
   do {
-    const std::string name = match.cFileName;
+    const std::string name = narrowName(match.cFileName);
     if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileA(search, &match));
+  } while (FindNextFileW(search, &match));
   const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
   if (!complete) why = lastErrorText();
   FindClose(search);
@@ -93,16 +96,16 @@ bool listFolder(const Folder& folder, std::vector<std::string>& names, std::stri
   return complete;
 }
 
-bool removeFileIn(const Folder& folder, const std::string& name) { return DeleteFileA(in(folder, name).c_str()) != 0; }
+bool removeFileIn(const Folder& folder, const std::string& name) { return deleteFile(in(folder, name)); }
 
 bool removeFolderIn(const Folder& parent, const std::string& name) {
-  return RemoveDirectoryA(in(parent, name).c_str()) != 0;
+  return RemoveDirectoryW(wideIn(parent, name).c_str()) != 0;
 }
 
-// MoveFileA without MOVEFILE_REPLACE_EXISTING fails when the target exists.
+// MoveFileW without MOVEFILE_REPLACE_EXISTING fails when the target exists.
 bool renameWithoutReplacingIn(const Folder& from, const std::string& fromName, const Folder& to,
                               const std::string& toName) {
-  return MoveFileA(in(from, fromName).c_str(), in(to, toName).c_str()) != 0;
+  return MoveFileW(wideIn(from, fromName).c_str(), wideIn(to, toName).c_str()) != 0;
 }
 
 bool renameReplacingIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName) {
@@ -113,24 +116,52 @@ CreateResult createFileIn(const Folder& folder, const std::string& name, FileMod
   return createNewFile(in(folder, name), mode, stream);
 }
 
+static bool copyBytes(HANDLE from, HANDLE to) {
+  std::vector<char> buffer(1 << 16);
+  for (;;) {
+    DWORD read = 0, written = 0;
+    if (!ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) return false;
+    if (read == 0) return true;
+    if (!WriteFile(to, buffer.data(), read, &written, nullptr) || written != read) return false;
+  }
+}
+
+// A complete copy with plain attributes under `toName`, or nothing there.
+static bool copyFileIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName) {
+  const HANDLE source = CreateFileW(wideIn(from, fromName).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (source == INVALID_HANDLE_VALUE) return false;
+  const std::wstring target = wideIn(to, toName);
+  const HANDLE copy = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  bool copied = false;
+  if (copy != INVALID_HANDLE_VALUE) {
+    copied = copyBytes(source, copy);
+    copied = CloseHandle(copy) && copied;
+    if (!copied) DeleteFileW(target.c_str());
+  }
+  CloseHandle(source);
+  return copied;
+}
+
+// A hard link would share the file's read-only attribute and every lock
+// another program holds on it, and could then be neither read nor deleted:
+// the alias is a fresh copy with plain attributes, ours alone.
 bool aliasFileIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName) {
-  const std::string source = in(from, fromName), alias = in(to, toName);
-  if (CreateHardLinkA(alias.c_str(), source.c_str(), nullptr)) return true;
-  return CopyFileA(source.c_str(), alias.c_str(), TRUE) != 0;
+  return copyFileIn(from, fromName, to, toName);
 }
 
 bool detachHardLinks(const Folder& folder, const std::string& name, const std::string& temporaryName) {
-  const std::string path = in(folder, name), temporary = in(folder, temporaryName);
-  if (!CopyFileA(path.c_str(), temporary.c_str(), TRUE)) return false;
-  if (MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
-  DeleteFileA(temporary.c_str());
+  if (!copyFileIn(folder, name, folder, temporaryName)) return false;
+  if (MoveFileExW(wideIn(folder, temporaryName).c_str(), wideIn(folder, name).c_str(), MOVEFILE_REPLACE_EXISTING))
+    return true;
+  DeleteFileW(wideIn(folder, temporaryName).c_str());
   return false;
 }
 
 // The lock file stays open until the process ends: the system releases the
 // lock then, however the process ended.
 bool lockFolder(const Folder& folder, void (*waiting)(const Folder&), std::string& why) {
-  const HANDLE file = CreateFileA(in(folder, kLockFileName).c_str(), GENERIC_READ | GENERIC_WRITE,
+  const HANDLE file = CreateFileW(wideIn(folder, kLockFileName).c_str(), GENERIC_READ | GENERIC_WRITE,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {

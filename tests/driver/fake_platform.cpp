@@ -148,6 +148,8 @@ EntryInfo lookUpEntry(const std::string& path) {
   return entry;
 }
 
+std::string whyNameIsUnusable(const std::string&) { return std::string(); }
+
 bool renameWithoutReplacingIn(const Folder& from, const std::string& fromName, const Folder& to,
                               const std::string& toName) {
   fakePlatform().events.push_back("rename " + in(from, fromName) + " -> " + in(to, toName));

@@ -6,6 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <sstream>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "container_builder.h"
 #include "test_support.h"
@@ -461,5 +465,122 @@ TEST_F(ChildCommandLineTest, ListingModeHandsTheModelNameExactly) {
   EXPECT_NE(childrenLog().find("[x\" \"victim.mdl]"), std::string::npos) << childrenLog();
   EXPECT_FALSE(fs::exists(run / "victim.mdl.mesh.xml"));
 }
+
+
+#ifdef _WIN32
+// Windows names, attributes and locks in a user's folder. Each row checks the
+// status, the standard-error lines ("W" the folder, "S" the short name), the
+// folder's exact contents (no scratch or temporary file left) and that the
+// drive's root got nothing. "\\?\" makes what the plain calls refuse (CON.dds,
+// long folders); std::filesystem here cannot list or remove past MAX_PATH.
+fs::path literalPath(fs::path path) { return fs::path(L"\\\\?\\" + path.make_preferred().wstring()); }
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
+  return text;
+}
+
+Files folderContents(const fs::path& folder) {
+  Files names;
+  WIN32_FIND_DATAW match;
+  const HANDLE search = FindFirstFileW((literalPath(folder) / "*").wstring().c_str(), &match);
+  if (search == INVALID_HANDLE_VALUE) return {"(cannot list)"};
+  do names.push_back(fs::path(match.cFileName).string());
+  while (FindNextFileW(search, &match));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return Files(names.begin() + 2, names.end());  // without "." and ".."
+}
+
+void removeFolder(const fs::path& folder) {
+  for (const std::string& name : folderContents(folder)) {
+    SetFileAttributesW(literalPath(folder / name).wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!DeleteFileW(literalPath(folder / name).wstring().c_str())) removeFolder(folder / name);
+  }
+  RemoveDirectoryW(literalPath(folder).wstring().c_str());
+}
+
+TEST_F(QuorvelBinaryTest, WindowsNamesAttributesAndLocksInAUsersFolder) {
+  struct Case {
+    const char* label;
+    std::function<std::string(const fs::path& w)> setup;  // the work-directory argument, "" to skip
+    int status;
+    Files errors, contents;
+  };
+  const auto containers = [](const fs::path& w, Files stems) {
+    for (const std::string& stem : stems) writeFileBytes(literalPath(w / (stem + ".dds")), greyContainer());
+    return w.string();
+  };
+  HANDLE lock = INVALID_HANDLE_VALUE;
+  std::string alias;
+  const Files decodedAB{"a.dds", "a.tga", "b.dds", "b.tga", "universal.material"};
+  const auto with = [](Files names, Files more) {
+    names.insert(names.end(), more.begin(), more.end());
+    return names;
+  };
+  const Case cases[] = {
+      {"read-only", [&](const fs::path& w) {
+         containers(w, {"a", "ro", "b"});
+         return SetFileAttributesW((w / "ro.dds").wstring().c_str(), FILE_ATTRIBUTE_READONLY) ? w.string() : "";
+       }, 0, {}, with(decodedAB, {"ro.dds", "ro.tga"})},
+      {"held open without sharing", [&](const fs::path& w) {
+         containers(w, {"a", "locked", "b"});
+         lock = CreateFileW((w / "locked.dds").wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+         return lock == INVALID_HANDLE_VALUE ? "" : w.string();
+       }, 1, {"W\\locked.dds: it cannot be read"}, with(decodedAB, {"locked.dds"})},
+      {"device names", [&](const fs::path& w) { return containers(w, {"CON", "com1", "lpt1", "a", "b"}); }, 1,
+       {"W\\CON.dds: CON.tga is a device name on Windows", "W\\com1.dds: com1.tga is a device name on Windows",
+        "W\\lpt1.dds: lpt1.tga is a device name on Windows"},
+       with(decodedAB, {"CON.dds", "com1.dds", "lpt1.dds"})},
+      {"another file's 8.3 short name", [&](const fs::path& w) {
+         writeFileText(w / "rockbottomlong.tga", "user");
+         wchar_t name[MAX_PATH];
+         if (!GetShortPathNameW((w / "rockbottomlong.tga").wstring().c_str(), name, MAX_PATH)) return std::string();
+         alias = fs::path(name).stem().string();
+         return alias == "rockbottomlong" ? "" : containers(w, {alias});
+       }, 1, {"W\\S.dds: S.tga is another name of rockbottomlong.tga"}, {"S.dds", "rockbottomlong.tga", "universal.material"}},
+      {"a bare drive, run from a folder on it", [&](const fs::path& w) {
+         containers(w, {"a", "b"});
+         return w.root_name() == "C:" ? "C:" : "";
+       }, 0, {}, decodedAB},
+      {"past MAX_PATH", [&](const fs::path& w) {
+         const fs::path deep = w / std::string(120, 'x') / std::string(120, 'y') / std::string(60, 'z');
+         fs::create_directories(literalPath(deep));
+         return containers(deep, {"a", "b"});
+       }, 0, {}, decodedAB},
+  };
+  const fs::path rootScript = "C:\\universal.material";
+  const bool rootScriptBefore = fs::exists(rootScript);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const fs::path work = run / "work";
+    fs::create_directory(work);
+    const std::string argument = c.setup(work);
+    const fs::path folder = argument == "C:" ? work : fs::path(argument);
+    const auto named = [&](const std::string& text) {
+      return replaceAll(replaceAll(text, "W\\", folder.string() + "\\"), "S.", alias + ".");
+    };
+    Files expectedErrors, expectedContents, errors;
+    for (const std::string& line : c.errors) expectedErrors.push_back("Quorvel: no texture for " + named(line) + "\r");
+    for (const std::string& name : c.contents) expectedContents.push_back(named(name));
+    std::sort(expectedErrors.begin(), expectedErrors.end());
+    std::sort(expectedContents.begin(), expectedContents.end());
+    if (argument.empty()) printf("row skipped here: %s\n", c.label);
+    else {
+      const ProgramResult result = runProgram(QUORVEL_PATH, {argument}, work);
+      EXPECT_EQ(result.exitStatus, c.status) << result.err;
+      std::istringstream err(result.err);
+      for (std::string line; std::getline(err, line);) errors.push_back(line);
+      std::sort(errors.begin(), errors.end());
+      EXPECT_EQ(errors, expectedErrors) << result.out;
+      EXPECT_EQ(folderContents(folder), expectedContents);
+    }
+    EXPECT_EQ(fs::exists(rootScript), rootScriptBefore) << "the drive's root is never written";
+    if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
+    lock = INVALID_HANDLE_VALUE;
+    removeFolder(work);
+  }
+}
+#endif
 
 }  // namespace

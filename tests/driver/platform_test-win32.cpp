@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "platform/child_process.h"
+#include "platform/file_ops.h"
 #include "platform/priority.h"
 #include "process.h"
 #include "test_support.h"
@@ -67,6 +68,31 @@ TEST(ChildProcessTest, RunnableFilesAndOwnDirectory) {
   EXPECT_FALSE(isRunnableFile((dir / "missing.exe").string()));
   EXPECT_TRUE(fs::equivalent(runningExecutableDirectory(), fs::path(PRINT_ARGUMENTS_PATH).parent_path()))
       << runningExecutableDirectory();
+}
+
+// Existence is the entry of this very name: not a device, not another
+// entry reached through its 8.3 short name or a trimmed trailing dot.
+TEST(FileOpsTest, EntryOfThisVeryName) {
+  ScratchDir dir;
+  writeFileText(dir / "rock.tga", "");
+  struct Row { std::string name; bool exists; EntryTarget target; std::string why; };
+  const Row rows[] = {
+      {"rock.tga", true, EntryTarget::RegularFile, ""},
+      {"ROCK.TGA", true, EntryTarget::RegularFile, ""},
+      {"rock.tga.", false, EntryTarget::Missing, "rock.tga. is another name of rock.tga"},
+      {"missing.tga", false, EntryTarget::Missing, ""},
+      {"r?ck.tga", false, EntryTarget::Missing, ""},  // what the walk makes of a name outside the code page
+      {"NUL", true, EntryTarget::Other, "NUL is a device name on Windows"},
+      {"Com7 .x.tga", true, EntryTarget::Other, "Com7 .x.tga is a device name on Windows"},
+      {"com10.tga", false, EntryTarget::Missing, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const EntryInfo entry = lookUpEntry((dir / row.name).string());
+    EXPECT_EQ(entry.exists, row.exists);
+    EXPECT_EQ(entry.target, row.target);
+    EXPECT_EQ(whyNameIsUnusable((dir / row.name).string()), row.why);
+  }
 }
 
 TEST(PriorityTest, ProcessEndsUpBelowNormal) {

@@ -1,0 +1,15 @@
+// Windows only: paths for the wide-character file calls. The programs keep
+// their paths in the ANSI code page, as the system hands them over; the wide
+// calls take paths past MAX_PATH once these carry the "\\?\" prefix.
+#pragma once
+
+#include <string>
+
+// `path` in UTF-16. A path too long for the plain calls is made absolute
+// and given the "\\?\" prefix ("\\?\UNC\" for a network path), which the
+// system then takes literally: separators are backslashes and "." and ".."
+// are already resolved, just as the plain calls would resolve them.
+std::wstring widePath(const std::string& path);
+
+// A name the system returned, back in the ANSI code page.
+std::string narrowName(const wchar_t* name);
