@@ -1,10 +1,14 @@
-// Crash consistency of directory mode: the driver (alone, or with its whole
-// process group) is killed at seeded random moments, then run once more to
-// the end; every user file must be as it was, every container must have
-// level 0 of its own decode as its texture, and nothing else may be left.
-// Also a full disk: no incomplete texture is ever installed, and a run after
-// space is freed completes. QUORVEL_CRASH_TRIALS and QUORVEL_CRASH_SEED set
-// how many trials run and where the random moments start.
+// Crash consistency: the driver (alone, by SIGKILL or SIGTERM, or with its
+// whole process group) is killed at seeded random moments, then run once more
+// to the end, at once or after its children are gone; every user file must
+// be as it was, every container must have level 0 of its own decode as its
+// texture, and nothing else may be left. Two runs started on one folder at
+// seeded gaps must leave what two runs one after the other leave. Listing
+// mode killed the same ways must leave each model's outputs as one complete
+// run would. Also a full disk: no incomplete texture is ever installed, and a
+// run after space is freed completes. QUORVEL_CRASH_TRIALS and
+// QUORVEL_CRASH_SEED set how many trials run and where the random moments
+// start.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -17,6 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <random>
 
@@ -97,18 +102,29 @@ void expectConsistent(const fs::path& dir, const WorkSet& set, const std::string
   for (const auto& [name, bytes] : expected) EXPECT_TRUE(actual.count(name)) << where << ": " << name << " is missing";
 }
 
-// Starts Quorvel on `dir` in a process group of its own; returns its pid.
-pid_t startQuorvel(const fs::path& dir) {
+// Starts Quorvel with `args` in `cwd`, in a process group of its own;
+// returns its pid.
+pid_t startQuorvel(const std::vector<std::string>& args, const fs::path& cwd) {
+  std::vector<char*> argv{const_cast<char*>(QUORVEL_PATH)};
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
   const pid_t pid = fork();
   if (pid == 0) {
     setpgid(0, 0);
-    const std::string work = dir.string();
+    if (chdir(cwd.c_str()) != 0) _exit(125);
     if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr)) _exit(126);
-    execl(QUORVEL_PATH, QUORVEL_PATH, work.c_str(), static_cast<char*>(nullptr));
+    execv(QUORVEL_PATH, argv.data());
     _exit(127);
   }
   setpgid(pid, pid);  // also here, so the group exists before any kill
   return pid;
+}
+
+int waitForExit(pid_t pid) {
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 void sleepMicroseconds(long microseconds) {
@@ -133,38 +149,136 @@ void putModelCompilerOnPath() {
   setenv("PATH", (folder + ":" + (path ? path : "")).c_str(), 1);
 }
 
+// How a trial ends a run: which signal to whom, and whether the rerun
+// starts at once (meeting children that may still be ending) or after the
+// whole group is gone.
+struct KillKind {
+  const char* label;
+  int signal;
+  bool wholeGroup;
+  bool rerunAtOnce;
+};
+const KillKind kKillKinds[] = {{"SIGKILL to the driver", SIGKILL, false, false},
+                               {"SIGKILL to the group", SIGKILL, true, false},
+                               {"SIGKILL to the driver, rerun at once", SIGKILL, false, true},
+                               {"SIGTERM to the driver, rerun at once", SIGTERM, false, true}};
+
+// Microseconds one uninterrupted run takes here: the kills fall within it.
+long timeOneRun(const std::vector<std::string>& args, const fs::path& cwd) {
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(runProgram(QUORVEL_PATH, args, cwd).exitStatus, 0);
+  return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Kills a run of `args` at a seeded moment per trial, reruns it, and checks
+// `consistent` after the rerun; `prepare` lays out a fresh trial folder.
+void killAndRerunTrials(const char* mode, const std::vector<std::string>& args, const fs::path& cwd,
+                        const std::function<void()>& prepare, const std::function<void(const std::string&)>& consistent) {
+  prepare();
+  const long runMicroseconds = timeOneRun(args, cwd);
+  consistent(std::string(mode) + ", an uninterrupted run");
+  const unsigned trials = environmentNumber("QUORVEL_CRASH_TRIALS", 24);
+  const unsigned seed = environmentNumber("QUORVEL_CRASH_SEED", 20261208);
+  std::mt19937 random(seed);
+  for (unsigned trial = 0; trial < trials; ++trial) {
+    const KillKind& kind = kKillKinds[trial % (sizeof kKillKinds / sizeof kKillKinds[0])];
+    const long delay = std::uniform_int_distribution<long>(0, runMicroseconds)(random);
+    const std::string where = std::string(mode) + ", seed " + std::to_string(seed) + ", trial " +
+                              std::to_string(trial) + ", " + kind.label + " after " + std::to_string(delay) + " us";
+    prepare();
+    const pid_t pid = startQuorvel(args, cwd);
+    sleepMicroseconds(delay);
+    kill(kind.wholeGroup ? -pid : pid, kind.signal);
+    if (kind.rerunAtOnce) waitForExit(pid);
+    else waitForGroupToEnd(pid);
+    const ProgramResult rerun = runProgram(QUORVEL_PATH, args, cwd);
+    EXPECT_EQ(rerun.exitStatus, 0) << where << "\n" << rerun.err;
+    waitForGroupToEnd(pid);
+    consistent(where);
+  }
+}
+
 TEST(CrashConsistency, KilledAtRandomMomentsThenRunAgain) {
   // Orphans of a killed driver become ours, so they can be waited for.
   ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
   putModelCompilerOnPath();
   const WorkSet set = makeWorkSet();
   ScratchDir scratch;
-  // How long a whole run takes here: the kills fall within it.
-  writeWorkSet(scratch / "timing", set);
-  const auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(runProgram(QUORVEL_PATH, {(scratch / "timing").string()}, scratch.path()).exitStatus, 0);
-  const long runMicroseconds = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
-  expectConsistent(scratch / "timing", set, "an uninterrupted run");
+  const fs::path dir = scratch / "work";
+  killAndRerunTrials(
+      "directory mode", {dir.string()}, scratch.path(),
+      [&] {
+        fs::remove_all(dir);
+        writeWorkSet(dir, set);
+      },
+      [&](const std::string& where) { expectConsistent(dir, set, where); });
+}
 
-  const unsigned trials = environmentNumber("QUORVEL_CRASH_TRIALS", 24);
+// The second run waits for the first and then finds its work done.
+TEST(CrashConsistency, TwoRunsOnOneFolderAtSeededGaps) {
+  putModelCompilerOnPath();
+  const WorkSet set = makeWorkSet();
+  ScratchDir scratch;
+  const fs::path dir = scratch / "work";
+  writeWorkSet(dir, set);
+  const long runMicroseconds = timeOneRun({dir.string()}, scratch.path());
+  const unsigned trials = environmentNumber("QUORVEL_CRASH_TRIALS", 24) / 2;
   const unsigned seed = environmentNumber("QUORVEL_CRASH_SEED", 20261208);
   std::mt19937 random(seed);
   for (unsigned trial = 0; trial < trials; ++trial) {
-    const bool wholeGroup = trial % 2 == 1;
-    const long delay = std::uniform_int_distribution<long>(0, runMicroseconds)(random);
-    const std::string where = "seed " + std::to_string(seed) + ", trial " + std::to_string(trial) + ", kill " +
-                              (wholeGroup ? "the group" : "the driver") + " after " + std::to_string(delay) + " us";
-    const fs::path dir = scratch / ("trial" + std::to_string(trial));
-    writeWorkSet(dir, set);
-    const pid_t pid = startQuorvel(dir);
-    sleepMicroseconds(delay);
-    kill(wholeGroup ? -pid : pid, SIGKILL);
-    waitForGroupToEnd(pid);
-    const ProgramResult rerun = runProgram(QUORVEL_PATH, {dir.string()}, scratch.path());
-    EXPECT_EQ(rerun.exitStatus, 0) << where << "\n" << rerun.err;
-    expectConsistent(dir, set, where);
+    const long gap = std::uniform_int_distribution<long>(0, runMicroseconds)(random);
+    const std::string where = "two runs, seed " + std::to_string(seed) + ", trial " + std::to_string(trial) +
+                              ", second after " + std::to_string(gap) + " us";
     fs::remove_all(dir);
+    writeWorkSet(dir, set);
+    const pid_t first = startQuorvel({dir.string()}, scratch.path());
+    sleepMicroseconds(gap);
+    const pid_t second = startQuorvel({dir.string()}, scratch.path());
+    EXPECT_EQ(waitForExit(first), 0) << where;
+    EXPECT_EQ(waitForExit(second), 0) << where;
+    expectConsistent(dir, set, where);
   }
+}
+
+// Listing mode: models whose every material has a texture keep their
+// outputs (their own material file removed), the others have none, and the
+// user's files stay as they were.
+TEST(CrashConsistency, ListingModeKilledThenRunAgain) {
+  ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+  ScratchDir scratch;
+  fs::create_directory(scratch / "tools");
+  fs::create_symlink(LUA_INTERPRETER, scratch / "tools/lua");
+  const char* path = getenv("PATH");
+  setenv("PATH", ((scratch / "tools").string() + ":" + (path ? path : "")).c_str(), 1);
+  fs::copy_file(DREVIK_SCRIPT, scratch / "Drevik.lua");
+  const fs::path dir = scratch / "w";
+  Files user{{"rock.tga", Bytes{1, 2, 3}}, {"notes.txt", Bytes{'n'}}};
+  std::string listing;
+  for (int model = 0; model < 6; ++model) {
+    const std::string name = "m" + std::to_string(model) + ".mdl";
+    const std::string text = model % 2 ? "bitmap rock\nbitmap gone\n" : "bitmap rock\n";
+    user[name] = Bytes(text.begin(), text.end());
+    listing += "w/" + name + ":1:bitmap\n";
+  }
+  writeFileText(scratch / "listing.txt", listing);
+  killAndRerunTrials(
+      "listing mode", {"listing.txt", "1", "1", "1", "1", "w"}, scratch.path(),
+      [&] {
+        fs::remove_all(dir);
+        fs::create_directory(dir);
+        for (const auto& [name, bytes] : user) writeFileBytes(dir / name, bytes);
+      },
+      [&](const std::string& where) {
+        Files actual = filesIn(dir);
+        for (const auto& [name, bytes] : user) {
+          EXPECT_EQ(actual[name], bytes) << where << ": " << name;
+          actual.erase(name);
+        }
+        for (int model = 0; model < 6; model += 2)
+          for (const char* suffix : {".mesh.xml", ".mesh", ".skeleton.xml", ".skeleton"})
+            EXPECT_EQ(actual.erase("m" + std::to_string(model) + ".mdl" + suffix), 1u) << where << ": m" << model << suffix;
+        for (const auto& [name, bytes] : actual) ADD_FAILURE() << where << ": stray " << name;
+      });
 }
 
 // A small filesystem of its own (needs root); a filler leaves little room.

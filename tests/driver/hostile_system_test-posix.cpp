@@ -45,6 +45,13 @@ std::vector<std::string> namesIn(const fs::path& dir) {
   return names;
 }
 
+// A decoder stand-in that tells where it runs and then takes its time.
+const char kSlowDecoder[] = "#!/bin/sh\necho $$ > ../../child.pid\nexec sleep 30\n";
+
+// Gone, or dead and waiting to be collected by whoever adopted it.
+const char kChildGone[] =
+    "p=$(cat child.pid); [ ! -e /proc/$p ] || grep -q '^State:.*Z' /proc/$p/status && echo gone";
+
 void writeExecutable(const fs::path& path, const std::string& content) {
   writeFileText(path, content);
   fs::permissions(path, fs::perms::owner_all);
@@ -108,6 +115,14 @@ TEST(HostileSystem, EveryRunEndsSaysWhatFailedAndStaysInside) {
          EXPECT_EQ(namesIn(run / "outside"), std::vector<std::string>{"keep.txt"}) << "nothing written outside";
          EXPECT_EQ(text(run / "w/rock.tga"), "level 0") << "level 0 left the scratch folder through its handle";
        }},
+      {"driver ended by SIGTERM",
+       [&](const fs::path& run) {
+         withContainer(run);
+         writeExecutable(run / "Tessark", kSlowDecoder);
+       },
+       std::string("$Q w & while [ ! -s child.pid ]; do sleep 0.05; done; kill -TERM $!; wait $!; sleep 0.5; ") +
+           kChildGone,
+       0, {}, [](const fs::path&, const ProgramResult& result) { EXPECT_NE(result.out.find("rock.dds\ngone\n"), std::string::npos) << result.out; }},
       {"file system without links", withContainer, "LD_PRELOAD=" NO_LINKS_SHIM_PATH " $Q w", 0, {}, textureDecoded},
       {"endless listing", nullptr,
        "$Q /dev/zero 1 1 1 1 w > /dev/null & sleep 1; grep VmHWM /proc/$!/status; kill -9 $!", 0, {},

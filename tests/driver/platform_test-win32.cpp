@@ -54,7 +54,7 @@ TEST(ChildProcessTest, ProgramThatCannotBeFoundOrStartedIsNamedOnStandardError) 
 }
 
 TEST(ChildProcessTest, StartFailureIsReportedWithTheSystemsReason) {
-  const ChildOutcome outcome = startProgramAndWait("C:\\no such directory\\none.exe", {"none.exe"}, "none.exe");
+  const ChildOutcome outcome = startProgramAndWait("C:\\no such directory\\none.exe", {"none.exe"}, "none.exe", nullptr);
   EXPECT_FALSE(outcome.started);
   EXPECT_NE(outcome.failure.find("(error " + std::to_string(ERROR_PATH_NOT_FOUND) + ")"), std::string::npos)
       << outcome.failure;
