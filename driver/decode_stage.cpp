@@ -66,7 +66,9 @@ static bool decodeContainerFile(const Folder& work, const Folder& scratch, const
     return false;
   }
   const std::string decoder = decoderProgramName();
-  const int status = runAndWait(decoder, {{decoder}, {"-d"}, pathArgument(kScratchContainerName)}, &scratch);
+  const bool inside = childrenStartInsideFolders();
+  const std::string container = inside ? kScratchContainerName : pathIn(scratch.path, kScratchContainerName);
+  const int status = runAndWait(decoder, {{decoder}, {"-d"}, pathArgument(container)}, inside ? &scratch : nullptr);
   const bool installed =
       installTexture(work, scratch, fileName, existing == TextureEntry::DanglingLinkAtName, status);
   emptyScratchFolder(scratch);

@@ -1,5 +1,8 @@
 // The binary model stage: every model file goes to the outside model
-// compiler, which rewrites it in place.
+// compiler, which rewrites it in place. A copy of the model is kept beside it
+// while the compiler runs, so a compiler that fails, or is ended with a
+// killed run, never leaves a model cut short: the copy is put back, at once
+// or by the next run.
 #include <cstdio>
 
 #include "diagnostics.h"
@@ -10,12 +13,32 @@
 #include "work_paths.h"
 
 constexpr char kModelCopyTemporaryName[] = ".quorvel-model.tmp";
+constexpr char kBackupPrefix[] = ".quorvel-backup-";
+
+static std::string backupNameOf(const std::string& fileName) { return kBackupPrefix + fileName; }
+
+// Puts back the models whose compiling a killed run left unfinished.
+static bool restoreUnfinishedModels(const Folder& work) {
+  std::vector<std::string> names;
+  std::string why;
+  if (!listFolder(work, names, why)) return false;  // the stage's own walk reports it
+  bool restored = true;
+  for (const std::string& name : names) {
+    if (name.rfind(kBackupPrefix, 0) != 0) continue;
+    const EntryInfo backup = entryIn(work, name);
+    if (backup.isLink || backup.target != EntryTarget::RegularFile) continue;
+    if (renameReplacingIn(work, name, work, name.substr(sizeof kBackupPrefix - 1))) continue;
+    fprintf(stderr, "Quorvel: cannot put back %s\n", printableName(pathIn(work.path, name)).c_str());
+    restored = false;
+  }
+  return restored;
+}
+
+enum class ModelChoice { Compile, PassOver, Fail };
 
 // Rewriting in place through a link would write outside the work
 // directory: a symbolic link is passed over, and a file with other hard
 // links first gets a copy of its own, so the other names keep their bytes.
-enum class ModelChoice { Compile, PassOver, Fail };
-
 static ModelChoice chooseForCompiling(const Folder& work, const std::string& fileName) {
   const std::string modelPath = printableName(pathIn(work.path, fileName));
   const EntryInfo entry = entryIn(work, fileName);
@@ -34,22 +57,36 @@ static ModelChoice chooseForCompiling(const Folder& work, const std::string& fil
   return ModelChoice::Compile;
 }
 
+// Compiles one model with its copy kept aside; false when the compiler
+// failed (the model then has its old bytes again) or no copy could be made.
+static bool compileModel(const Folder& work, const std::string& fileName, const std::string& compiler) {
+  const std::string modelPath = pathIn(work.path, fileName);
+  const std::string backup = backupNameOf(fileName);
+  if (!copyFileIn(work, fileName, work, backup)) {
+    fprintf(stderr, "Quorvel: not compiling %s: no copy of it could be kept while it is rewritten\n",
+            printableName(modelPath).c_str());
+    return false;
+  }
+  const bool compiled =
+      runAndWait(compiler, {{compiler}, {"-d"}, pathArgument(modelPath), pathArgument(modelPath)}) == 0;
+  if (compiled ? removeFileIn(work, backup) : renameReplacingIn(work, backup, work, fileName)) return compiled;
+  fprintf(stderr, "Quorvel: cannot %s %s\n", compiled ? "remove" : "put back",
+          printableName(pathIn(work.path, backup)).c_str());
+  return false;
+}
+
 bool convertBinaryModels(const Folder& work) {
   printf("Converting all binary-mdl to ascii-mdl\n");
   removeLeftoverTemporary(work, kModelCopyTemporaryName);
+  bool allCompiled = restoreUnfinishedModels(work);
   const std::string compiler = modelCompilerProgramName();
   std::vector<std::string> models;
-  bool allCompiled = listStageFiles(work, ".mdl", models);
+  if (!listStageFiles(work, ".mdl", models)) allCompiled = false;
   for (const std::string& fileName : models) {
     printf("%s\n", fileName.c_str());
     const ModelChoice choice = chooseForCompiling(work, fileName);
-    if (choice != ModelChoice::Compile) {
-      if (choice == ModelChoice::Fail) allCompiled = false;
-      continue;
-    }
-    const std::string modelPath = pathIn(work.path, fileName);
-    if (runAndWait(compiler, {{compiler}, {"-d"}, pathArgument(modelPath), pathArgument(modelPath)}) != 0)
-      allCompiled = false;
+    if (choice == ModelChoice::Fail) allCompiled = false;
+    if (choice == ModelChoice::Compile && !compileModel(work, fileName, compiler)) allCompiled = false;
   }
   return allCompiled;
 }

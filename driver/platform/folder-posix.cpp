@@ -165,8 +165,8 @@ static bool copyBytes(int in, int out) {
 }
 
 // A complete copy under `toName`, or nothing under that name.
-static bool copyFileIn(const Folder& from, const std::string& fromName, int followFlag, const Folder& to,
-                       const std::string& toName) {
+static bool copyFollowing(const Folder& from, const std::string& fromName, int followFlag, const Folder& to,
+                          const std::string& toName) {
   struct stat info;
   const int in = openRegularIn(from, fromName, followFlag, info);
   if (in < 0) return false;
@@ -188,11 +188,15 @@ bool aliasFileIn(const Folder& from, const std::string& fromName, const Folder& 
   // depends on where it stands.
   if (linkat(fdOf(from), fromName.c_str(), fdOf(to), toName.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
   if (errno == EEXIST) return false;
-  return copyFileIn(from, fromName, 0, to, toName);
+  return copyFollowing(from, fromName, 0, to, toName);
+}
+
+bool copyFileIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName) {
+  return copyFollowing(from, fromName, 0, to, toName);
 }
 
 bool detachHardLinks(const Folder& folder, const std::string& name, const std::string& temporaryName) {
-  if (!copyFileIn(folder, name, O_NOFOLLOW, folder, temporaryName)) return false;
+  if (!copyFollowing(folder, name, O_NOFOLLOW, folder, temporaryName)) return false;
   if (renameat(fdOf(folder), temporaryName.c_str(), fdOf(folder), name.c_str()) == 0) return true;
   unlinkat(fdOf(folder), temporaryName.c_str(), 0);
   return false;

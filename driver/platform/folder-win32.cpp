@@ -12,8 +12,6 @@
 #include "files/wide_path.h"
 #include "work_paths.h"
 
-constexpr char kLockFileName[] = ".quorvel-lock";
-
 static std::string in(const Folder& folder, const std::string& name) { return pathIn(folder.path, name); }
 static std::wstring wideIn(const Folder& folder, const std::string& name) { return widePath(in(folder, name)); }
 
@@ -31,6 +29,11 @@ static bool isPlainFolder(const std::string& path) {
 }
 
 bool openFolder(const std::string& path, Folder& folder, std::string& why) {
+  const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    why = "not a folder";
+    return false;
+  }
   const HANDLE handle = CreateFileW(widePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
@@ -127,7 +130,7 @@ static bool copyBytes(HANDLE from, HANDLE to) {
 }
 
 // A complete copy with plain attributes under `toName`, or nothing there.
-static bool copyFileIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName) {
+bool copyFileIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName) {
   const HANDLE source = CreateFileW(wideIn(from, fromName).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (source == INVALID_HANDLE_VALUE) return false;
@@ -158,22 +161,32 @@ bool detachHardLinks(const Folder& folder, const std::string& name, const std::s
   return false;
 }
 
-// The lock file stays open until the process ends: the system releases the
-// lock then, however the process ended.
+// A named mutex per folder, named after the folder's identity (volume and
+// file index, whatever path reached it), so no lock file is needed: the
+// system releases it when the process ends, however it ends, and the next
+// waiter then takes it.
+static std::wstring lockName(const Folder& folder) {
+  BY_HANDLE_FILE_INFORMATION information;
+  if (!GetFileInformationByHandle(reinterpret_cast<HANDLE>(folder.handle), &information)) return std::wstring();
+  return L"Local\\quorvel-" + std::to_wstring(information.dwVolumeSerialNumber) + L"-" +
+         std::to_wstring(information.nFileIndexHigh) + L"-" + std::to_wstring(information.nFileIndexLow);
+}
+
 bool lockFolder(const Folder& folder, void (*waiting)(const Folder&), std::string& why) {
-  const HANDLE file = CreateFileW(wideIn(folder, kLockFileName).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  const std::wstring name = lockName(folder);
+  const HANDLE mutex = name.empty() ? nullptr : CreateMutexW(nullptr, FALSE, name.c_str());
+  if (!mutex) {
     why = lastErrorText();
     return false;
   }
-  OVERLAPPED whole{};
-  if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &whole)) return true;
-  waiting(folder);
-  OVERLAPPED again{};
-  if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &again)) return true;
+  DWORD result = WaitForSingleObject(mutex, 0);
+  if (result == WAIT_TIMEOUT) {
+    waiting(folder);
+    result = WaitForSingleObject(mutex, INFINITE);
+  }
+  // An abandoned mutex is a run that was killed: the folder is ours now.
+  if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) return true;
   why = lastErrorText();
-  CloseHandle(file);
+  CloseHandle(mutex);
   return false;
 }

@@ -62,6 +62,11 @@ CreateResult createFileIn(const Folder& folder, const std::string& name, FileMod
 // `toName` exists.
 bool aliasFileIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName);
 
+// Copies the regular file `fromName` of `from` (a link of that name is
+// followed) to the new file `toName` in `to`: a complete copy, or nothing
+// under that name.
+bool copyFileIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName);
+
 // Replaces the file `name` by a copy of its own bytes under the same name,
 // so that its other hard links keep the old bytes when it is rewritten. The
 // copy is made under `temporaryName` and renamed over it once complete.

@@ -6,3 +6,4 @@ const char* luaProgramName() { return "lua"; }
 char pathSeparator() { return '/'; }
 bool fileNamesAreCaseSensitive() { return true; }
 ProgramSearchRules hostSearchRules() { return posixSearchRules(); }
+bool childrenStartInsideFolders() { return true; }

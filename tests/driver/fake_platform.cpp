@@ -75,6 +75,7 @@ const char* luaProgramName() { return "lua"; }
 char pathSeparator() { return '/'; }
 bool fileNamesAreCaseSensitive() { return fakePlatform().caseSensitiveNames; }
 ProgramSearchRules hostSearchRules() { return posixSearchRules(); }
+bool childrenStartInsideFolders() { return true; }
 
 // Folders are their paths here: every operation is recorded with the full
 // path, as the real layer would reach it.
@@ -189,6 +190,13 @@ bool aliasFileIn(const Folder& from, const std::string& fromName, const Folder& 
   fakePlatform().events.push_back("alias " + in(from, fromName) + " as " + in(to, toName));
   std::error_code error;
   fs::copy_file(in(from, fromName), in(to, toName), error);  // fails when the alias exists
+  return !error;
+}
+
+bool copyFileIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName) {
+  fakePlatform().events.push_back("copy " + in(from, fromName) + " as " + in(to, toName));
+  std::error_code error;
+  fs::copy_file(in(from, fromName), in(to, toName), error);
   return !error;
 }
 
