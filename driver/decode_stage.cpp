@@ -1,6 +1,13 @@
 // The texture decode stage: each container without a texture is decoded in
 // the scratch folder, and only its complete level 0 leaves it.
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <deque>
+#include <memory>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "diagnostics.h"
 #include "files/regular_file.h"
@@ -55,6 +62,24 @@ static bool installTexture(const Folder& work, const Folder& scratch, const std:
   return installed;
 }
 
+// The decoder's argument for the container in `scratch`, and the folder it
+// works in (none where children get full paths).
+static std::vector<ChildArgument> decoderArguments(const std::string& decoder, const Folder& scratch) {
+  const std::string container =
+      childrenStartInsideFolders() ? kScratchContainerName : pathIn(scratch.path, kScratchContainerName);
+  return {{decoder}, {"-d"}, pathArgument(container)};
+}
+
+static const Folder* decoderFolder(const Folder& scratch) { return childrenStartInsideFolders() ? &scratch : nullptr; }
+
+// After the decoder: level 0 becomes the texture, the folder is emptied.
+static bool finishContainer(const Folder& work, const Folder& scratch, const std::string& fileName,
+                            TextureEntry existing, int status) {
+  const bool installed = installTexture(work, scratch, fileName, existing == TextureEntry::DanglingLinkAtName, status);
+  emptyScratchFolder(scratch);
+  return installed && status == 0;
+}
+
 // Decodes one container in the scratch folder, where the decoder works too.
 // False when the decoder failed or the container yielded no texture (named on
 // standard error).
@@ -66,20 +91,13 @@ static bool decodeContainerFile(const Folder& work, const Folder& scratch, const
     return false;
   }
   const std::string decoder = decoderProgramName();
-  const bool inside = childrenStartInsideFolders();
-  const std::string container = inside ? kScratchContainerName : pathIn(scratch.path, kScratchContainerName);
-  const int status = runAndWait(decoder, {{decoder}, {"-d"}, pathArgument(container)}, inside ? &scratch : nullptr);
-  const bool installed =
-      installTexture(work, scratch, fileName, existing == TextureEntry::DanglingLinkAtName, status);
-  emptyScratchFolder(scratch);
-  return installed && status == 0;
+  const int status = runAndWait(decoder, decoderArguments(decoder, scratch), decoderFolder(scratch));
+  return finishContainer(work, scratch, fileName, existing, status);
 }
 
-bool decodeTextures(const Folder& work) {
-  printf("Converting all dds to tga\n");
-  bool allDecoded = removeScratchFolder(work);  // the leftovers of a killed run
-  std::vector<std::string> containers;
-  if (!listStageFiles(work, ".dds", containers)) allDecoded = false;
+// One decoder at a time: each container is finished before the next.
+static bool decodeOneAtATime(const Folder& work, const std::vector<std::string>& containers) {
+  bool allDecoded = true;
   Folder scratch;
   bool scratchReady = false;
   for (const std::string& fileName : containers) {
@@ -90,7 +108,7 @@ bool decodeTextures(const Folder& work) {
     }
     const TextureEntry existing = lookUpTexture(work, withoutExtension(fileName));
     if (existing == TextureEntry::Present) continue;
-    if (!scratchReady && !(scratchReady = openScratchFolder(work, scratch))) {
+    if (!scratchReady && !(scratchReady = openScratchFolder(work, 0, scratch))) {
       reportNoTexture(work, fileName, "the scratch folder could not be created");
       allDecoded = false;
       continue;
@@ -99,5 +117,149 @@ bool decodeTextures(const Folder& work) {
   }
   if (!scratchReady) return allDecoded;
   closeFolder(scratch);
-  return removeScratchFolder(work) && allDecoded;
+  return removeScratchFolder(work, scratchFolderName(0)) && allDecoded;
+}
+
+// A container on its way while other decoders run beside it. Whatever it
+// has to say waits for its turn, so the output follows the walk order.
+struct PendingContainer {
+  std::string fileName;
+  std::string refusal;  // why it gets no texture without a decode, or ""
+  bool decoding = false;
+  TextureEntry existing = TextureEntry::Absent;
+  size_t slot = 0;
+  const char* aliasFailure = nullptr;  // set by its worker when the alias could not be made
+  CapturedRun run;
+  std::thread worker;
+};
+
+// Up to `jobs` decoders at once, each in a scratch folder of its own (its
+// slot). Textures are installed in walk order, when each container's turn
+// comes, and a container whose texture name an earlier one may still
+// install waits for it: the results are those of one decoder at a time.
+class SideBySideDecodes {
+ public:
+  SideBySideDecodes(const Folder& work, unsigned jobs)
+      : work_(work), jobs_(jobs), slots_(jobs), slotReady_(jobs, false), slotBusy_(jobs, false) {}
+
+  void add(const std::string& fileName) {
+    const std::string key = textureKey(fileName);
+    while (std::any_of(pending_.begin(), pending_.end(), [&](const auto& c) { return textureKey(c->fileName) == key; }))
+      finishOldest();
+    while (pending_.size() >= kMaxPending || (needsDecode(fileName) && decodingCount() >= jobs_)) finishOldest();
+    auto container = std::make_unique<PendingContainer>();
+    container->fileName = fileName;
+    container->refusal = whyNameIsUnusable(pathIn(work_.path, textureNameOf(fileName)));
+    if (container->refusal.empty()) {
+      container->existing = lookUpTexture(work_, withoutExtension(fileName));
+      if (container->existing != TextureEntry::Present) startDecode(*container);
+    }
+    pending_.push_back(std::move(container));
+  }
+
+  bool finish() {
+    while (!pending_.empty()) finishOldest();
+    for (size_t slot = 0; slot < jobs_; ++slot) {
+      if (!slotReady_[slot]) continue;
+      closeFolder(slots_[slot]);
+      if (!removeScratchFolder(work_, scratchFolderName(slot))) allDecoded_ = false;
+    }
+    return allDecoded_;
+  }
+
+ private:
+  // Enough for every decoder to be busy behind a slow one, yet bounded.
+  static constexpr size_t kMaxPending = 256;
+
+  static std::string textureKey(const std::string& fileName) {
+    std::string key = withoutExtension(fileName);
+    for (char& c : key) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return key;
+  }
+
+  bool needsDecode(const std::string& fileName) const {
+    return lookUpTexture(work_, withoutExtension(fileName)) != TextureEntry::Present;
+  }
+
+  size_t decodingCount() const {
+    return static_cast<size_t>(std::count_if(pending_.begin(), pending_.end(), [](const auto& c) { return c->decoding; }));
+  }
+
+  void startDecode(PendingContainer& container) {
+    const size_t slot = static_cast<size_t>(std::find(slotBusy_.begin(), slotBusy_.end(), false) - slotBusy_.begin());
+    if (!slotReady_[slot] && !(slotReady_[slot] = openScratchFolder(work_, slot, slots_[slot]))) {
+      container.refusal = "the scratch folder could not be created";
+      return;
+    }
+    if (!decoderLooked_) decoderPath_ = programPathOf(decoderProgramName());  // before any worker reads it
+    decoderLooked_ = true;
+    container.decoding = true;
+    container.slot = slot;
+    slotBusy_[slot] = true;
+    try {
+      container.worker = std::thread([this, &container] { decodeInSlot(container); });
+    } catch (const std::system_error&) {
+      decodeInSlot(container);  // no thread to be had: decode here
+    }
+  }
+
+  // On a worker thread: prints nothing.
+  void decodeInSlot(PendingContainer& container) const {
+    const Folder& scratch = slots_[container.slot];
+    if (!aliasFileIn(work_, container.fileName, scratch, kScratchContainerName)) {
+      container.aliasFailure = scratchAliasFailure(work_, container.fileName);
+      return;
+    }
+    if (decoderPath_.empty()) return;  // named at its turn
+    container.run = runCaptured(decoderPath_, decoderArguments(decoderProgramName(), scratch), decoderFolder(scratch));
+  }
+
+  void finishOldest() {
+    PendingContainer& container = *pending_.front();
+    if (container.worker.joinable()) container.worker.join();
+    printf("%s\n", container.fileName.c_str());
+    if (!container.refusal.empty()) {
+      reportNoTexture(work_, container.fileName, container.refusal.c_str());
+      allDecoded_ = false;
+    } else if (container.decoding) {
+      if (decoderPath_.empty()) locateProgram(decoderProgramName());  // names it, once per run
+      if (!finishDecode(container)) allDecoded_ = false;
+      slotBusy_[container.slot] = false;
+    }
+    pending_.pop_front();
+  }
+
+  bool finishDecode(const PendingContainer& container) const {
+    if (container.aliasFailure) {
+      reportNoTexture(work_, container.fileName, container.aliasFailure);
+      return false;
+    }
+    writeCapturedRun(container.run);
+    return finishContainer(work_, slots_[container.slot], container.fileName, container.existing,
+                           container.run.status);
+  }
+
+  const Folder& work_;
+  const size_t jobs_;
+  std::vector<Folder> slots_;
+  std::vector<bool> slotReady_, slotBusy_;
+  std::deque<std::unique_ptr<PendingContainer>> pending_;
+  std::string decoderPath_;
+  bool decoderLooked_ = false;
+  bool allDecoded_ = true;
+};
+
+static bool decodeSideBySide(const Folder& work, const std::vector<std::string>& containers, unsigned jobs) {
+  SideBySideDecodes decodes(work, std::min<unsigned>(jobs, static_cast<unsigned>(containers.size()) + 1));
+  for (const std::string& fileName : containers) decodes.add(fileName);
+  return decodes.finish();
+}
+
+bool decodeTextures(const Folder& work, unsigned jobs) {
+  printf("Converting all dds to tga\n");
+  bool allDecoded = removeScratchFolders(work);  // the leftovers of a killed run
+  std::vector<std::string> containers;
+  if (!listStageFiles(work, ".dds", containers)) allDecoded = false;
+  const bool decoded = jobs <= 1 ? decodeOneAtATime(work, containers) : decodeSideBySide(work, containers, jobs);
+  return decoded && allDecoded;
 }

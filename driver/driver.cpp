@@ -1,11 +1,14 @@
 #include "driver.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "diagnostics.h"
 #include "model_convert.h"
 #include "platform/file_ops.h"
+#include "platform/child_process.h"
 #include "platform/priority.h"
 #include "platform/process_setup.h"
 #include "process.h"
@@ -13,6 +16,35 @@
 
 // Program name, listing, value, three switches, work directory.
 constexpr int kListingModeArgumentCount = 7;
+
+bool parseJobCount(const char* text, unsigned& jobs) {
+  if (!text || !*text) return false;
+  unsigned long value = 0;
+  for (const char* c = text; *c; ++c) {
+    if (*c < '0' || *c > '9') return false;
+    value = value * 10 + static_cast<unsigned long>(*c - '0');
+    if (value > kMaxJobs) value = kMaxJobs + 1;  // no overflow; a very large count is the most there is
+  }
+  if (value < 1) return false;
+  jobs = static_cast<unsigned>(std::min<unsigned long>(value, kMaxJobs));
+  return true;
+}
+
+// QUORVEL_JOBS, else every processor this process may use. An empty value
+// counts as not set.
+static bool chooseJobs(RunSettings& settings) {
+  const char* given = getenv("QUORVEL_JOBS");
+  const char* text = given && *given ? given : nullptr;
+  settings.jobsGiven = text != nullptr;
+  if (!text) {
+    settings.jobs = usableProcessors();
+    return true;
+  }
+  if (parseJobCount(text, settings.jobs)) return true;
+  fprintf(stderr, "Quorvel: QUORVEL_JOBS is \"%s\", not a whole number of at least 1; nothing done\n",
+          printableName(text).c_str());
+  return false;
+}
 
 int runQuorvel(int argc, char** argv) {
   prepareProcess();
@@ -27,7 +59,9 @@ int runQuorvel(int argc, char** argv) {
     printf("Quorvel %s\n", QUORVEL_VERSION);
     return kExitSuccess;
   }
-  if (argc == 2) return runDirectoryMode(argv[1]);
+  RunSettings settings;
+  if (!chooseJobs(settings)) return kExitUsage;
+  if (argc == 2) return runDirectoryMode(argv[1], settings);
   return runListingMode(argc, argv);
 }
 
@@ -84,12 +118,12 @@ static int openWorkDirectory(const std::string& directory, Folder& work) {
   return kExitSuccess;
 }
 
-int runDirectoryMode(const std::string& directory) {
+int runDirectoryMode(const std::string& directory, const RunSettings& settings) {
   Folder work;
   const int opened = openWorkDirectory(directory, work);
   if (opened != kExitSuccess) return opened;
   // Every stage runs whatever the one before it left undone.
-  const bool decoded = decodeTextures(work);
+  const bool decoded = decodeTextures(work, settings.jobs);
   const bool declared = writeUniversalMaterial(work);
   const bool compiled = convertBinaryModels(work);
   closeFolder(work);

@@ -16,6 +16,18 @@ constexpr int kExitSuccess = 0;  // everything worked (models removed by the tex
 constexpr int kExitFailure = 1;  // anything failed: a child, a container without texture, a switch, a file
 constexpr int kExitUsage = 2;    // the usage line, or an empty work directory argument
 
+// How a run shares the machine.
+struct RunSettings {
+  unsigned jobs = 1;       // decoders (and, when asked for, outside programs) at once
+  bool jobsGiven = false;  // QUORVEL_JOBS was set: outside programs may run side by side too
+};
+
+// At most this many children at once, whatever QUORVEL_JOBS says.
+constexpr unsigned long kMaxJobs = 1024;
+
+// A whole number of at least 1 (digits only), capped at kMaxJobs.
+bool parseJobCount(const char* text, unsigned& jobs);
+
 // The whole program; returns its exit status.
 int runQuorvel(int argc, char** argv);
 
@@ -23,7 +35,7 @@ void echoArguments(int argc, char** argv);
 // "-?", "-h" or "--help" as the only argument asks for the usage line.
 bool isHelpRequest(const std::string& argument);
 void printUsageLine();
-int runDirectoryMode(const std::string& directory);
+int runDirectoryMode(const std::string& directory, const RunSettings& settings);
 int runListingMode(int argc, char** argv);
 
 // Reads listing records ("model path:anything\n") byte by byte and converts

@@ -51,24 +51,57 @@ static void reportMissingProgram(const std::string& program, const std::string& 
           program.c_str(), printableName(besideDriver).c_str());
 }
 
-int runAndWait(const std::string& program, const std::vector<ChildArgument>& args, const Folder* workingFolder) {
+static ProgramSearchPlaces searchPlaces() {
   const char* searchPath = getenv("PATH");
-  const ProgramSearchPlaces places{".", searchPath ? searchPath : "", runningExecutableDirectory()};
-  const std::string programPath = findProgram(program, hostSearchRules(), places, isRunnableFile);
-  if (programPath.empty()) {
-    reportMissingProgram(program, places.executableDirectory);
-    return -1;
-  }
+  return ProgramSearchPlaces{".", searchPath ? searchPath : "", runningExecutableDirectory()};
+}
+
+std::string programPathOf(const std::string& program) {
+  return findProgram(program, hostSearchRules(), searchPlaces(), isRunnableFile);
+}
+
+std::string locateProgram(const std::string& program) {
+  const std::string programPath = programPathOf(program);
+  if (programPath.empty()) reportMissingProgram(program, runningExecutableDirectory());
+  return programPath;
+}
+
+// The driver's line about a child that did not end well, or "".
+static std::string noteAbout(const std::string& programPath, const std::string& commandLine,
+                             const ChildOutcome& outcome) {
+  if (!outcome.started) return "Quorvel: cannot start the program " + programPath + ": " + outcome.failure + "\n";
+  if (outcome.exitStatus == 0) return "";
+  return "Quorvel: " + printableName(commandLine) + " ended with exit status " + std::to_string(outcome.exitStatus) +
+         "\n";
+}
+
+static int statusOf(const ChildOutcome& outcome) { return outcome.started ? outcome.exitStatus : -1; }
+
+int runAndWait(const std::string& program, const std::vector<ChildArgument>& args, const Folder* workingFolder) {
+  const std::string programPath = locateProgram(program);
+  if (programPath.empty()) return -1;
   // The child writes straight to the same console: our own lines go first.
   fflush(stdout);
   const std::string commandLine = windowsCommandLine(args);
   const ChildOutcome outcome = startProgramAndWait(programPath, exactArgumentVector(args), commandLine, workingFolder);
-  if (!outcome.started) {
-    fprintf(stderr, "Quorvel: cannot start the program %s: %s\n", programPath.c_str(), outcome.failure.c_str());
-    return -1;
-  }
-  if (outcome.exitStatus != 0) {
-    fprintf(stderr, "Quorvel: %s ended with exit status %d\n", printableName(commandLine).c_str(), outcome.exitStatus);
-  }
-  return outcome.exitStatus;
+  fputs(noteAbout(programPath, commandLine, outcome).c_str(), stderr);
+  return statusOf(outcome);
+}
+
+CapturedRun runCaptured(const std::string& programPath, const std::vector<ChildArgument>& args,
+                        const Folder* workingFolder) {
+  CapturedRun run;
+  const std::string commandLine = windowsCommandLine(args);
+  const ChildOutcome outcome =
+      startProgramAndWait(programPath, exactArgumentVector(args), commandLine, workingFolder, &run.output);
+  run.status = statusOf(outcome);
+  run.note = noteAbout(programPath, commandLine, outcome);
+  return run;
+}
+
+void writeCapturedRun(const CapturedRun& run) {
+  fwrite(run.output.out.data(), 1, run.output.out.size(), stdout);
+  fflush(stdout);
+  fwrite(run.output.err.data(), 1, run.output.err.size(), stderr);
+  fputs(run.note.c_str(), stderr);
 }

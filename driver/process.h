@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/child_process.h"
 #include "platform/folder.h"
 
 // True when a directory entry of that name exists (an unreadable file or a
@@ -27,6 +28,30 @@ ChildArgument pathArgument(const std::string& path);
 // The child works in `workingFolder` when one is given.
 int runAndWait(const std::string& program, const std::vector<ChildArgument>& args,
                const Folder* workingFolder = nullptr);
+
+// Finds `program` as runAndWait does; "" when it cannot be found (named on
+// standard error the first time in a run by locateProgram, not at all by
+// programPathOf).
+std::string locateProgram(const std::string& program);
+std::string programPathOf(const std::string& program);
+
+// A child run whose output is kept, for stages that run several at once:
+// what it wrote, its status (-1 when it could not be started) and the
+// driver's line about it ("" when it ended with status 0).
+struct CapturedRun {
+  int status = -1;
+  ChildOutput output;
+  std::string note;
+};
+
+// Starts the program found by locateProgram and waits for it, keeping what
+// it writes. Prints nothing, so several threads may run children at once.
+CapturedRun runCaptured(const std::string& programPath, const std::vector<ChildArgument>& args,
+                        const Folder* workingFolder);
+
+// Writes what a captured run wrote and the driver's line about it, as a
+// child writing straight to the console would have left them.
+void writeCapturedRun(const CapturedRun& run);
 
 // Starts a run: every missing program is reported again.
 void resetMissingProgramReports();

@@ -12,12 +12,24 @@ constexpr char kContainerStem[] = "texture";  // the alias texture.dds, levels t
 const char kScratchContainerName[] = "texture.dds";
 const char kScratchLevelZeroName[] = "texture0.tga";
 
-bool openScratchFolder(const Folder& work, Folder& scratch) {
-  return makeFolderIn(work, kScratchFolderName) && openFolderIn(work, kScratchFolderName, scratch);
+std::string scratchFolderName(size_t slot) {
+  return slot == 0 ? kScratchFolderName : std::string(kScratchFolderName) + "-" + std::to_string(slot);
+}
+
+bool openScratchFolder(const Folder& work, size_t slot, Folder& scratch) {
+  const std::string name = scratchFolderName(slot);
+  return makeFolderIn(work, name) && openFolderIn(work, name, scratch);
 }
 
 static bool endsWith(const std::string& text, const std::string& ending) {
   return text.size() >= ending.size() && text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
+}
+
+static bool allDigits(const std::string& text) {
+  if (text.empty()) return false;
+  for (char c : text)
+    if (!isdigit(static_cast<unsigned char>(c))) return false;
+  return true;
 }
 
 // texture.dds, texture<digits>.tga, and the decoder's .tessark-*.tmp.
@@ -26,11 +38,12 @@ static bool isOurs(const std::string& name) {
   if (name == kScratchContainerName) return true;
   if (name.rfind(".tessark-", 0) == 0 && endsWith(name, ".tmp")) return true;
   if (name.rfind(stem, 0) != 0 || !endsWith(name, ".tga")) return false;
-  const std::string digits = name.substr(stem.size(), name.size() - stem.size() - 4);
-  if (digits.empty()) return false;
-  for (char c : digits)
-    if (!isdigit(static_cast<unsigned char>(c))) return false;
-  return true;
+  return allDigits(name.substr(stem.size(), name.size() - stem.size() - 4));
+}
+
+static bool isScratchFolderName(const std::string& name) {
+  const std::string stem = std::string(kScratchFolderName) + "-";
+  return name == kScratchFolderName || (name.rfind(stem, 0) == 0 && allDigits(name.substr(stem.size())));
 }
 
 bool emptyScratchFolder(const Folder& scratch) {
@@ -47,16 +60,26 @@ bool emptyScratchFolder(const Folder& scratch) {
   return empty;
 }
 
-bool removeScratchFolder(const Folder& work) {
-  const EntryInfo entry = entryIn(work, kScratchFolderName);
+bool removeScratchFolder(const Folder& work, const std::string& name) {
+  const EntryInfo entry = entryIn(work, name);
   if (!entry.exists) return true;
   Folder scratch;
-  if (!entry.isLink && entry.target == EntryTarget::Directory && openFolderIn(work, kScratchFolderName, scratch)) {
+  if (!entry.isLink && entry.target == EntryTarget::Directory && openFolderIn(work, name, scratch)) {
     const bool emptied = emptyScratchFolder(scratch);
     closeFolder(scratch);
-    if (emptied && removeFolderIn(work, kScratchFolderName)) return true;
+    if (emptied && removeFolderIn(work, name)) return true;
   }
   fprintf(stderr, "Quorvel: %s holds files that are not Quorvel's; left as it is\n",
-          printableName(pathIn(work.path, kScratchFolderName)).c_str());
+          printableName(pathIn(work.path, name)).c_str());
   return false;
+}
+
+bool removeScratchFolders(const Folder& work) {
+  std::vector<std::string> names;
+  std::string why;
+  if (!listFolder(work, names, why)) return true;  // the stage's own walk reports it
+  bool removed = true;
+  for (const std::string& name : names)
+    if (isScratchFolderName(name) && !removeScratchFolder(work, name)) removed = false;
+  return removed;
 }

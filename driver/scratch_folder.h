@@ -12,8 +12,12 @@
 extern const char kScratchContainerName[];
 extern const char kScratchLevelZeroName[];
 
+// Each decoder that runs at once has a folder of its own: ".quorvel-scratch"
+// for the first, ".quorvel-scratch-N" for the others.
+std::string scratchFolderName(size_t slot);
+
 // Makes the folder in the work directory and opens it (never through a link).
-bool openScratchFolder(const Folder& work, Folder& scratch);
+bool openScratchFolder(const Folder& work, size_t slot, Folder& scratch);
 
 // Removes what a decode (or a killed run) left in the folder: only names that
 // are recognisably ours (the container alias, level files, the decoder's
@@ -21,7 +25,11 @@ bool openScratchFolder(const Folder& work, Folder& scratch);
 // folder cannot be listed.
 bool emptyScratchFolder(const Folder& scratch);
 
-// Removes the folder of an earlier, killed run, or this run's at the end
-// (closed by then). Returns false, after a line on standard error, when the
-// folder holds other files, or is no folder of ours, and so is left alone.
-bool removeScratchFolder(const Folder& work);
+// Removes the folder `name` of an earlier, killed run, or this run's at the
+// end (closed by then). Returns false, after a line on standard error, when
+// the folder holds other files, or is no folder of ours, and so is left alone.
+bool removeScratchFolder(const Folder& work, const std::string& name);
+
+// Removes every scratch folder an earlier, killed run left, whatever number
+// of decoders it ran.
+bool removeScratchFolders(const Folder& work);

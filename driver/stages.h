@@ -9,9 +9,10 @@
 
 // Every container (".dds") of the work directory without a texture becomes
 // one TGA texture of the same base name, decoded by the codec tool in a
-// scratch folder. False when a container yielded no texture (each is named
-// on standard error).
-bool decodeTextures(const Folder& work);
+// scratch folder, up to `jobs` decoders at once with the results of one at a
+// time. False when a container yielded no texture or its decoder failed (each
+// is named on standard error).
+bool decodeTextures(const Folder& work, unsigned jobs = 1);
 
 // Writes "universal.material" in the work directory: the untextured material
 // "BaseWhiteNoLighting", then one material per TGA texture of the directory,

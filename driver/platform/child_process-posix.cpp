@@ -1,7 +1,9 @@
 #include "child_process.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -37,8 +39,9 @@ static std::string absolutePath(const std::string& path) {
 // driver, starts with default signal handling, reports a failed exec on
 // `report` (closed on exec).
 [[noreturn]] static void becomeProgram(const char* program, char* const* argv, int workingFd, pid_t driver,
-                                       int report) {
+                                       int report, const int* outputs) {
   prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (outputs && (dup2(outputs[0], 1) < 0 || dup2(outputs[1], 2) < 0)) _exit(127);
   if (getppid() != driver) _exit(127);  // the driver ended before the line above
   struct sigaction defaultAction;
   memset(&defaultAction, 0, sizeof defaultAction);
@@ -57,16 +60,40 @@ static std::string absolutePath(const std::string& path) {
   _exit(127);
 }
 
+// Reads a whole capture file from its start, then closes it.
+static std::string readCapture(int fd) {
+  std::string bytes;
+  char buffer[4096];
+  off_t at = 0;
+  for (ssize_t got; (got = pread(fd, buffer, sizeof buffer, at)) != 0; at += got) {
+    if (got < 0) {
+      if (errno == EINTR) { got = 0; continue; }
+      break;
+    }
+    bytes.append(buffer, static_cast<size_t>(got));
+  }
+  close(fd);
+  return bytes;
+}
+
 ChildOutcome startProgramAndWait(const std::string& programPath, const std::vector<std::string>& args,
-                                 const std::string&, const Folder* workingFolder) {
+                                 const std::string&, const Folder* workingFolder, ChildOutput* captured) {
   const std::string program = absolutePath(programPath);
   std::vector<char*> argv;
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   ChildOutcome outcome;
+  // Captures live in memory, not in any folder: nothing is written outside.
+  int outputs[2] = {-1, -1};
+  if (captured) {
+    outputs[0] = memfd_create("quorvel-child-out", MFD_CLOEXEC);
+    outputs[1] = memfd_create("quorvel-child-err", MFD_CLOEXEC);
+  }
   int report[2];
-  if (pipe2(report, O_CLOEXEC) != 0) {
+  if ((captured && (outputs[0] < 0 || outputs[1] < 0)) || pipe2(report, O_CLOEXEC) != 0) {
     outcome.failure = strerror(errno);
+    for (int fd : outputs)
+      if (fd >= 0) close(fd);
     return outcome;
   }
   const pid_t driver = getpid();
@@ -74,7 +101,7 @@ ChildOutcome startProgramAndWait(const std::string& programPath, const std::vect
   const int forkError = errno;
   if (pid == 0) {
     becomeProgram(program.c_str(), argv.data(), workingFolder ? static_cast<int>(workingFolder->handle) : -1, driver,
-                  report[1]);
+                  report[1], captured ? outputs : nullptr);
   }
   close(report[1]);
   int error = 0;
@@ -84,14 +111,27 @@ ChildOutcome startProgramAndWait(const std::string& programPath, const std::vect
   close(report[0]);
   if (pid < 0) {
     outcome.failure = strerror(forkError);
+    for (int fd : outputs)
+      if (fd >= 0) close(fd);
     return outcome;
   }
   outcome = waitForChild(pid);
+  if (captured) {
+    captured->out = readCapture(outputs[0]);
+    captured->err = readCapture(outputs[1]);
+  }
   if (got == static_cast<ssize_t>(sizeof error)) {
     outcome.started = false;
     outcome.failure = strerror(error);
   }
   return outcome;
+}
+
+unsigned usableProcessors() {
+  cpu_set_t set;
+  if (sched_getaffinity(0, sizeof set, &set) != 0) return 1;
+  const int count = CPU_COUNT(&set);
+  return count > 0 ? static_cast<unsigned>(count) : 1;
 }
 
 bool isRunnableFile(const std::string& path) {

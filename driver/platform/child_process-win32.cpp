@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <mutex>
+#include <thread>
 #include <vector>
 
 // The system's text for an error code, without its trailing line end.
@@ -46,21 +48,84 @@ static HANDLE childrenJob() {
   return job;
 }
 
+// One pipe for a child's output: the child's end is made inheritable only
+// while that child is created, so no other child inherits it.
+struct CapturePipe {
+  HANDLE read = nullptr, write = nullptr;
+  std::string bytes;
+  std::thread reader;
+};
+
+static bool openCapture(CapturePipe& pipe) { return CreatePipe(&pipe.read, &pipe.write, nullptr, 0) != 0; }
+
+static void startReading(CapturePipe& pipe) {
+  CloseHandle(pipe.write);
+  pipe.write = nullptr;
+  pipe.reader = std::thread([&pipe] {
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(pipe.read, buffer, sizeof buffer, &got, nullptr) && got > 0) pipe.bytes.append(buffer, got);
+  });
+}
+
+static void closeCapture(CapturePipe& pipe) {
+  if (pipe.reader.joinable()) pipe.reader.join();
+  if (pipe.read) CloseHandle(pipe.read);
+  if (pipe.write) CloseHandle(pipe.write);
+}
+
+// Child creation is one at a time, so a capture pipe is inheritable only
+// while its own child is created.
+static std::mutex& creationLock() {
+  static std::mutex lock;
+  return lock;
+}
+
 ChildOutcome startProgramAndWait(const std::string& programPath, const std::vector<std::string>&,
-                                 const std::string& commandLine, const Folder* workingFolder) {
+                                 const std::string& commandLine, const Folder* workingFolder, ChildOutput* captured) {
   // CreateProcessA may write into the command line, so it gets its own copy.
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
+  CapturePipe output, errors;
+  if (captured && (!openCapture(output) || !openCapture(errors))) {
+    const DWORD error = GetLastError();
+    closeCapture(output);
+    closeCapture(errors);
+    return notStarted(error);
+  }
+  std::unique_lock<std::mutex> creating(creationLock());
+  if (captured) {
+    SetHandleInformation(output.write, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+    SetHandleInformation(errors.write, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = output.write;
+    startup.hStdError = errors.write;
+  }
   // The child shares the console and, by inheritance, the priority class;
   // TRUE hands it the driver's inheritable standard handles. It starts
   // suspended only until it has joined the job.
   const char* directory = workingFolder ? workingFolder->path.c_str() : nullptr;
-  if (!CreateProcessA(programPath.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, directory,
-                      &startup, &process))
-    return notStarted(GetLastError());
+  const bool created = CreateProcessA(programPath.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED,
+                                      nullptr, directory, &startup, &process) != 0;
+  const DWORD creationError = GetLastError();
+  if (captured) {
+    SetHandleInformation(output.write, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(errors.write, HANDLE_FLAG_INHERIT, 0);
+  }
+  creating.unlock();
+  if (captured) {
+    startReading(output);
+    startReading(errors);
+  }
+  if (!created) {
+    closeCapture(output);
+    closeCapture(errors);
+    return notStarted(creationError);
+  }
   if (childrenJob()) AssignProcessToJobObject(childrenJob(), process.hProcess);
   ResumeThread(process.hThread);
   ChildOutcome outcome;
@@ -68,7 +133,18 @@ ChildOutcome startProgramAndWait(const std::string& programPath, const std::vect
   outcome.exitStatus = waitForExitCode(process.hProcess);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
+  if (captured) {
+    closeCapture(output);
+    closeCapture(errors);
+    captured->out = output.bytes;
+    captured->err = errors.bytes;
+  }
   return outcome;
+}
+
+unsigned usableProcessors() {
+  const DWORD count = GetActiveProcessorCount(ALL_PROCESSOR_GROUPS);
+  return count > 0 ? static_cast<unsigned>(count) : 1;
 }
 
 bool isRunnableFile(const std::string& path) {

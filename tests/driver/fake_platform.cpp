@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 
 #include "driver.h"
@@ -237,9 +238,11 @@ std::string runningExecutableDirectory() { return kFakeProgramDirectory; }
 
 // Records the Windows command line (and the folder the child works in); the
 // simulated child gets the exact argument vector a POSIX child would, and
-// runs in that folder.
+// runs in that folder, one simulated child at a time.
 ChildOutcome startProgramAndWait(const std::string& programPath, const std::vector<std::string>& argv,
-                                 const std::string& commandLine, const Folder* workingFolder) {
+                                 const std::string& commandLine, const Folder* workingFolder, ChildOutput*) {
+  static std::mutex oneAtATime;
+  const std::lock_guard<std::mutex> lock(oneAtATime);
   fakePlatform().events.push_back("run " + commandLine + (workingFolder ? " in " + workingFolder->path : ""));
   const fs::path driverDirectory = fs::current_path();
   if (workingFolder) fs::current_path(workingFolder->path);
@@ -249,3 +252,5 @@ ChildOutcome startProgramAndWait(const std::string& programPath, const std::vect
   fs::current_path(driverDirectory);
   return outcome;
 }
+
+unsigned usableProcessors() { return 1; }

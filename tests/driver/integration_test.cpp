@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <sstream>
 #ifdef _WIN32
 #include <windows.h>
@@ -257,6 +258,60 @@ TEST_F(QuorvelBinaryTest, ExitStatusTellsEveryFailure) {
     }
     EXPECT_EQ(static_cast<size_t>(std::count(result.err.begin(), result.err.end(), '\n')), c.err.size()) << result.err;
     if (c.check) c.check(work);
+  }
+}
+
+// Any number of decoders at once gives the output of one at a time, byte for
+// byte: standard output and error, every file and the exit status, with
+// containers that share a texture name, a dangling texture link, failing
+// decoders and a short chain among them.
+TEST_F(QuorvelBinaryTest, DecodersSideBySideLeaveWhatOneAtATimeLeaves) {
+  const Bytes full = greyContainer();
+  const auto lay = [&](const fs::path& work) {
+    fs::create_directory(work);
+    for (int i = 0; i < 9; ++i) writeFileBytes(work / ("c" + std::to_string(i) + ".dds"), full);
+    writeFileBytes(work / "rock.dds", Bytes(full.begin(), full.begin() + kTextureHeaderSize + 32));
+    writeFileBytes(work / "broken.dds", Bytes(full.begin(), full.begin() + 10));
+    if (!runsOnWindows()) {
+      writeFileBytes(work / "rock.DDS", full);  // the same texture name: the first in walk order wins
+      fs::create_symlink("nowhere", work / "c3.tga");
+    }
+    writeFileText(work / "m.mdl", "newmodel m\n");
+  };
+  struct Run {
+    ProgramResult result;
+    std::map<std::string, Bytes> files;
+  };
+  const char* given = getenv("QUORVEL_JOBS");  // CI runs the suite at several counts
+  const std::string saved = given ? given : "";
+  const auto runWith = [&](const char* jobs) {
+    fs::remove_all(run / "w");
+    lay(run / "w");
+    setEnvironmentVariable("QUORVEL_JOBS", jobs);
+    Run r{quorvel({"w"}), {}};
+    setEnvironmentVariable("QUORVEL_JOBS", saved);
+    for (const auto& entry : fs::directory_iterator(run / "w"))
+      r.files[entry.path().filename().string()] = fs::is_regular_file(entry.path()) ? readFileBytes(entry.path()) : Bytes{};
+    return r;
+  };
+  const Run one = runWith("1");
+  EXPECT_EQ(one.result.exitStatus, 1);
+  EXPECT_TRUE(one.files.count("rock.tga"));
+  for (const char* jobs : {"2", "4", "13"}) {
+    SCOPED_TRACE(jobs);
+    const Run many = runWith(jobs);
+    EXPECT_EQ(many.result.exitStatus, one.result.exitStatus);
+    EXPECT_EQ(many.result.out, one.result.out);
+    EXPECT_EQ(many.result.err, one.result.err);
+    EXPECT_EQ(many.files, one.files);
+  }
+  for (const char* jobs : {"0", "-1", "two", "1.5", " 2"}) {
+    setEnvironmentVariable("QUORVEL_JOBS", jobs);
+    const ProgramResult refused = quorvel({"w"});
+    setEnvironmentVariable("QUORVEL_JOBS", saved);
+    EXPECT_EQ(refused.exitStatus, 2) << jobs;
+    EXPECT_EQ(refused.err, programText(std::string("Quorvel: QUORVEL_JOBS is \"") + jobs +
+                                       "\", not a whole number of at least 1; nothing done\n"));
   }
 }
 
