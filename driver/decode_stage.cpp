@@ -11,6 +11,7 @@
 
 #include "diagnostics.h"
 #include "files/regular_file.h"
+#include "platform/child_process.h"
 #include "platform/file_ops.h"
 #include "platform/host_names.h"
 #include "process.h"
@@ -62,15 +63,16 @@ static bool installTexture(const Folder& work, const Folder& scratch, const std:
   return installed;
 }
 
-// The decoder's argument for the container in `scratch`, and the folder it
-// works in (none where children get full paths).
+// The decoder works inside the scratch folder on the container's name there
+// (so it reaches nothing else, and its command line is the same whichever
+// folder it uses); where it cannot, it gets the full path.
 static std::vector<ChildArgument> decoderArguments(const std::string& decoder, const Folder& scratch) {
   const std::string container =
-      childrenStartInsideFolders() ? kScratchContainerName : pathIn(scratch.path, kScratchContainerName);
+      childCanStartInside(scratch) ? kScratchContainerName : pathIn(scratch.path, kScratchContainerName);
   return {{decoder}, {"-d"}, pathArgument(container)};
 }
 
-static const Folder* decoderFolder(const Folder& scratch) { return childrenStartInsideFolders() ? &scratch : nullptr; }
+static const Folder* decoderFolder(const Folder& scratch) { return childCanStartInside(scratch) ? &scratch : nullptr; }
 
 // After the decoder: level 0 becomes the texture, the folder is emptied.
 static bool finishContainer(const Folder& work, const Folder& scratch, const std::string& fileName,

@@ -100,8 +100,8 @@ CapturedRun runCaptured(const std::string& programPath, const std::vector<ChildA
 }
 
 void writeCapturedRun(const CapturedRun& run) {
-  fwrite(run.output.out.data(), 1, run.output.out.size(), stdout);
   fflush(stdout);
-  fwrite(run.output.err.data(), 1, run.output.err.size(), stderr);
+  passOnChildOutput(stdout, run.output.out);
+  passOnChildOutput(stderr, run.output.err);
   fputs(run.note.c_str(), stderr);
 }

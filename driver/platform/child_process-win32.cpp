@@ -1,10 +1,19 @@
 #include "child_process.h"
 
 #include <windows.h>
+#include <fcntl.h>
+#include <io.h>
 
 #include <mutex>
 #include <thread>
 #include <vector>
+
+// The full path of a folder, for a child's current directory.
+static std::string fullPathOf(const std::string& path) {
+  char full[MAX_PATH];
+  const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  return length > 0 && length < sizeof full ? std::string(full, length) : std::string();
+}
 
 // The system's text for an error code, without its trailing line end.
 static std::string errorText(DWORD error) {
@@ -108,7 +117,8 @@ ChildOutcome startProgramAndWait(const std::string& programPath, const std::vect
   // The child shares the console and, by inheritance, the priority class;
   // TRUE hands it the driver's inheritable standard handles. It starts
   // suspended only until it has joined the job.
-  const char* directory = workingFolder ? workingFolder->path.c_str() : nullptr;
+  const std::string workingDirectory = workingFolder ? fullPathOf(workingFolder->path) : std::string();
+  const char* directory = workingFolder ? workingDirectory.c_str() : nullptr;
   const bool created = CreateProcessA(programPath.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED,
                                       nullptr, directory, &startup, &process) != 0;
   const DWORD creationError = GetLastError();
@@ -140,6 +150,21 @@ ChildOutcome startProgramAndWait(const std::string& programPath, const std::vect
     captured->err = errors.bytes;
   }
   return outcome;
+}
+
+// A current directory holds at most MAX_PATH - 2 characters (room for the
+// separator the system adds and the terminator).
+bool childCanStartInside(const Folder& folder) {
+  const std::string full = fullPathOf(folder.path);
+  return !full.empty() && full.size() < MAX_PATH - 2;
+}
+
+void passOnChildOutput(FILE* stream, const std::string& bytes) {
+  fflush(stream);
+  const int mode = _setmode(_fileno(stream), _O_BINARY);
+  fwrite(bytes.data(), 1, bytes.size(), stream);
+  fflush(stream);
+  if (mode != -1) _setmode(_fileno(stream), mode);
 }
 
 unsigned usableProcessors() {

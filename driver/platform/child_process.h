@@ -1,6 +1,7 @@
 // Starting one child program and waiting for it.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,15 @@ struct ChildOutcome {
 ChildOutcome startProgramAndWait(const std::string& programPath, const std::vector<std::string>& argv,
                                  const std::string& commandLine, const Folder* workingFolder,
                                  ChildOutput* captured = nullptr);
+
+// True when a child can be started inside `folder`, and so be given names
+// in it: always through its handle on POSIX; on Windows while its full path
+// fits a current directory (MAX_PATH), past that a child gets full paths.
+bool childCanStartInside(const Folder& folder);
+
+// Writes bytes a child wrote to `stream` exactly as the child wrote them
+// (a Windows text stream would turn their CR LF into CR CR LF).
+void passOnChildOutput(FILE* stream, const std::string& bytes);
 
 // How many processors this process may use (at least 1).
 unsigned usableProcessors();

@@ -6,4 +6,3 @@ const char* luaProgramName() { return "lua"; }
 char pathSeparator() { return '/'; }
 bool fileNamesAreCaseSensitive() { return true; }
 ProgramSearchRules hostSearchRules() { return posixSearchRules(); }
-bool childrenStartInsideFolders() { return true; }

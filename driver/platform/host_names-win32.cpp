@@ -6,4 +6,3 @@ const char* luaProgramName() { return "lua.exe"; }
 char pathSeparator() { return '\\'; }
 bool fileNamesAreCaseSensitive() { return false; }
 ProgramSearchRules hostSearchRules() { return windowsSearchRules(); }
-bool childrenStartInsideFolders() { return false; }

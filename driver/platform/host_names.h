@@ -12,8 +12,4 @@ char pathSeparator();                    // between the work directory and a fil
 // rock.tGa, and every spelling must be looked for.
 bool fileNamesAreCaseSensitive();
 ProgramSearchRules hostSearchRules();
-// True where a child can be started inside a folder through its handle, so
-// it is given names in that folder; elsewhere (Windows, whose current
-// directory is limited to MAX_PATH, and whose open folders cannot be swapped
-// anyway) it is given full paths.
-bool childrenStartInsideFolders();
+

@@ -76,7 +76,6 @@ const char* luaProgramName() { return "lua"; }
 char pathSeparator() { return '/'; }
 bool fileNamesAreCaseSensitive() { return fakePlatform().caseSensitiveNames; }
 ProgramSearchRules hostSearchRules() { return posixSearchRules(); }
-bool childrenStartInsideFolders() { return true; }
 
 // Folders are their paths here: every operation is recorded with the full
 // path, as the real layer would reach it.
@@ -254,3 +253,7 @@ ChildOutcome startProgramAndWait(const std::string& programPath, const std::vect
 }
 
 unsigned usableProcessors() { return 1; }
+
+bool childCanStartInside(const Folder&) { return true; }
+
+void passOnChildOutput(FILE* stream, const std::string& bytes) { fwrite(bytes.data(), 1, bytes.size(), stream); }
