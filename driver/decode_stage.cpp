@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "run_report.h"
 #include "diagnostics.h"
 #include "files/regular_file.h"
 #include "platform/child_process.h"
@@ -22,7 +23,7 @@
 #include "work_paths.h"
 
 static void reportNoTexture(const Folder& work, const std::string& fileName, const char* why) {
-  fprintf(stderr, "Quorvel: no texture for %s: %s\n", printableName(pathIn(work.path, fileName)).c_str(), why);
+  printDiagnostic("Quorvel: no texture for %s: %s\n", printableName(pathIn(work.path, fileName)).c_str(), why);
 }
 
 static std::string textureNameOf(const std::string& fileName) { return withoutExtension(fileName) + ".tga"; }
@@ -97,25 +98,36 @@ static bool decodeContainerFile(const Folder& work, const Folder& scratch, const
   return finishContainer(work, scratch, fileName, existing, status);
 }
 
+enum class ContainerResult { AlreadyThere, Decoded, Failed };
+
+static void count(RunTally& tally, ContainerResult result) {
+  if (result == ContainerResult::AlreadyThere) ++tally.alreadyThere;
+  else if (result == ContainerResult::Decoded) ++tally.decoded;
+  else ++tally.decodeFailed;
+}
+
+static ContainerResult decodeOne(const Folder& work, Folder& scratch, bool& scratchReady, const std::string& fileName) {
+  if (!textureNameIsUsable(work, fileName)) return ContainerResult::Failed;
+  const TextureEntry existing = lookUpTexture(work, withoutExtension(fileName));
+  if (existing == TextureEntry::Present) return ContainerResult::AlreadyThere;
+  if (!scratchReady && !(scratchReady = openScratchFolder(work, 0, scratch))) {
+    reportNoTexture(work, fileName, "the scratch folder could not be created");
+    return ContainerResult::Failed;
+  }
+  return decodeContainerFile(work, scratch, fileName, existing) ? ContainerResult::Decoded : ContainerResult::Failed;
+}
+
 // One decoder at a time: each container is finished before the next.
-static bool decodeOneAtATime(const Folder& work, const std::vector<std::string>& containers) {
+static bool decodeOneAtATime(const Folder& work, const std::vector<std::string>& containers, RunTally& tally) {
   bool allDecoded = true;
   Folder scratch;
   bool scratchReady = false;
-  for (const std::string& fileName : containers) {
-    printf("%s\n", fileName.c_str());
-    if (!textureNameIsUsable(work, fileName)) {
-      allDecoded = false;
-      continue;
-    }
-    const TextureEntry existing = lookUpTexture(work, withoutExtension(fileName));
-    if (existing == TextureEntry::Present) continue;
-    if (!scratchReady && !(scratchReady = openScratchFolder(work, 0, scratch))) {
-      reportNoTexture(work, fileName, "the scratch folder could not be created");
-      allDecoded = false;
-      continue;
-    }
-    if (!decodeContainerFile(work, scratch, fileName, existing)) allDecoded = false;
+  for (size_t i = 0; i < containers.size(); ++i) {
+    printOutput("%s\n", containers[i].c_str());
+    const ContainerResult result = decodeOne(work, scratch, scratchReady, containers[i]);
+    if (result == ContainerResult::Failed) allDecoded = false;
+    count(tally, result);
+    advanceProgress(i + 1);
   }
   if (!scratchReady) return allDecoded;
   closeFolder(scratch);
@@ -141,8 +153,8 @@ struct PendingContainer {
 // install waits for it: the results are those of one decoder at a time.
 class SideBySideDecodes {
  public:
-  SideBySideDecodes(const Folder& work, unsigned jobs)
-      : work_(work), jobs_(jobs), slots_(jobs), slotReady_(jobs, false), slotBusy_(jobs, false) {}
+  SideBySideDecodes(const Folder& work, unsigned jobs, RunTally& tally)
+      : work_(work), jobs_(jobs), slots_(jobs), slotReady_(jobs, false), slotBusy_(jobs, false), tally_(tally) {}
 
   void add(const std::string& fileName) {
     const std::string key = textureKey(fileName);
@@ -219,15 +231,19 @@ class SideBySideDecodes {
   void finishOldest() {
     PendingContainer& container = *pending_.front();
     if (container.worker.joinable()) container.worker.join();
-    printf("%s\n", container.fileName.c_str());
+    printOutput("%s\n", container.fileName.c_str());
+    ContainerResult result = ContainerResult::AlreadyThere;
     if (!container.refusal.empty()) {
       reportNoTexture(work_, container.fileName, container.refusal.c_str());
-      allDecoded_ = false;
+      result = ContainerResult::Failed;
     } else if (container.decoding) {
       if (decoderPath_.empty()) locateProgram(decoderProgramName());  // names it, once per run
-      if (!finishDecode(container)) allDecoded_ = false;
+      result = finishDecode(container) ? ContainerResult::Decoded : ContainerResult::Failed;
       slotBusy_[container.slot] = false;
     }
+    if (result == ContainerResult::Failed) allDecoded_ = false;
+    count(tally_, result);
+    advanceProgress(++finished_);
     pending_.pop_front();
   }
 
@@ -249,19 +265,27 @@ class SideBySideDecodes {
   std::string decoderPath_;
   bool decoderLooked_ = false;
   bool allDecoded_ = true;
+  RunTally& tally_;
+  size_t finished_ = 0;
 };
 
-static bool decodeSideBySide(const Folder& work, const std::vector<std::string>& containers, unsigned jobs) {
-  SideBySideDecodes decodes(work, std::min<unsigned>(jobs, static_cast<unsigned>(containers.size()) + 1));
+static bool decodeSideBySide(const Folder& work, const std::vector<std::string>& containers, unsigned jobs,
+                             RunTally& tally) {
+  SideBySideDecodes decodes(work, std::min<unsigned>(jobs, static_cast<unsigned>(containers.size()) + 1), tally);
   for (const std::string& fileName : containers) decodes.add(fileName);
   return decodes.finish();
 }
 
-bool decodeTextures(const Folder& work, unsigned jobs) {
-  printf("Converting all dds to tga\n");
+bool decodeTextures(const Folder& work, unsigned jobs, RunTally* tally) {
+  printOutput("Converting all dds to tga\n");
   bool allDecoded = removeScratchFolders(work);  // the leftovers of a killed run
   std::vector<std::string> containers;
   if (!listStageFiles(work, ".dds", containers)) allDecoded = false;
-  const bool decoded = jobs <= 1 ? decodeOneAtATime(work, containers) : decodeSideBySide(work, containers, jobs);
+  RunTally ignored;
+  RunTally& counts = tally ? *tally : ignored;
+  startProgress("decoding containers", containers.size());
+  const bool decoded = jobs <= 1 ? decodeOneAtATime(work, containers, counts)
+                                 : decodeSideBySide(work, containers, jobs, counts);
+  clearProgress();
   return decoded && allDecoded;
 }

@@ -1,3 +1,4 @@
+#include "run_report.h"
 #include "driver.h"
 
 #include <algorithm>
@@ -41,7 +42,7 @@ static bool chooseJobs(RunSettings& settings) {
     return true;
   }
   if (parseJobCount(text, settings.jobs)) return true;
-  fprintf(stderr, "Quorvel: QUORVEL_JOBS is \"%s\", not a whole number of at least 1; nothing done\n",
+  printDiagnostic("Quorvel: QUORVEL_JOBS is \"%s\", not a whole number of at least 1; nothing done\n",
           printableName(text).c_str());
   return false;
 }
@@ -56,7 +57,7 @@ int runQuorvel(int argc, char** argv) {
     return kExitSuccess;
   }
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-    printf("Quorvel %s\n", QUORVEL_VERSION);
+    printOutput("Quorvel %s\n", QUORVEL_VERSION);
     return kExitSuccess;
   }
   RunSettings settings;
@@ -66,9 +67,9 @@ int runQuorvel(int argc, char** argv) {
 }
 
 void echoArguments(int argc, char** argv) {
-  printf("%i\t", argc);
-  for (int i = 0; i < argc; ++i) printf("%s ", argv[i]);
-  printf("\n");
+  printOutput("%i\t", argc);
+  for (int i = 0; i < argc; ++i) printOutput("%s ", argv[i]);
+  printOutput("\n");
 }
 
 bool isHelpRequest(const std::string& argument) {
@@ -76,7 +77,7 @@ bool isHelpRequest(const std::string& argument) {
 }
 
 void printUsageLine() {
-  printf("usage: Quorvel WORKDIR | Quorvel LISTING VALUE SKELETON BONEROTATION ANIMATIONPOSITION WORKDIR\n");
+  printOutput("usage: Quorvel WORKDIR | Quorvel LISTING VALUE SKELETON BONEROTATION ANIMATIONPOSITION WORKDIR\n");
 }
 
 // Checked before any work: a mistyped directory must not start a run that
@@ -84,20 +85,20 @@ void printUsageLine() {
 static int checkWorkDirectory(const std::string& directory) {
   // An empty one would turn every path into one at the file-system root.
   if (directory.empty()) {
-    printf("Quorvel: the work directory argument is empty; nothing done\n");
+    printOutput("Quorvel: the work directory argument is empty; nothing done\n");
     return kExitUsage;
   }
   const EntryInfo entry = lookUpEntry(directory);
   if (entry.target == EntryTarget::Directory) return kExitSuccess;
   const char* why = !entry.exists ? "it does not exist" : entry.target == EntryTarget::Missing ? "it is a dangling link"
                                                                                                : "it is not a directory";
-  fprintf(stderr, "Quorvel: the work directory %s cannot be used: %s; nothing done\n",
+  printDiagnostic("Quorvel: the work directory %s cannot be used: %s; nothing done\n",
           printableName(directory).c_str(), why);
   return kExitFailure;
 }
 
 static void reportWaitingForLock(const Folder& work) {
-  fprintf(stderr, "Quorvel: waiting for another run on %s to end\n", printableName(work.path).c_str());
+  printDiagnostic("Quorvel: waiting for another run on %s to end\n", printableName(work.path).c_str());
 }
 
 // Opens the work directory and holds it for this run alone: a second run on
@@ -107,26 +108,29 @@ static int openWorkDirectory(const std::string& directory, Folder& work) {
   if (usable != kExitSuccess) return usable;
   std::string why;
   if (!openFolder(directory, work, why)) {
-    fprintf(stderr, "Quorvel: the work directory %s cannot be used: %s; nothing done\n",
+    printDiagnostic("Quorvel: the work directory %s cannot be used: %s; nothing done\n",
             printableName(directory).c_str(), why.c_str());
     return kExitFailure;
   }
   // A file system without locks still gets its run, with a word about it.
   if (!lockFolder(work, reportWaitingForLock, why))
-    fprintf(stderr, "Quorvel: cannot lock the work directory %s (%s); going on without the lock\n",
+    printDiagnostic("Quorvel: cannot lock the work directory %s (%s); going on without the lock\n",
             printableName(directory).c_str(), why.c_str());
   return kExitSuccess;
 }
 
 int runDirectoryMode(const std::string& directory, const RunSettings& settings) {
+  const RunClock::time_point start = RunClock::now();
   Folder work;
   const int opened = openWorkDirectory(directory, work);
   if (opened != kExitSuccess) return opened;
   // Every stage runs whatever the one before it left undone.
-  const bool decoded = decodeTextures(work, settings.jobs);
+  RunTally tally;
+  const bool decoded = decodeTextures(work, settings.jobs, &tally);
   const bool declared = writeUniversalMaterial(work);
-  const bool compiled = convertBinaryModels(work);
+  const bool compiled = convertBinaryModels(work, &tally);
   closeFolder(work);
+  printSummary(directorySummary(tally, secondsSince(start)));
   return decoded && declared && compiled ? kExitSuccess : kExitFailure;
 }
 
@@ -141,14 +145,18 @@ static bool switchesAreValid(const ConversionOptions& options) {
                   {"animation-position", options.animationPosition}};
   for (const auto& entry : switches) {
     if (isValidSwitch(entry.value)) continue;
-    fprintf(stderr, "Quorvel: the %s switch is \"%s\", which starts neither with 0 nor with 1: no model is converted\n",
+    printDiagnostic("Quorvel: the %s switch is \"%s\", which starts neither with 0 nor with 1: no model is converted\n",
             entry.name, printableName(entry.value).c_str());
     return false;
   }
   return true;
 }
 
+static bool convertListing(const char* listingPath, const ConversionOptions& options, const Folder& work,
+                           RunTally& tally);
+
 int runListingMode(int argc, char** argv) {
+  const RunClock::time_point start = RunClock::now();
   if (argc < kListingModeArgumentCount) {
     printUsageLine();
     return kExitUsage;
@@ -158,21 +166,31 @@ int runListingMode(int argc, char** argv) {
   if (opened != kExitSuccess) return opened;
   const ConversionOptions options{argv[2], argv[3], argv[4], argv[5]};
   const bool switchesValid = switchesAreValid(options);
-  printf("processing grep output\n");
+  RunTally tally;
+  const bool listed = convertListing(argv[1], options, work, tally);
+  closeFolder(work);
+  printSummary(listingSummary(tally, secondsSince(start)));
+  return listed && switchesValid ? kExitSuccess : kExitFailure;
+}
+
+// Reads the listing and converts each of its models; false when anything failed.
+static bool convertListing(const char* listingPath, const ConversionOptions& options, const Folder& work,
+                           RunTally& tally) {
+  printOutput("processing grep output\n");
   std::string why;
-  FILE* listing = openForReading(argv[1], why);
+  FILE* listing = openForReading(listingPath, why);
   if (!listing) {
-    printf("Cannot open the model listing %s: %s\n", argv[1], why.c_str());
-    return kExitFailure;
+    printOutput("Cannot open the model listing %s: %s\n", listingPath, why.c_str());
+    return false;
   }
   bool allConverted = true;
-  const unsigned count = readModelListing(listing, options, work, allConverted);
+  const unsigned count = readModelListing(listing, options, work, tally, allConverted);
   const bool readOk = !ferror(listing);
   fclose(listing);
-  closeFolder(work);
-  if (!readOk) fprintf(stderr, "Quorvel: the model listing %s could not be read to its end\n", printableName(argv[1]).c_str());
-  printf("%u models processed. done.\n", count);
-  return allConverted && readOk && switchesValid ? kExitSuccess : kExitFailure;
+  if (!readOk)
+    printDiagnostic("Quorvel: the model listing %s could not be read to its end\n", printableName(listingPath).c_str());
+  printOutput("%u models processed. done.\n", count);
+  return allConverted && readOk;
 }
 
 // The first colon at position 3 or later ends a name, so a drive letter ("C:")
@@ -212,39 +230,45 @@ static ListedModel classifyModel(const std::string& modelName) {
   const EntryTarget target = lookUpEntry(modelName).target;
   if (target == EntryTarget::RegularFile) return ListedModel::ModelFile;
   if (target == EntryTarget::Other) {
-    fprintf(stderr, "Quorvel: not converting %s: it is not a regular file or a directory\n",
+    printDiagnostic("Quorvel: not converting %s: it is not a regular file or a directory\n",
             printableName(modelName).c_str());
     return ListedModel::SpecialFile;
   }
-  fprintf(stderr, "Quorvel: %s is not a model file; converting it, deleting nothing for it\n",
+  printDiagnostic("Quorvel: %s is not a model file; converting it, deleting nothing for it\n",
           printableName(modelName).c_str());
   return ListedModel::NoModelFile;
 }
 
 // Converts and verifies one record's model; false when anything failed.
 static bool handleModel(const std::string& modelName, ListedModel kind, const ConversionOptions& options,
-                        const Folder& work) {
+                        const Folder& work, RunTally& tally) {
   const bool modelFile = kind == ListedModel::ModelFile;
   bool converted = convertModel(modelName, options, modelFile);
-  if (modelFile && verifyModel(modelName, work) == Verification::Failed) converted = false;
+  const Verification verification = modelFile ? verifyModel(modelName, work) : Verification::OutputsKept;
+  if (verification == Verification::Failed) converted = false;
+  if (!converted) ++tally.conversionFailed;
+  else ++(verification == Verification::OutputsRemoved ? tally.removed : tally.converted);
   return converted;
 }
 
-unsigned readModelListing(FILE* listing, const ConversionOptions& options, const Folder& work, bool& allConverted) {
+unsigned readModelListing(FILE* listing, const ConversionOptions& options, const Folder& work, RunTally& tally,
+                          bool& allConverted) {
   unsigned count = 0;
   std::string modelName;
   bool overlong = false;
   for (;;) {
-    printf(">>> %u <<<\n", count);
+    printOutput(">>> %u <<<\n", count);
     if (!readModelName(listing, modelName, overlong)) break;
     skipRestOfLine(listing);
     if (overlong) {
-      fprintf(stderr, "Quorvel: skipped a listing record longer than %zu bytes\n", kMaxListingRecordLength);
+      printDiagnostic("Quorvel: skipped a listing record longer than %zu bytes\n", kMaxListingRecordLength);
       allConverted = false;
+      ++tally.conversionFailed;
     } else if (const ListedModel kind = classifyModel(modelName); kind == ListedModel::SpecialFile) {
       allConverted = false;
+      ++tally.conversionFailed;
     } else {
-      if (!handleModel(modelName, kind, options, work)) allConverted = false;
+      if (!handleModel(modelName, kind, options, work, tally)) allConverted = false;
       ++count;
     }
     if (feof(listing)) break;

@@ -6,6 +6,7 @@
 
 #include "model_convert.h"
 #include "platform/folder.h"
+#include "run_report.h"
 
 // A listing record (a model name up to its colon) longer than this is
 // skipped: a few times the longest path any platform allows.
@@ -42,4 +43,5 @@ int runListingMode(int argc, char** argv);
 // and verifies each model; records too long, or naming a FIFO, device or
 // socket, are skipped with a line on standard error. Returns the number of models handled; clears
 // allConverted when a conversion or a verification failed.
-unsigned readModelListing(FILE* listing, const ConversionOptions& options, const Folder& work, bool& allConverted);
+unsigned readModelListing(FILE* listing, const ConversionOptions& options, const Folder& work, RunTally& tally,
+                          bool& allConverted);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "run_report.h"
 #include "diagnostics.h"
 #include "stage_files.h"
 #include "stages.h"
@@ -18,10 +19,10 @@ static bool writeMaterialBlocks(FILE* script, const Folder& work) {
   std::vector<std::string> textures;
   const bool listed = listStageFiles(work, ".tga", textures);
   for (const std::string& fileName : textures) {
-    printf("%s\n", fileName.c_str());
+    printOutput("%s\n", fileName.c_str());
     // A line end or tab in a name would change the script's structure.
     if (holdsControlCharacter(fileName)) {
-      fprintf(stderr, "Quorvel: not declaring %s: its name holds a control character\n",
+      printDiagnostic("Quorvel: not declaring %s: its name holds a control character\n",
               printableName(pathIn(work.path, fileName)).c_str());
       continue;
     }
@@ -31,13 +32,13 @@ static bool writeMaterialBlocks(FILE* script, const Folder& work) {
 }
 
 bool writeUniversalMaterial(const Folder& work) {
-  printf("Generating universal material file\n");
+  printOutput("Generating universal material file\n");
   const std::string scriptPath = pathIn(work.path, kMaterialScriptName);
   // A killed run may have left its temporary script.
   removeLeftoverTemporary(work, kMaterialScriptTemporaryName);
   FILE* script = nullptr;
   if (createFileIn(work, kMaterialScriptTemporaryName, FileMode::Text, script) != CreateResult::Created) {
-    printf("Cannot create the material script %s; no materials written\n", scriptPath.c_str());
+    printOutput("Cannot create the material script %s; no materials written\n", scriptPath.c_str());
     return false;
   }
   const bool written = writeMaterialBlocks(script, work);
@@ -46,7 +47,7 @@ bool writeUniversalMaterial(const Folder& work) {
   if (written && closed && renameReplacingIn(work, kMaterialScriptTemporaryName, work, kMaterialScriptName))
     return true;
   removeFileIn(work, kMaterialScriptTemporaryName);
-  printf("Failed to write the material script %s\n", scriptPath.c_str());
+  printOutput("Failed to write the material script %s\n", scriptPath.c_str());
   return false;
 }
 

@@ -1,3 +1,4 @@
+#include "run_report.h"
 #include "model_convert.h"
 
 #include <cctype>
@@ -36,7 +37,7 @@ bool isValidSwitch(const std::string& switchText) {
 }
 
 bool convertModel(const std::string& modelName, const ConversionOptions& options, bool deleteMaterialFile) {
-  printf("converting %s\n", modelName.c_str());
+  printOutput("converting %s\n", modelName.c_str());
   const std::string lua = luaProgramName();
   std::vector<std::string> flags;
   bool converted = false;
@@ -56,7 +57,7 @@ static bool removeOutputs(const std::string& modelName) {
   for (const char* suffix : {".mesh.xml", ".mesh", ".material", ".skeleton.xml", ".skeleton"}) {
     const std::string output = modelName + suffix;
     if (!fileExists(output) || deleteFile(output)) continue;
-    fprintf(stderr, "Quorvel: cannot remove %s\n", printableName(output).c_str());
+    printDiagnostic("Quorvel: cannot remove %s\n", printableName(output).c_str());
     removed = false;
   }
   return removed;
@@ -68,10 +69,10 @@ Verification verifyModel(const std::string& modelName, const Folder& work) {
   const MeshCheck check = scanMeshMaterials(meshXml, work, missingMaterial);
   if (check == MeshCheck::AllTexturesFound) return Verification::OutputsKept;
   if (check == MeshCheck::Unreadable) {
-    fprintf(stderr, "Quorvel: removed the outputs of %s: its mesh %s cannot be read\n", printableName(modelName).c_str(),
+    printDiagnostic("Quorvel: removed the outputs of %s: its mesh %s cannot be read\n", printableName(modelName).c_str(),
             printableName(meshXml).c_str());
   } else {
-    fprintf(stderr, "Quorvel: removed the outputs of %s: %s does not exist\n", printableName(modelName).c_str(),
+    printDiagnostic("Quorvel: removed the outputs of %s: %s does not exist\n", printableName(modelName).c_str(),
             printableName(pathIn(work.path, missingMaterial + ".tga")).c_str());
   }
   const bool removed = removeOutputs(modelName);

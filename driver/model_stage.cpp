@@ -5,6 +5,7 @@
 // or by the next run.
 #include <cstdio>
 
+#include "run_report.h"
 #include "diagnostics.h"
 #include "platform/host_names.h"
 #include "process.h"
@@ -28,7 +29,7 @@ static bool restoreUnfinishedModels(const Folder& work) {
     const EntryInfo backup = entryIn(work, name);
     if (backup.isLink || backup.target != EntryTarget::RegularFile) continue;
     if (renameReplacingIn(work, name, work, name.substr(sizeof kBackupPrefix - 1))) continue;
-    fprintf(stderr, "Quorvel: cannot put back %s\n", printableName(pathIn(work.path, name)).c_str());
+    printDiagnostic("Quorvel: cannot put back %s\n", printableName(pathIn(work.path, name)).c_str());
     restored = false;
   }
   return restored;
@@ -43,16 +44,16 @@ static ModelChoice chooseForCompiling(const Folder& work, const std::string& fil
   const std::string modelPath = printableName(pathIn(work.path, fileName));
   const EntryInfo entry = entryIn(work, fileName);
   if (entry.isLink) {
-    fprintf(stderr, "Quorvel: not compiling %s: it is a symbolic link\n", modelPath.c_str());
+    printDiagnostic("Quorvel: not compiling %s: it is a symbolic link\n", modelPath.c_str());
     return ModelChoice::PassOver;
   }
   if (entry.linkCount <= 1) return ModelChoice::Compile;
   if (!detachHardLinks(work, fileName, kModelCopyTemporaryName)) {
-    fprintf(stderr, "Quorvel: not compiling %s: it has other hard links and could not be given a copy of its own\n",
+    printDiagnostic("Quorvel: not compiling %s: it has other hard links and could not be given a copy of its own\n",
             modelPath.c_str());
     return ModelChoice::Fail;
   }
-  fprintf(stderr, "Quorvel: %s had other hard links: compiling a copy of its own, the other names keep their bytes\n",
+  printDiagnostic("Quorvel: %s had other hard links: compiling a copy of its own, the other names keep their bytes\n",
           modelPath.c_str());
   return ModelChoice::Compile;
 }
@@ -63,30 +64,36 @@ static bool compileModel(const Folder& work, const std::string& fileName, const 
   const std::string modelPath = pathIn(work.path, fileName);
   const std::string backup = backupNameOf(fileName);
   if (!copyFileIn(work, fileName, work, backup)) {
-    fprintf(stderr, "Quorvel: not compiling %s: no copy of it could be kept while it is rewritten\n",
+    printDiagnostic("Quorvel: not compiling %s: no copy of it could be kept while it is rewritten\n",
             printableName(modelPath).c_str());
     return false;
   }
   const bool compiled =
       runAndWait(compiler, {{compiler}, {"-d"}, pathArgument(modelPath), pathArgument(modelPath)}) == 0;
   if (compiled ? removeFileIn(work, backup) : renameReplacingIn(work, backup, work, fileName)) return compiled;
-  fprintf(stderr, "Quorvel: cannot %s %s\n", compiled ? "remove" : "put back",
+  printDiagnostic("Quorvel: cannot %s %s\n", compiled ? "remove" : "put back",
           printableName(pathIn(work.path, backup)).c_str());
   return false;
 }
 
-bool convertBinaryModels(const Folder& work) {
-  printf("Converting all binary-mdl to ascii-mdl\n");
+bool convertBinaryModels(const Folder& work, RunTally* tally) {
+  printOutput("Converting all binary-mdl to ascii-mdl\n");
   removeLeftoverTemporary(work, kModelCopyTemporaryName);
   bool allCompiled = restoreUnfinishedModels(work);
   const std::string compiler = modelCompilerProgramName();
   std::vector<std::string> models;
   if (!listStageFiles(work, ".mdl", models)) allCompiled = false;
-  for (const std::string& fileName : models) {
-    printf("%s\n", fileName.c_str());
-    const ModelChoice choice = chooseForCompiling(work, fileName);
-    if (choice == ModelChoice::Fail) allCompiled = false;
-    if (choice == ModelChoice::Compile && !compileModel(work, fileName, compiler)) allCompiled = false;
+  RunTally ignored;
+  RunTally& counts = tally ? *tally : ignored;
+  startProgress("compiling models", models.size());
+  for (size_t i = 0; i < models.size(); ++i) {
+    printOutput("%s\n", models[i].c_str());
+    const ModelChoice choice = chooseForCompiling(work, models[i]);
+    const bool compiled = choice == ModelChoice::Compile && compileModel(work, models[i], compiler);
+    if (choice != ModelChoice::PassOver) ++(compiled ? counts.compiled : counts.compileFailed);
+    if (choice != ModelChoice::PassOver && !compiled) allCompiled = false;
+    advanceProgress(i + 1);
   }
+  clearProgress();
   return allCompiled;
 }

@@ -1,3 +1,4 @@
+#include "run_report.h"
 #include "process.h"
 
 #include <cstdio>
@@ -45,7 +46,7 @@ void resetMissingProgramReports() { missingProgramsReported().clear(); }
 
 static void reportMissingProgram(const std::string& program, const std::string& besideDriver) {
   if (!missingProgramsReported().insert(program).second) return;
-  fprintf(stderr,
+  printDiagnostic(
           "Quorvel: cannot find the program %s (looked in the current directory, on PATH and beside Quorvel in %s); "
           "every step that needs it fails\n",
           program.c_str(), printableName(besideDriver).c_str());
@@ -81,10 +82,12 @@ int runAndWait(const std::string& program, const std::vector<ChildArgument>& arg
   const std::string programPath = locateProgram(program);
   if (programPath.empty()) return -1;
   // The child writes straight to the same console: our own lines go first.
+  clearProgress();
   fflush(stdout);
   const std::string commandLine = windowsCommandLine(args);
   const ChildOutcome outcome = startProgramAndWait(programPath, exactArgumentVector(args), commandLine, workingFolder);
-  fputs(noteAbout(programPath, commandLine, outcome).c_str(), stderr);
+  const std::string note = noteAbout(programPath, commandLine, outcome);
+  if (!note.empty()) printDiagnostic("%s", note.c_str());
   return statusOf(outcome);
 }
 
@@ -100,8 +103,9 @@ CapturedRun runCaptured(const std::string& programPath, const std::vector<ChildA
 }
 
 void writeCapturedRun(const CapturedRun& run) {
+  clearProgress();
   fflush(stdout);
   passOnChildOutput(stdout, run.output.out);
   passOnChildOutput(stderr, run.output.err);
-  fputs(run.note.c_str(), stderr);
+  if (!run.note.empty()) printDiagnostic("%s", run.note.c_str());
 }

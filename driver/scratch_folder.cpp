@@ -1,3 +1,4 @@
+#include "run_report.h"
 #include "scratch_folder.h"
 
 #include <cctype>
@@ -50,7 +51,7 @@ bool emptyScratchFolder(const Folder& scratch) {
   std::vector<std::string> names;
   std::string why;
   if (!listFolder(scratch, names, why)) {
-    fprintf(stderr, "Quorvel: cannot list %s: %s\n", printableName(scratch.path).c_str(), why.c_str());
+    printDiagnostic("Quorvel: cannot list %s: %s\n", printableName(scratch.path).c_str(), why.c_str());
     return false;
   }
   bool empty = true;
@@ -69,7 +70,7 @@ bool removeScratchFolder(const Folder& work, const std::string& name) {
     closeFolder(scratch);
     if (emptied && removeFolderIn(work, name)) return true;
   }
-  fprintf(stderr, "Quorvel: %s holds files that are not Quorvel's; left as it is\n",
+  printDiagnostic("Quorvel: %s holds files that are not Quorvel's; left as it is\n",
           printableName(pathIn(work.path, name)).c_str());
   return false;
 }

@@ -1,3 +1,4 @@
+#include "run_report.h"
 #include "stage_files.h"
 
 #include <cstdio>
@@ -16,12 +17,12 @@ bool listStageFiles(const Folder& folder, const char* extension, std::vector<std
   std::vector<std::string> passedOver;
   std::string why;
   if (!listFilesWithExtension(folder, extension, names, passedOver, why)) {
-    fprintf(stderr, "Quorvel: cannot list %s: %s\n", printableName(folder.path).c_str(), why.c_str());
+    printDiagnostic("Quorvel: cannot list %s: %s\n", printableName(folder.path).c_str(), why.c_str());
     names.clear();
     return false;
   }
   for (const std::string& name : passedOver)
-    fprintf(stderr, "Quorvel: passing over %s: not a regular file\n", printableName(pathIn(folder.path, name)).c_str());
+    printDiagnostic("Quorvel: passing over %s: not a regular file\n", printableName(pathIn(folder.path, name)).c_str());
   return true;
 }
 

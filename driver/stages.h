@@ -6,13 +6,14 @@
 #include <string>
 
 #include "platform/folder.h"
+#include "run_report.h"
 
 // Every container (".dds") of the work directory without a texture becomes
 // one TGA texture of the same base name, decoded by the codec tool in a
 // scratch folder, up to `jobs` decoders at once with the results of one at a
 // time. False when a container yielded no texture or its decoder failed (each
 // is named on standard error).
-bool decodeTextures(const Folder& work, unsigned jobs = 1);
+bool decodeTextures(const Folder& work, unsigned jobs = 1, RunTally* tally = nullptr);
 
 // Writes "universal.material" in the work directory: the untextured material
 // "BaseWhiteNoLighting", then one material per TGA texture of the directory,
@@ -29,4 +30,4 @@ void writeMaterialBlock(FILE* script, const std::string& materialName, const cha
 // are passed over, models with other hard links get a copy of their own
 // first. False when the compiler could not be started or failed on a model,
 // or a model could not be given a copy of its own.
-bool convertBinaryModels(const Folder& work);
+bool convertBinaryModels(const Folder& work, RunTally* tally = nullptr);

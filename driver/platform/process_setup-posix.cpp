@@ -14,3 +14,5 @@ void prepareProcess() {
   }
   signal(SIGCHLD, SIG_DFL);
 }
+
+bool standardErrorIsTerminal() { return isatty(2) == 1; }

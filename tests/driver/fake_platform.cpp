@@ -220,6 +220,7 @@ FILE* openForReading(const std::string& path, std::string& why) {
 }
 
 void prepareProcess() {}
+bool standardErrorIsTerminal() { return false; }
 
 bool lowerProcessPriority() {
   fakePlatform().priorityLowered = true;

@@ -63,8 +63,9 @@ TEST(HostileSystem, EveryRunEndsSaysWhatFailedAndStaysInside) {
   const Bytes container = makeContainer(8, 8, kFormatRgb, hexBytes("10 84 10 84 00 00 00 00"));
   const std::string binaryModel = std::string("\0\0\0\0newmodel m\n", 15);
   const auto withContainer = [&](const fs::path& run) { writeFileBytes(run / "w/rock.dds", container); };
-  const auto textureDecoded = [](const fs::path& run, const ProgramResult&) {
+  const auto textureDecoded = [](const fs::path& run, const ProgramResult& result) {
     EXPECT_TRUE(fs::exists(run / "w/rock.tga"));
+    EXPECT_EQ(result.err.find('\r'), std::string::npos) << "no progress line where standard error is no terminal";
   };
   const auto scriptHasNoDriverLines = [](const fs::path& run, const ProgramResult&) {
     const std::string script = text(run / "w/universal.material");
@@ -124,6 +125,17 @@ TEST(HostileSystem, EveryRunEndsSaysWhatFailedAndStaysInside) {
            kChildGone,
        0, {}, [](const fs::path&, const ProgramResult& result) {
          EXPECT_EQ(result.out.substr(result.out.size() - std::min<size_t>(result.out.size(), 5)), "gone\n");
+       }},
+      {"standard error on a terminal",
+       [&](const fs::path& run) {
+         for (const char* name : {"a.dds", "b.dds"}) writeFileBytes(run / "w" / name, container);
+       },
+       "script -qec \"$Q w\" /dev/null", 0, {},
+       [](const fs::path&, const ProgramResult& result) {
+         // Drawn in place on the terminal, cleared before the next line.
+         EXPECT_NE(result.out.find("\rdecoding containers 1/2, "), std::string::npos) << result.out;
+         EXPECT_NE(result.out.find("\r\x1b[K"), std::string::npos) << result.out;
+         EXPECT_NE(result.out.find("Quorvel: 2 containers decoded"), std::string::npos) << result.out;
        }},
       {"file system without links", withContainer, "LD_PRELOAD=" NO_LINKS_SHIM_PATH " $Q w", 0, {}, textureDecoded},
       {"endless listing", nullptr,

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <regex>
 #include <sstream>
 #ifdef _WIN32
 #include <windows.h>
@@ -61,12 +62,27 @@ class QuorvelBinaryTest : public testing::Test {
     else fs::create_symlink(interpreter, lua);
   }
 
-  ProgramResult quorvel(const std::vector<std::string>& args) { return runProgram(QUORVEL_PATH, args, run.path()); }
+  // The summary line that ends a run (its elapsed time differs from run to
+  // run) is taken off standard error into `summary`.
+  ProgramResult quorvel(const std::vector<std::string>& args) {
+    ProgramResult result = runProgram(QUORVEL_PATH, args, run.path());
+    summary = takeSummaryLine(result.err);
+    return result;
+  }
+  static std::string takeSummaryLine(std::string& err) {
+    static const std::regex summaryLine(R"((Quorvel: [^\n]*(decoded|converted),[^\n]*;) [0-9]+\.[0-9]{2} s\r?\n$)");
+    std::smatch match;
+    if (!std::regex_search(err, match, summaryLine)) return "";
+    const std::string line = match[1];  // without the elapsed time
+    err.erase(static_cast<size_t>(match.position(0)));
+    return line;
+  }
   std::string echo() const { return startedProgramName(QUORVEL_PATH); }
 
   ScratchDir tools;
   ScratchDir run;
   std::string savedPath;
+  std::string summary;
 };
 
 TEST_F(QuorvelBinaryTest, DirectoryModeDecodesWritesMaterialsAndCompilesModels) {
@@ -86,6 +102,7 @@ TEST_F(QuorvelBinaryTest, DirectoryModeDecodesWritesMaterialsAndCompilesModels) 
             }());
   EXPECT_EQ(text(run / "work/rock.mdl"), "newmodel rock\nbitmap rock\n");
   EXPECT_EQ(text(run / "work/door.mdl"), "newmodel door\n");
+  EXPECT_EQ(summary, "Quorvel: 2 containers decoded, 0 already there, 0 failed; 2 models compiled, 0 failed;");
   EXPECT_EQ(readFileBytes(run / "work/rock.tga").size(), 18u + 8 * 8 * 3 + 26) << "level 0 became the texture";
   const std::string material = text(run / "work/universal.material");
   EXPECT_NE(material.find(programText("material my wall\n")), std::string::npos);
@@ -137,6 +154,7 @@ TEST_F(QuorvelBinaryTest, ListingModeKeepsModelsWhoseTexturesExist) {
   EXPECT_EQ(result.err, programText("Quorvel: removed the outputs of work/door.mdl: " + nativePath("work/door.tga") +
                                     " does not exist\n"));
   EXPECT_EQ(result.exitStatus, 0) << "a model removed by the texture check counts as done";
+  EXPECT_EQ(summary, "Quorvel: 1 models converted, 1 removed, 0 failed;");
   for (const char* suffix : {".mesh.xml", ".mesh", ".material", ".skeleton.xml", ".skeleton"})
     EXPECT_FALSE(fs::exists(run / ("work/door.mdl" + std::string(suffix)))) << suffix;
   for (const char* suffix : {".mesh.xml", ".mesh", ".skeleton.xml", ".skeleton"})
@@ -166,7 +184,9 @@ TEST_F(QuorvelBinaryTest, MissingChildrenLeaveStandardOutputAsItWasAndAreNamedOn
   for (const char* name : {"rock.dds", "wall.dds"}) writeFileBytes(run / "w" / name, greyContainer());
   for (const char* name : {"rock.mdl", "wall.mdl"}) writeFileText(run / "w" / name, "newmodel rock\n");
   const std::string quorvelCopy = copy.string();
-  const ProgramResult result = runProgram(quorvelCopy, {"w"}, run.path());
+  ProgramResult result = runProgram(quorvelCopy, {"w"}, run.path());
+  EXPECT_EQ(takeSummaryLine(result.err),
+            "Quorvel: 0 containers decoded, 0 already there, 2 failed; 0 models compiled, 2 failed;");
   EXPECT_EQ(result.out, programText("2\t" + startedProgramName(quorvelCopy) +
                                     " w \nConverting all dds to tga\nrock.dds\nwall.dds\nGenerating universal material file\n"
                                     "Converting all binary-mdl to ascii-mdl\nrock.mdl\nwall.mdl\n"));

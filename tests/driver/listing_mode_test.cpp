@@ -89,7 +89,7 @@ TEST_F(QuorvelRunTest, RecordsThatNameNoModelFileDeleteNothing) {
   const Captured output = run({"Quorvel", path("listing.txt"), "1", "1", "1", "1", dir()});
   EXPECT_EQ(files(), before);
   EXPECT_EQ(read("models/colon.mesh"), "user file");
-  EXPECT_EQ(std::count(output.err.begin(), output.err.end(), '\n'), 4) << output.err;
+  EXPECT_EQ(std::count(output.err.begin(), output.err.end(), '\n'), 5) << "four records and the summary: " << output.err;
   EXPECT_NE(output.err.find(path("models/colon") + " is not a model file"), std::string::npos) << output.err;
   EXPECT_NE(output.err.find(path("ab") + "\\ncd.mdl is not a model file"), std::string::npos) << output.err;
   for (const std::string& event : events()) EXPECT_EQ(event.rfind("delete", 0), std::string::npos) << event;

@@ -1,0 +1,91 @@
+#include "run_report.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "platform/process_setup.h"
+
+namespace {
+
+struct ProgressLine {
+  bool shown = false;
+  bool enabled = false;
+  const char* what = "";
+  size_t total = 0;
+  RunClock::time_point started, drawn;
+};
+
+ProgressLine& progressLine() {
+  static ProgressLine line;
+  return line;
+}
+
+}  // namespace
+
+void printDiagnostic(const char* format, ...) {
+  clearProgress();
+  va_list arguments;
+  va_start(arguments, format);
+  vfprintf(stderr, format, arguments);
+  va_end(arguments);
+}
+
+void printOutput(const char* format, ...) {
+  clearProgress();
+  va_list arguments;
+  va_start(arguments, format);
+  vprintf(format, arguments);
+  va_end(arguments);
+}
+
+void startProgress(const char* what, size_t total) {
+  ProgressLine& line = progressLine();
+  line.enabled = standardErrorIsTerminal() && total > 0;
+  line.what = what;
+  line.total = total;
+  line.started = RunClock::now();
+  line.drawn = RunClock::time_point();
+}
+
+void advanceProgress(size_t done) {
+  ProgressLine& line = progressLine();
+  const RunClock::time_point now = RunClock::now();
+  if (!line.enabled || now - line.drawn < std::chrono::milliseconds(100)) return;
+  line.drawn = now;
+  const double seconds = std::chrono::duration<double>(now - line.started).count();
+  const double rate = seconds > 0 ? static_cast<double>(done) / seconds : 0;
+  const double left = rate > 0 ? static_cast<double>(line.total - done) / rate : 0;
+  fflush(stdout);  // the line goes below whatever came before it
+  fprintf(stderr, "\r%s %zu/%zu, %.0f/s, %.0f s left\033[K", line.what, done, line.total, rate, left);
+  fflush(stderr);
+  line.shown = true;
+}
+
+void clearProgress() {
+  ProgressLine& line = progressLine();
+  if (!line.shown) return;
+  fprintf(stderr, "\r\033[K");
+  fflush(stderr);
+  line.shown = false;
+}
+
+std::string directorySummary(const RunTally& tally, double seconds) {
+  char line[256];
+  snprintf(line, sizeof line,
+           "Quorvel: %u containers decoded, %u already there, %u failed; %u models compiled, %u failed; %.2f s\n",
+           tally.decoded, tally.alreadyThere, tally.decodeFailed, tally.compiled, tally.compileFailed, seconds);
+  return line;
+}
+
+std::string listingSummary(const RunTally& tally, double seconds) {
+  char line[256];
+  snprintf(line, sizeof line, "Quorvel: %u models converted, %u removed, %u failed; %.2f s\n", tally.converted,
+           tally.removed, tally.conversionFailed, seconds);
+  return line;
+}
+
+void printSummary(const std::string& line) { printDiagnostic("%s", line.c_str()); }
+
+double secondsSince(RunClock::time_point start) {
+  return std::chrono::duration<double>(RunClock::now() - start).count();
+}
