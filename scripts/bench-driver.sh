@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Directory mode on 1,000 small containers, against the same `Tessark -d`
-# calls from a shell loop (hyperfine). The difference is the driver's own
-# share: its walk, level clean-up, renames, material script and process starts.
-# The third run has every texture present already, so no child is started:
-# it is the driver's own work on 1,000 containers and their textures.
+# Directory mode on COUNT (default 1,000) small containers with one decoder at
+# a time (QUORVEL_JOBS=1) and with one per processor, against the same
+# `Tessark -d` calls from a shell loop (hyperfine), and against an earlier
+# build when BASELINE_BUILD names its build folder. The difference to the
+# shell loop is the driver's own share: its walk, level clean-up, renames,
+# material script and process starts. The last run has every texture present
+# already, so no child is started: it is the driver's own work on the
+# containers and their textures.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh hyperfine linux-perf
@@ -29,8 +32,16 @@ for i in $(seq -w 1 "$count"); do
 done
 
 clean="rm -f $work/w/*.tga $work/w/universal.material"
+jobs="$(nproc)"
+baseline=()
+if [ -n "${BASELINE_BUILD:-}" ]; then
+  baseline=(--prepare "$clean" -n "baseline Quorvel ($BASELINE_BUILD)"
+    "env PATH=$BASELINE_BUILD/driver:$PATH $BASELINE_BUILD/driver/Quorvel $work/w")
+fi
 hyperfine --warmup 1 --runs "${RUNS:-10}" --export-markdown "$work/result.md" \
-  --prepare "$clean" -n "Quorvel (directory mode)" "$quorvel $work/w" \
+  "${baseline[@]}" \
+  --prepare "$clean" -n "Quorvel, QUORVEL_JOBS=1" "env QUORVEL_JOBS=1 $quorvel $work/w" \
+  --prepare "$clean" -n "Quorvel, QUORVEL_JOBS=$jobs" "env QUORVEL_JOBS=$jobs $quorvel $work/w" \
   --prepare "$clean" -n "shell loop of Tessark -d" \
   "bash -c 'for f in $work/w/*.dds; do $tessark -d \"\$f\"; done'" \
   --prepare "true" -n "Quorvel, every texture already there (no children)" "$quorvel $work/done"
@@ -39,9 +50,9 @@ cat "$work/result.md"
 # CPU time of the driver process alone against the whole tree (needs perf).
 if command -v perf >/dev/null 2>&1; then
   eval "$clean"
-  perf stat -e task-clock --no-inherit -x, -o "$work/self.csv" "$quorvel" "$work/w" >/dev/null
+  perf stat -e task-clock --no-inherit -x, -o "$work/self.csv" env QUORVEL_JOBS=1 "$quorvel" "$work/w" >/dev/null
   eval "$clean"
-  perf stat -e task-clock -x, -o "$work/all.csv" "$quorvel" "$work/w" >/dev/null
+  perf stat -e task-clock -x, -o "$work/all.csv" env QUORVEL_JOBS=1 "$quorvel" "$work/w" >/dev/null
   self="$(grep task-clock "$work/self.csv" | cut -d, -f1)"
   all="$(grep task-clock "$work/all.csv" | cut -d, -f1)"
   echo "CPU: Quorvel itself ${self} ms of ${all} ms with its children"
