@@ -128,7 +128,8 @@ int runDirectoryMode(const std::string& directory, const RunSettings& settings) 
   RunTally tally;
   const bool decoded = decodeTextures(work, settings.jobs, &tally);
   const bool declared = writeUniversalMaterial(work);
-  const bool compiled = convertBinaryModels(work, &tally);
+  // Outside programs run side by side only when the caller said how many may.
+  const bool compiled = convertBinaryModels(work, &tally, settings.jobsGiven ? settings.jobs : 1);
   closeFolder(work);
   printSummary(directorySummary(tally, secondsSince(start)));
   return decoded && declared && compiled ? kExitSuccess : kExitFailure;

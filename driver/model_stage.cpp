@@ -4,9 +4,12 @@
 // killed run, never leaves a model cut short: the copy is put back, at once
 // or by the next run.
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 #include "run_report.h"
 #include "diagnostics.h"
+#include "ordered_jobs.h"
 #include "platform/host_names.h"
 #include "process.h"
 #include "stage_files.h"
@@ -37,63 +40,134 @@ static bool restoreUnfinishedModels(const Folder& work) {
 
 enum class ModelChoice { Compile, PassOver, Fail };
 
+// One model on its way through the stage. Whatever it has to say waits for
+// its turn, so several compilers may run at once with the output of one.
+struct ModelJob {
+  std::string fileName;
+  ModelChoice choice = ModelChoice::Compile;
+  std::string message;  // the driver's line about the model's links or copy, or ""
+  bool captured = false;
+  CapturedRun run;
+};
+
 // Rewriting in place through a link would write outside the work
 // directory: a symbolic link is passed over, and a file with other hard
 // links first gets a copy of its own, so the other names keep their bytes.
-static ModelChoice chooseForCompiling(const Folder& work, const std::string& fileName) {
-  const std::string modelPath = printableName(pathIn(work.path, fileName));
-  const EntryInfo entry = entryIn(work, fileName);
+// Then a copy of the model is kept aside while the compiler rewrites it.
+static void prepareModel(const Folder& work, ModelJob& job) {
+  const std::string modelPath = printableName(pathIn(work.path, job.fileName));
+  const EntryInfo entry = entryIn(work, job.fileName);
   if (entry.isLink) {
-    printDiagnostic("Quorvel: not compiling %s: it is a symbolic link\n", modelPath.c_str());
-    return ModelChoice::PassOver;
+    job.message = "Quorvel: not compiling " + modelPath + ": it is a symbolic link\n";
+    job.choice = ModelChoice::PassOver;
+    return;
   }
-  if (entry.linkCount <= 1) return ModelChoice::Compile;
-  if (!detachHardLinks(work, fileName, kModelCopyTemporaryName)) {
-    printDiagnostic("Quorvel: not compiling %s: it has other hard links and could not be given a copy of its own\n",
-            modelPath.c_str());
-    return ModelChoice::Fail;
+  if (entry.linkCount > 1 && !detachHardLinks(work, job.fileName, kModelCopyTemporaryName)) {
+    job.message = "Quorvel: not compiling " + modelPath + ": it has other hard links and could not be given a copy of its own\n";
+    job.choice = ModelChoice::Fail;
+    return;
   }
-  printDiagnostic("Quorvel: %s had other hard links: compiling a copy of its own, the other names keep their bytes\n",
-          modelPath.c_str());
-  return ModelChoice::Compile;
+  if (entry.linkCount > 1)
+    job.message = "Quorvel: " + modelPath + " had other hard links: compiling a copy of its own, the other names keep their bytes\n";
+  if (!copyFileIn(work, job.fileName, work, backupNameOf(job.fileName))) {
+    job.message += "Quorvel: not compiling " + modelPath + ": no copy of it could be kept while it is rewritten\n";
+    job.choice = ModelChoice::Fail;
+  }
 }
 
-// Compiles one model with its copy kept aside; false when the compiler
-// failed (the model then has its old bytes again) or no copy could be made.
-static bool compileModel(const Folder& work, const std::string& fileName, const std::string& compiler) {
-  const std::string modelPath = pathIn(work.path, fileName);
-  const std::string backup = backupNameOf(fileName);
-  if (!copyFileIn(work, fileName, work, backup)) {
-    printDiagnostic("Quorvel: not compiling %s: no copy of it could be kept while it is rewritten\n",
-            printableName(modelPath).c_str());
-    return false;
-  }
-  const bool compiled =
-      runAndWait(compiler, {{compiler}, {"-d"}, pathArgument(modelPath), pathArgument(modelPath)}) == 0;
-  if (compiled ? removeFileIn(work, backup) : renameReplacingIn(work, backup, work, fileName)) return compiled;
+static std::vector<ChildArgument> compilerArguments(const Folder& work, const ModelJob& job) {
+  const std::string compiler = modelCompilerProgramName();
+  const std::string modelPath = pathIn(work.path, job.fileName);
+  return {{compiler}, {"-d"}, pathArgument(modelPath), pathArgument(modelPath)};
+}
+
+// After the compiler: its copy goes, or comes back when the compiler failed.
+static bool settleBackup(const Folder& work, const ModelJob& job, bool compiled) {
+  const std::string backup = backupNameOf(job.fileName);
+  if (compiled ? removeFileIn(work, backup) : renameReplacingIn(work, backup, work, job.fileName)) return compiled;
   printDiagnostic("Quorvel: cannot %s %s\n", compiled ? "remove" : "put back",
-          printableName(pathIn(work.path, backup)).c_str());
+                  printableName(pathIn(work.path, backup)).c_str());
   return false;
 }
 
-bool convertBinaryModels(const Folder& work, RunTally* tally) {
+// The model's turn: its lines, then the compiler's (kept or already
+// written), then its copy settled. False when it was not compiled.
+static bool finishModel(const Folder& work, ModelJob& job, RunTally& tally) {
+  printOutput("%s\n", job.fileName.c_str());
+  if (!job.message.empty()) printDiagnostic("%s", job.message.c_str());
+  if (job.choice == ModelChoice::PassOver) return true;
+  bool compiled = false;
+  if (job.choice == ModelChoice::Compile) {
+    if (job.captured) writeCapturedRun(job.run);
+    compiled = settleBackup(work, job, job.run.status == 0);
+  }
+  ++(compiled ? tally.compiled : tally.compileFailed);
+  return compiled;
+}
+
+// Several compilers at once, for a caller who said how many may run.
+static bool compileSideBySide(const Folder& work, const std::vector<std::string>& models, unsigned jobs,
+                              RunTally& tally) {
+  const std::string compilerPath = programPathOf(modelCompilerProgramName());
+  bool allCompiled = true;
+  size_t finished = 0;
+  OrderedJobs<ModelJob> compiles(
+      jobs,
+      [&](ModelJob& job) {
+        job.captured = true;
+        job.run = runCaptured(compilerPath, compilerArguments(work, job), nullptr);
+      },
+      [&](ModelJob& job) {
+        if (job.choice == ModelChoice::Compile && compilerPath.empty()) locateProgram(modelCompilerProgramName());
+        if (!finishModel(work, job, tally)) allCompiled = false;
+        advanceProgress(++finished);
+      });
+  for (const std::string& fileName : models) {
+    auto job = std::make_unique<ModelJob>();
+    job->fileName = fileName;
+    compiles.add(std::move(job), "", [&](ModelJob& ready) {
+      prepareModel(work, ready);
+      return ready.choice == ModelChoice::Compile && !compilerPath.empty();
+    });
+  }
+  compiles.finishAll();
+  return allCompiled;
+}
+
+static bool compileOneAtATime(const Folder& work, const std::vector<std::string>& models, RunTally& tally) {
+  bool allCompiled = true;
+  for (size_t i = 0; i < models.size(); ++i) {
+    ModelJob job;
+    job.fileName = models[i];
+    prepareModel(work, job);
+    // The compiler's lines come after the model's name, as it writes them.
+    if (job.choice == ModelChoice::Compile) {
+      printOutput("%s\n", job.fileName.c_str());
+      if (!job.message.empty()) printDiagnostic("%s", job.message.c_str());
+      job.message.clear();
+      job.run.status = runAndWait(modelCompilerProgramName(), compilerArguments(work, job));
+      const bool compiled = settleBackup(work, job, job.run.status == 0);
+      ++(compiled ? tally.compiled : tally.compileFailed);
+      if (!compiled) allCompiled = false;
+    } else if (!finishModel(work, job, tally)) {
+      allCompiled = false;
+    }
+    advanceProgress(i + 1);
+  }
+  return allCompiled;
+}
+
+bool convertBinaryModels(const Folder& work, RunTally* tally, unsigned jobs) {
   printOutput("Converting all binary-mdl to ascii-mdl\n");
   removeLeftoverTemporary(work, kModelCopyTemporaryName);
   bool allCompiled = restoreUnfinishedModels(work);
-  const std::string compiler = modelCompilerProgramName();
   std::vector<std::string> models;
   if (!listStageFiles(work, ".mdl", models)) allCompiled = false;
   RunTally ignored;
   RunTally& counts = tally ? *tally : ignored;
   startProgress("compiling models", models.size());
-  for (size_t i = 0; i < models.size(); ++i) {
-    printOutput("%s\n", models[i].c_str());
-    const ModelChoice choice = chooseForCompiling(work, models[i]);
-    const bool compiled = choice == ModelChoice::Compile && compileModel(work, models[i], compiler);
-    if (choice != ModelChoice::PassOver) ++(compiled ? counts.compiled : counts.compileFailed);
-    if (choice != ModelChoice::PassOver && !compiled) allCompiled = false;
-    advanceProgress(i + 1);
-  }
+  const bool compiled =
+      jobs <= 1 ? compileOneAtATime(work, models, counts) : compileSideBySide(work, models, jobs, counts);
   clearProgress();
-  return allCompiled;
+  return compiled && allCompiled;
 }

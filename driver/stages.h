@@ -28,6 +28,7 @@ void writeMaterialBlock(FILE* script, const std::string& materialName, const cha
 // Hands every model file (".mdl") of the work directory to the model compiler,
 // which rewrites it in text form in place; models that are symbolic links
 // are passed over, models with other hard links get a copy of their own
-// first. False when the compiler could not be started or failed on a model,
+// first; up to `jobs` compilers run at once, with the results of one at a
+// time. False when the compiler could not be started or failed on a model,
 // or a model could not be given a copy of its own.
-bool convertBinaryModels(const Folder& work, RunTally* tally = nullptr);
+bool convertBinaryModels(const Folder& work, RunTally* tally = nullptr, unsigned jobs = 1);

@@ -281,10 +281,10 @@ TEST_F(QuorvelBinaryTest, ExitStatusTellsEveryFailure) {
   }
 }
 
-// Any number of decoders at once gives the output of one at a time, byte for
-// byte: standard output and error, every file and the exit status, with
-// containers that share a texture name, a dangling texture link, failing
-// decoders and a short chain among them.
+// Any number of decoders and compilers at once gives the output of one at a
+// time, byte for byte: standard output and error, every file and the exit
+// status, with containers that share a texture name, a dangling texture
+// link, failing decoders and a short chain among them.
 TEST_F(QuorvelBinaryTest, DecodersSideBySideLeaveWhatOneAtATimeLeaves) {
   const Bytes full = greyContainer();
   const auto lay = [&](const fs::path& work) {
@@ -296,7 +296,8 @@ TEST_F(QuorvelBinaryTest, DecodersSideBySideLeaveWhatOneAtATimeLeaves) {
       writeFileBytes(work / "rock.DDS", full);  // the same texture name: the first in walk order wins
       fs::create_symlink("nowhere", work / "c3.tga");
     }
-    writeFileText(work / "m.mdl", "newmodel m\n");
+    for (int i = 0; i < 6; ++i) writeFileText(work / ("m" + std::to_string(i) + ".mdl"), "newmodel m\n");
+    fs::create_directory(work / "folder.mdl");  // passed over, with a line
   };
   struct Run {
     ProgramResult result;

@@ -1,0 +1,81 @@
+// Work done side by side but finished in order: up to `jobs` items run their
+// work on threads of their own while the calling thread finishes each item,
+// in the order the items were added. An item whose key an earlier unfinished
+// item shares waits until that one is finished before it is added, so two
+// items of one key never run at once. The work step prints nothing; the
+// finish step prints, so the output is that of one item at a time.
+#pragma once
+
+#include <algorithm>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+template <class Item>
+class OrderedJobs {
+ public:
+  using Step = std::function<void(Item&)>;
+
+  OrderedJobs(unsigned jobs, Step work, Step finish)
+      : jobs_(std::max(jobs, 1u)), work_(std::move(work)), finish_(std::move(finish)) {}
+  ~OrderedJobs() { finishAll(); }
+  OrderedJobs(const OrderedJobs&) = delete;
+  OrderedJobs& operator=(const OrderedJobs&) = delete;
+
+  // Waits until nothing unfinished holds `key` ("" holds nothing) and a
+  // worker is free; then `prepare` readies the item on this thread and says
+  // whether it has work, which starts at once.
+  void add(std::unique_ptr<Item> item, const std::string& key, const std::function<bool(Item&)>& prepare) {
+    while (holds(key)) finishOldest();
+    while (pending_.size() >= kMaxPending || running() >= jobs_) finishOldest();
+    Entry entry{std::move(item), key, std::thread()};
+    if (prepare(*entry.item)) {
+      Item* raw = entry.item.get();
+      try {
+        entry.worker = std::thread([this, raw] { work_(*raw); });
+      } catch (const std::system_error&) {
+        work_(*raw);  // no thread to be had: the work is done here
+      }
+    }
+    pending_.push_back(std::move(entry));
+  }
+
+  void finishAll() {
+    while (!pending_.empty()) finishOldest();
+  }
+
+ private:
+  // Enough to keep every worker busy behind a slow item, yet bounded.
+  static constexpr size_t kMaxPending = 256;
+
+  struct Entry {
+    std::unique_ptr<Item> item;
+    std::string key;
+    std::thread worker;
+  };
+
+  bool holds(const std::string& key) const {
+    return !key.empty() &&
+           std::any_of(pending_.begin(), pending_.end(), [&](const Entry& entry) { return entry.key == key; });
+  }
+
+  size_t running() const {
+    return static_cast<size_t>(
+        std::count_if(pending_.begin(), pending_.end(), [](const Entry& entry) { return entry.worker.joinable(); }));
+  }
+
+  void finishOldest() {
+    Entry& entry = pending_.front();
+    if (entry.worker.joinable()) entry.worker.join();
+    finish_(*entry.item);
+    pending_.pop_front();
+  }
+
+  const unsigned jobs_;
+  Step work_, finish_;
+  std::deque<Entry> pending_;
+};
