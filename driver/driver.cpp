@@ -63,7 +63,7 @@ int runQuorvel(int argc, char** argv) {
   RunSettings settings;
   if (!chooseJobs(settings)) return kExitUsage;
   if (argc == 2) return runDirectoryMode(argv[1], settings);
-  return runListingMode(argc, argv);
+  return runListingMode(argc, argv, settings);
 }
 
 void echoArguments(int argc, char** argv) {
@@ -154,9 +154,9 @@ static bool switchesAreValid(const ConversionOptions& options) {
 }
 
 static bool convertListing(const char* listingPath, const ConversionOptions& options, const Folder& work,
-                           RunTally& tally);
+                           unsigned jobs, RunTally& tally);
 
-int runListingMode(int argc, char** argv) {
+int runListingMode(int argc, char** argv, const RunSettings& settings) {
   const RunClock::time_point start = RunClock::now();
   if (argc < kListingModeArgumentCount) {
     printUsageLine();
@@ -168,7 +168,8 @@ int runListingMode(int argc, char** argv) {
   const ConversionOptions options{argv[2], argv[3], argv[4], argv[5]};
   const bool switchesValid = switchesAreValid(options);
   RunTally tally;
-  const bool listed = convertListing(argv[1], options, work, tally);
+  // Outside programs run side by side only when the caller said how many may.
+  const bool listed = convertListing(argv[1], options, work, settings.jobsGiven ? settings.jobs : 1, tally);
   closeFolder(work);
   printSummary(listingSummary(tally, secondsSince(start)));
   return listed && switchesValid ? kExitSuccess : kExitFailure;
@@ -176,7 +177,7 @@ int runListingMode(int argc, char** argv) {
 
 // Reads the listing and converts each of its models; false when anything failed.
 static bool convertListing(const char* listingPath, const ConversionOptions& options, const Folder& work,
-                           RunTally& tally) {
+                           unsigned jobs, RunTally& tally) {
   printOutput("processing grep output\n");
   std::string why;
   FILE* listing = openForReading(listingPath, why);
@@ -185,7 +186,7 @@ static bool convertListing(const char* listingPath, const ConversionOptions& opt
     return false;
   }
   bool allConverted = true;
-  const unsigned count = readModelListing(listing, options, work, tally, allConverted);
+  const unsigned count = readModelListing(listing, options, work, jobs, tally, allConverted);
   const bool readOk = !ferror(listing);
   fclose(listing);
   if (!readOk)
@@ -194,85 +195,3 @@ static bool convertListing(const char* listingPath, const ConversionOptions& opt
   return allConverted && readOk;
 }
 
-// The first colon at position 3 or later ends a name, so a drive letter ("C:")
-// never does; line feeds do not end a name either. False at the end of input.
-// A record longer than kMaxListingRecordLength is read to its colon but not
-// kept, so memory stays bounded whatever the listing holds.
-static bool readModelName(FILE* listing, std::string& name, bool& overlong) {
-  name.clear();
-  overlong = false;
-  size_t length = 0;
-  int c;
-  while ((c = getc(listing)) != EOF) {
-    if (c == ':' && length >= 3) {
-      // A NUL byte ends the name, as it would end any C string made of it.
-      name.resize(strlen(name.c_str()));
-      return true;
-    }
-    if (++length > kMaxListingRecordLength) overlong = true;
-    else name += static_cast<char>(c);
-  }
-  return false;
-}
-
-static void skipRestOfLine(FILE* listing) {
-  int c;
-  while ((c = getc(listing)) != EOF && c != '\n') {
-  }
-}
-
-enum class ListedModel { ModelFile, NoModelFile, SpecialFile };
-
-// A record whose name is no model file (cut at a colon inside a file name, a
-// directory, a name spanning lines) is still converted, but nothing of that
-// name can have come from its conversion, so nothing is deleted for it. A
-// FIFO, device or socket is not converted at all: reading it could block.
-static ListedModel classifyModel(const std::string& modelName) {
-  const EntryTarget target = lookUpEntry(modelName).target;
-  if (target == EntryTarget::RegularFile) return ListedModel::ModelFile;
-  if (target == EntryTarget::Other) {
-    printDiagnostic("Quorvel: not converting %s: it is not a regular file or a directory\n",
-            printableName(modelName).c_str());
-    return ListedModel::SpecialFile;
-  }
-  printDiagnostic("Quorvel: %s is not a model file; converting it, deleting nothing for it\n",
-          printableName(modelName).c_str());
-  return ListedModel::NoModelFile;
-}
-
-// Converts and verifies one record's model; false when anything failed.
-static bool handleModel(const std::string& modelName, ListedModel kind, const ConversionOptions& options,
-                        const Folder& work, RunTally& tally) {
-  const bool modelFile = kind == ListedModel::ModelFile;
-  bool converted = convertModel(modelName, options, modelFile);
-  const Verification verification = modelFile ? verifyModel(modelName, work) : Verification::OutputsKept;
-  if (verification == Verification::Failed) converted = false;
-  if (!converted) ++tally.conversionFailed;
-  else ++(verification == Verification::OutputsRemoved ? tally.removed : tally.converted);
-  return converted;
-}
-
-unsigned readModelListing(FILE* listing, const ConversionOptions& options, const Folder& work, RunTally& tally,
-                          bool& allConverted) {
-  unsigned count = 0;
-  std::string modelName;
-  bool overlong = false;
-  for (;;) {
-    printOutput(">>> %u <<<\n", count);
-    if (!readModelName(listing, modelName, overlong)) break;
-    skipRestOfLine(listing);
-    if (overlong) {
-      printDiagnostic("Quorvel: skipped a listing record longer than %zu bytes\n", kMaxListingRecordLength);
-      allConverted = false;
-      ++tally.conversionFailed;
-    } else if (const ListedModel kind = classifyModel(modelName); kind == ListedModel::SpecialFile) {
-      allConverted = false;
-      ++tally.conversionFailed;
-    } else {
-      if (!handleModel(modelName, kind, options, work, tally)) allConverted = false;
-      ++count;
-    }
-    if (feof(listing)) break;
-  }
-  return count;
-}

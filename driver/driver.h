@@ -4,13 +4,10 @@
 #include <cstdio>
 #include <string>
 
-#include "model_convert.h"
+#include "model_listing.h"
 #include "platform/folder.h"
 #include "run_report.h"
 
-// A listing record (a model name up to its colon) longer than this is
-// skipped: a few times the longest path any platform allows.
-constexpr size_t kMaxListingRecordLength = 4 * 32768;
 
 // Exit statuses a script can test.
 constexpr int kExitSuccess = 0;  // everything worked (models removed by the texture check included)
@@ -37,11 +34,6 @@ void echoArguments(int argc, char** argv);
 bool isHelpRequest(const std::string& argument);
 void printUsageLine();
 int runDirectoryMode(const std::string& directory, const RunSettings& settings);
-int runListingMode(int argc, char** argv);
+int runListingMode(int argc, char** argv, const RunSettings& settings);
 
-// Reads listing records ("model path:anything\n") byte by byte and converts
-// and verifies each model; records too long, or naming a FIFO, device or
-// socket, are skipped with a line on standard error. Returns the number of models handled; clears
-// allConverted when a conversion or a verification failed.
-unsigned readModelListing(FILE* listing, const ConversionOptions& options, const Folder& work, RunTally& tally,
-                          bool& allConverted);
+

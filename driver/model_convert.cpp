@@ -36,17 +36,21 @@ bool isValidSwitch(const std::string& switchText) {
   return !switchText.empty() && (switchText[0] == '0' || switchText[0] == '1');
 }
 
-bool convertModel(const std::string& modelName, const ConversionOptions& options, bool deleteMaterialFile) {
-  printOutput("converting %s\n", modelName.c_str());
+bool conversionArguments(const std::string& modelName, const ConversionOptions& options,
+                         std::vector<ChildArgument>& args) {
   const std::string lua = luaProgramName();
   std::vector<std::string> flags;
-  bool converted = false;
-  if (chooseOptionFlags(options.skeleton, options.boneRotation, options.animationPosition, flags)) {
-    std::vector<ChildArgument> args{{lua}, {"Drevik.lua"}, {"-s"}, {options.value}};
-    for (const std::string& flag : flags) args.push_back({flag});
-    args.push_back(pathArgument(modelName));
-    converted = runAndWait(lua, args) == 0;
-  }
+  if (!chooseOptionFlags(options.skeleton, options.boneRotation, options.animationPosition, flags)) return false;
+  args = {{lua}, {"Drevik.lua"}, {"-s"}, {options.value}};
+  for (const std::string& flag : flags) args.push_back({flag});
+  args.push_back(pathArgument(modelName));
+  return true;
+}
+
+bool convertModel(const std::string& modelName, const ConversionOptions& options, bool deleteMaterialFile) {
+  printOutput("converting %s\n", modelName.c_str());
+  std::vector<ChildArgument> args;
+  const bool converted = conversionArguments(modelName, options, args) && runAndWait(luaProgramName(), args) == 0;
   if (deleteMaterialFile) deleteFile(modelName + ".material");
   return converted;
 }

@@ -4,8 +4,10 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/folder.h"
+#include "process.h"
 
 // What listing mode hands unchanged to every model conversion.
 struct ConversionOptions {
@@ -21,6 +23,11 @@ struct ConversionOptions {
 // material file. False when no conversion ran to success: the script could
 // not be started, ended with a non-zero status, or the switches chose none.
 bool convertModel(const std::string& modelName, const ConversionOptions& options, bool deleteMaterialFile);
+
+// The conversion script's command line for one model; false when the
+// switches choose no conversion.
+bool conversionArguments(const std::string& modelName, const ConversionOptions& options,
+                         std::vector<ChildArgument>& args);
 
 // True when a switch's first character is "0" or "1".
 bool isValidSwitch(const std::string& switchText);

@@ -12,8 +12,9 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh hyperfine linux-perf
 count="${1:-1000}"
 build="${BUILD_DIR:-build}"
-quorvel="$PWD/$build/driver/Quorvel"
-tessark="$PWD/$build/driver/Tessark"
+case "$build" in /*) ;; *) build="$PWD/$build" ;; esac
+quorvel="$build/driver/Quorvel"
+tessark="$build/driver/Tessark"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 

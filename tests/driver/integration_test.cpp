@@ -326,6 +326,32 @@ TEST_F(QuorvelBinaryTest, DecodersSideBySideLeaveWhatOneAtATimeLeaves) {
     EXPECT_EQ(many.result.err, one.result.err);
     EXPECT_EQ(many.files, one.files);
   }
+  // Listing mode: conversions side by side, a model listed twice, records
+  // that name no model file, a model whose texture is missing.
+  writeFileText(run / "listing.txt", "w/m0.mdl:1:x\nw/m1.mdl:1:x\nw/m0.mdl:2:x\nw/folder.mdl:1:x\nw/gone.mdl:1:x\n"
+                                     "w/m2.mdl:1:x\nw/m3.mdl:1:x\nw/m4.mdl:1:x\nw/m5.mdl:1:x");
+  const auto convertWith = [&](const char* jobs) {
+    fs::remove_all(run / "w");
+    lay(run / "w");
+    writeFileText(run / "w/m1.mdl", "bitmap c1\n");
+    writeFileText(run / "w/c1.tga", "");
+    setEnvironmentVariable("QUORVEL_JOBS", jobs);
+    Run r{quorvel({"listing.txt", "1", "0", "1", "1", "w"}), {}};
+    setEnvironmentVariable("QUORVEL_JOBS", saved);
+    for (const auto& entry : fs::directory_iterator(run / "w"))
+      r.files[entry.path().filename().string()] = fs::is_regular_file(entry.path()) ? readFileBytes(entry.path()) : Bytes{};
+    return r;
+  };
+  const Run listedOne = convertWith("1");
+  EXPECT_TRUE(listedOne.files.count("m1.mdl.mesh"));
+  for (const char* jobs : {"3", "8"}) {
+    SCOPED_TRACE(std::string("listing, ") + jobs);
+    const Run many = convertWith(jobs);
+    EXPECT_EQ(many.result.exitStatus, listedOne.result.exitStatus);
+    EXPECT_EQ(many.result.out, listedOne.result.out);
+    EXPECT_EQ(many.result.err, listedOne.result.err);
+    EXPECT_EQ(many.files, listedOne.files);
+  }
   for (const char* jobs : {"0", "-1", "two", "1.5", " 2"}) {
     setEnvironmentVariable("QUORVEL_JOBS", jobs);
     const ProgramResult refused = quorvel({"w"});

@@ -1,0 +1,192 @@
+// The model listing: records read byte by byte, each model converted by the
+// outside script and verified, one at a time or side by side.
+#include "model_listing.h"
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "diagnostics.h"
+#include "ordered_jobs.h"
+#include "platform/file_ops.h"
+#include "platform/host_names.h"
+#include "process.h"
+#include "run_report.h"
+
+// The first colon at position 3 or later ends a name, so a drive letter ("C:")
+// never does; line feeds do not end a name either. False at the end of input.
+// A record longer than kMaxListingRecordLength is read to its colon but not
+// kept, so memory stays bounded whatever the listing holds.
+static bool readModelName(FILE* listing, std::string& name, bool& overlong) {
+  name.clear();
+  overlong = false;
+  size_t length = 0;
+  int c;
+  while ((c = getc(listing)) != EOF) {
+    if (c == ':' && length >= 3) {
+      // A NUL byte ends the name, as it would end any C string made of it.
+      name.resize(strlen(name.c_str()));
+      return true;
+    }
+    if (++length > kMaxListingRecordLength) overlong = true;
+    else name += static_cast<char>(c);
+  }
+  return false;
+}
+
+static void skipRestOfLine(FILE* listing) {
+  int c;
+  while ((c = getc(listing)) != EOF && c != '\n') {
+  }
+}
+
+enum class ListedModel { ModelFile, NoModelFile, SpecialFile };
+
+// A record whose name is no model file (cut at a colon inside a file name, a
+// directory, a name spanning lines) is still converted, but nothing of that
+// name can have come from its conversion, so nothing is deleted for it. A
+// FIFO, device or socket is not converted at all: reading it could block.
+// `message` gets the standard-error line about it, or "".
+static ListedModel classifyModel(const std::string& modelName, std::string& message) {
+  const EntryTarget target = lookUpEntry(modelName).target;
+  if (target == EntryTarget::RegularFile) return ListedModel::ModelFile;
+  if (target == EntryTarget::Other) {
+    message = "Quorvel: not converting " + printableName(modelName) + ": it is not a regular file or a directory\n";
+    return ListedModel::SpecialFile;
+  }
+  message = "Quorvel: " + printableName(modelName) + " is not a model file; converting it, deleting nothing for it\n";
+  return ListedModel::NoModelFile;
+}
+
+static void printMessage(const std::string& message) {
+  if (!message.empty()) printDiagnostic("%s", message.c_str());
+}
+
+static void countConversion(RunTally& tally, bool converted, Verification verification) {
+  if (!converted) ++tally.conversionFailed;
+  else ++(verification == Verification::OutputsRemoved ? tally.removed : tally.converted);
+}
+
+// Converts and verifies one record's model; false when anything failed.
+static bool handleModel(const std::string& modelName, ListedModel kind, const ConversionOptions& options,
+                        const Folder& work, RunTally& tally) {
+  const bool modelFile = kind == ListedModel::ModelFile;
+  bool converted = convertModel(modelName, options, modelFile);
+  const Verification verification = modelFile ? verifyModel(modelName, work) : Verification::OutputsKept;
+  if (verification == Verification::Failed) converted = false;
+  countConversion(tally, converted, verification);
+  return converted;
+}
+
+static unsigned readOneAtATime(FILE* listing, const ConversionOptions& options, const Folder& work, RunTally& tally,
+                               bool& allConverted) {
+  unsigned count = 0;
+  std::string modelName;
+  bool overlong = false;
+  for (;;) {
+    printOutput(">>> %u <<<\n", count);
+    if (!readModelName(listing, modelName, overlong)) break;
+    skipRestOfLine(listing);
+    if (overlong) {
+      printDiagnostic("Quorvel: skipped a listing record longer than %zu bytes\n", kMaxListingRecordLength);
+      allConverted = false;
+      ++tally.conversionFailed;
+    } else {
+      std::string message;
+      const ListedModel kind = classifyModel(modelName, message);
+      printMessage(message);
+      if (kind == ListedModel::SpecialFile) {
+        allConverted = false;
+        ++tally.conversionFailed;
+      } else {
+        if (!handleModel(modelName, kind, options, work, tally)) allConverted = false;
+        ++count;
+      }
+    }
+    if (feof(listing)) break;
+  }
+  return count;
+}
+
+// One record on its way while other conversions run beside it; whatever it
+// has to say waits for its turn.
+struct ListingRecord {
+  std::string modelName;
+  bool overlong = false;
+  ListedModel kind = ListedModel::ModelFile;
+  std::string message;
+  std::vector<ChildArgument> args;
+  bool converting = false;
+  CapturedRun run;
+  bool countsAsModel = false;
+  unsigned countAfter = 0;
+  bool headerAfter = false;  // the listing went on after it: the next progress line follows
+};
+
+
+// A record's turn: what the serial reader would have printed and done for it.
+static bool finishRecord(ListingRecord& record, const Folder& work, const std::string& luaPath, RunTally& tally) {
+  if (record.overlong) {
+    printDiagnostic("Quorvel: skipped a listing record longer than %zu bytes\n", kMaxListingRecordLength);
+    ++tally.conversionFailed;
+    return false;
+  }
+  printMessage(record.message);
+  if (!record.countsAsModel) {
+    ++tally.conversionFailed;
+    return false;
+  }
+  printOutput("converting %s\n", record.modelName.c_str());
+  if (record.converting && luaPath.empty()) locateProgram(luaProgramName());  // names it, once per run
+  if (record.converting) writeCapturedRun(record.run);
+  const bool modelFile = record.kind == ListedModel::ModelFile;
+  if (modelFile) deleteFile(record.modelName + ".material");
+  bool converted = record.converting && record.run.status == 0;
+  const Verification verification = modelFile ? verifyModel(record.modelName, work) : Verification::OutputsKept;
+  if (verification == Verification::Failed) converted = false;
+  countConversion(tally, converted, verification);
+  return converted;
+}
+
+// Converts up to `jobs` models at once; each model's own material file,
+// verification and deletions follow its conversion when its turn comes, and
+// records that name one model never run at once.
+static unsigned readSideBySide(FILE* listing, const ConversionOptions& options, const Folder& work, unsigned jobs,
+                               RunTally& tally, bool& allConverted) {
+  const std::string luaPath = programPathOf(luaProgramName());
+  OrderedJobs<ListingRecord> conversions(
+      jobs, [&](ListingRecord& record) { record.run = runCaptured(luaPath, record.args, nullptr); },
+      [&](ListingRecord& record) {
+        if (!finishRecord(record, work, luaPath, tally)) allConverted = false;
+        if (record.headerAfter) printOutput(">>> %u <<<\n", record.countAfter);
+      });
+  unsigned count = 0;
+  printOutput(">>> %u <<<\n", count);
+  std::string modelName;
+  bool overlong = false;
+  while (readModelName(listing, modelName, overlong)) {
+    skipRestOfLine(listing);
+    auto record = std::make_unique<ListingRecord>();
+    record->modelName = modelName;
+    record->overlong = overlong;
+    if (!overlong) record->kind = classifyModel(modelName, record->message);
+    record->countsAsModel = !overlong && record->kind != ListedModel::SpecialFile;
+    if (record->countsAsModel) ++count;
+    record->countAfter = count;
+    record->headerAfter = !feof(listing);
+    const bool more = record->headerAfter;
+    conversions.add(std::move(record), overlong ? "" : modelName, [&](ListingRecord& ready) {
+      ready.converting = ready.countsAsModel && conversionArguments(ready.modelName, options, ready.args);
+      return ready.converting && !luaPath.empty();
+    });
+    if (!more) break;
+  }
+  conversions.finishAll();
+  return count;
+}
+
+unsigned readModelListing(FILE* listing, const ConversionOptions& options, const Folder& work, unsigned jobs,
+                          RunTally& tally, bool& allConverted) {
+  return jobs <= 1 ? readOneAtATime(listing, options, work, tally, allConverted)
+                   : readSideBySide(listing, options, work, jobs, tally, allConverted);
+}
