@@ -5,14 +5,15 @@
 
 #include <cerrno>
 
-#include "new_file.h"
+#include "files/file_faults.h"
+#include "files/new_file.h"
 
 CreateResult createNewFile(const std::string& path, FileMode mode, FILE*& stream) {
   const bool text = mode == FileMode::Text;
   const int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | (text ? _O_TEXT : _O_BINARY) | _O_NOINHERIT,
                        _S_IREAD | _S_IWRITE);
   if (fd < 0) return errno == EEXIST ? CreateResult::NameTaken : CreateResult::Failed;
-  stream = _fdopen(fd, text ? "wt" : "wb");
+  stream = fdopenFaultPlanted() ? nullptr : _fdopen(fd, text ? "wt" : "wb");
   if (stream) return CreateResult::Created;
   _close(fd);
   DeleteFileA(path.c_str());
