@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstring>
+#include <vector>
 
 #include "encode/encoder.h"
 
@@ -34,4 +35,16 @@ inline std::vector<uint8_t> containerBytes(EncodedTexture& texture) {
   std::vector<uint8_t> container;
   writeContainer(texture, ContainerSink{appendToBytes, nullptr, &container});
   return container;
+}
+
+// A whole TGA file in memory encoded on one path into a whole container;
+// false when the source is rejected.
+inline bool encodeInMemory(const uint8_t* tga, size_t size, SimdPath path, std::vector<uint8_t>& container) {
+  MemoryBytes memory{tga, size};
+  EncodedTexture texture;
+  if (encodeTgaSource(memoryByteSource(memory), *laneKernelsFor(path), texture).status != EncodeStatus::Encoded) {
+    return false;
+  }
+  container = containerBytes(texture);
+  return true;
 }
