@@ -10,7 +10,8 @@
 # on exit, even when interrupted.
 #
 # Mutants: comparisons (< <= > >= == != turned), integer constants (n to
-# n+1, 1 to 0), returns of true/false/0 turned, && and || swapped, if
+# n+1, 1 to 0; not array bounds in declarations, which can only grow an
+# array), returns of true/false turned, && and || swapped, if and while
 # conditions negated, statements deleted (a line that is one statement).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -57,6 +58,8 @@ files = sorted(os.path.join(d, f) for folder in folders for d, _, fs in os.walk(
 turn = {"<": ">=", "<=": ">", ">": "<=", ">=": "<", "==": "!=", "!=": "=="}
 comparison = re.compile(r"(?<=[\s)\w])(<=|>=|==|!=|<|>)(?=[\s(\w-])")
 constant = re.compile(r"(?<![\w.])(\d+)(?![\w.'])")
+declared_bound = re.compile(r"[A-Za-z_][\w:<>]*[\s*&]+(const\s+)?\w+(\[[^\]]*\])*\[$")
+declaration = re.compile(r"\s*((static|const|constexpr)\s+)*[A-Za-z_][\w:<>]*\s+\w+\[")
 def mutants_of(text):
     code = text.split("//")[0]
     if not code.strip() or code.lstrip().startswith(("#", "*")) or "template" in code or "static_assert" in code:
@@ -67,6 +70,9 @@ def mutants_of(text):
             continue  # a template argument list
         yield code[:m.start()] + turn[m.group(1)] + text[m.end():]
     for m in constant.finditer(code):
+        bound = code[:m.start()].endswith("[") and code[m.end():].startswith("]")
+        if bound and (declared_bound.search(code[:m.start()]) or declaration.match(code)):
+            continue  # an array bound in a declaration: a larger array changes nothing
         n = int(m.group(1))
         yield text[:m.start()] + str(0 if n == 1 else n + 1) + text[m.end():]
     for old, new in (("return true", "return false"), ("return false", "return true"), ("&&", "||"), ("||", "&&")):

@@ -9,6 +9,11 @@
 #include "shared/byte_order.h"
 #include "shared/tga_format.h"
 
+// Pixel word: blue in bits 0-7, green 8-15, red 16-23, alpha 24-31.
+static uint32_t packPixel(int red, int green, int blue) {
+  return static_cast<uint32_t>(red) << 16 | static_cast<uint32_t>(green) << 8 | static_cast<uint32_t>(blue);
+}
+
 // A TGA stores its sides in 16 bits.
 constexpr int32_t kMaxTgaSide = 65535;
 

@@ -46,9 +46,3 @@ struct DecodeResult {
 
 // The path picks the tile-row kernel; every path gives the same bytes.
 DecodeResult decodeContainer(const uint8_t* data, size_t size, SimdPath path, const TgaFileSink& sink);
-
-// Pixel word: blue in bits 0-7, green 8-15, red 16-23, alpha 24-31.
-inline uint32_t packPixel(int red, int green, int blue) {
-  return static_cast<uint32_t>(red) << 16 | static_cast<uint32_t>(green) << 8 |
-         static_cast<uint32_t>(blue);
-}
