@@ -170,9 +170,8 @@ EncodeResult withStatus(EncodeStatus status) {
   return result;
 }
 
-}  // namespace
-
-EncodeResult encodeTgaSource(const ByteSource& source, const LaneKernels& kernels, EncodedTexture& texture) {
+// The header, checked, with the image ID after it skipped.
+EncodeResult readHeader(const ByteSource& source, TgaHeader& header) {
   uint8_t headerBytes[kTgaHeaderSize];
   size_t got = 0;
   if (!source.read(source.context, headerBytes, sizeof headerBytes, got)) return withStatus(EncodeStatus::ReadFailed);
@@ -181,7 +180,7 @@ EncodeResult encodeTgaSource(const ByteSource& source, const LaneKernels& kernel
     result.headerBytes = got;
     return result;
   }
-  const TgaHeader header = parseTgaHeader(headerBytes);
+  header = parseTgaHeader(headerBytes);
   if (const TgaHeaderProblem problem = tgaHeaderProblem(header); problem != TgaHeaderProblem::None) {
     EncodeResult result = withStatus(EncodeStatus::HeaderRejected);
     result.problem = problem;
@@ -189,29 +188,32 @@ EncodeResult encodeTgaSource(const ByteSource& source, const LaneKernels& kernel
   }
   uint8_t imageId[256];  // discarded; a short ID leaves no pixels
   if (!readPadded(source, imageId, header.idLength)) return withStatus(EncodeStatus::ReadFailed);
+  return withStatus(EncodeStatus::Encoded);
+}
 
-  const bool withAlpha = header.pixelDepth == 32;
-  const uint32_t bytesPerPixel = withAlpha ? 4 : 3;
-  const uint32_t width = header.width, height = header.height;
-  texture.header.width = width;
-  texture.header.height = height;
-  texture.header.format = withAlpha ? kFormatRgba : kFormatRgb;
-  const int32_t bpp = bitsPerPixel(texture.header.format);
-  texture.header.compressedSize = headerCompressedSize(width, height, bpp);
-  texture.levels.clear();
+TextureHeader textureHeaderOf(const TgaHeader& source) {
+  TextureHeader header;
+  header.width = source.width;
+  header.height = source.height;
+  header.format = source.pixelDepth == 32 ? kFormatRgba : kFormatRgb;
+  header.compressedSize = headerCompressedSize(source.width, source.height, bitsPerPixel(header.format));
+  return header;
+}
 
-  ChainPass pass{kernels, (header.descriptor & kTgaTopLeftOrigin) != 0, bpp, texture.levels, 0, {}, {}};
+// Reads the source once, a chunk of whole rows at a time, into the chain
+// (or into the whole rows of a level 0 with a side below 4), summing the
+// alphas on the way. False on a read error.
+bool passSource(const ByteSource& source, uint32_t width, uint32_t height, uint32_t bytesPerPixel, ChainPass& pass,
+                AlphaSum& alphaSum) {
   const size_t rowBytes = static_cast<size_t>(width) * bytesPerPixel;
   const uint32_t chunkRows = rowBytes * 4 >= kChunkBytes ? 4 : static_cast<uint32_t>(kChunkBytes / rowBytes) & ~3u;
   const uint32_t rowsPerChunk = std::min(chunkRows, height);
   std::unique_ptr<uint8_t[]> chunk(new (std::nothrow) uint8_t[rowsPerChunk * rowBytes]);
-  if (!chunk || !allocateChain(LevelSize{width, height}, withAlpha, pass)) return outOfMemory(header);
-
-  AlphaSum alphaSum;
+  if (!chunk) throw std::bad_alloc();
   for (uint32_t firstRow = 0; firstRow < height; firstRow += rowsPerChunk) {
     const uint32_t chunkHeight = std::min(height - firstRow, rowsPerChunk);
-    if (!readPadded(source, chunk.get(), chunkHeight * rowBytes)) return withStatus(EncodeStatus::ReadFailed);
-    if (withAlpha) addAlphas(alphaSum, chunk.get(), static_cast<size_t>(chunkHeight) * width);
+    if (!readPadded(source, chunk.get(), chunkHeight * rowBytes)) return false;
+    if (bytesPerPixel == 4) addAlphas(alphaSum, chunk.get(), static_cast<size_t>(chunkHeight) * width);
     if (pass.tiledLevels > 0) {
       passSourceRows(pass, chunk.get(), bytesPerPixel, width, chunkHeight);
     } else {
@@ -219,7 +221,29 @@ EncodeResult encodeTgaSource(const ByteSource& source, const LaneKernels& kernel
                       static_cast<size_t>(chunkHeight) * width, pass.rows.back().planes);
     }
   }
-  texture.header.meanAlpha = meanAlphaOf(alphaSum, static_cast<size_t>(width) * height, bytesPerPixel);
+  return true;
+}
+
+}  // namespace
+
+EncodeResult encodeTgaSource(const ByteSource& source, const LaneKernels& kernels, EncodedTexture& texture) {
+  TgaHeader header;
+  const EncodeResult read = readHeader(source, header);
+  if (read.status != EncodeStatus::Encoded) return read;
+  texture.header = textureHeaderOf(header);
+  texture.levels.clear();
+  const bool withAlpha = texture.header.format == kFormatRgba;
+  const uint32_t width = header.width, height = header.height;
+  ChainPass pass{kernels, (header.descriptor & kTgaTopLeftOrigin) != 0, bitsPerPixel(texture.header.format),
+                 texture.levels, 0, {}, {}};
+  AlphaSum alphaSum;
+  try {
+    if (!allocateChain(LevelSize{width, height}, withAlpha, pass)) return outOfMemory(header);
+    if (!passSource(source, width, height, withAlpha ? 4 : 3, pass, alphaSum)) return withStatus(EncodeStatus::ReadFailed);
+  } catch (const std::bad_alloc&) {
+    return outOfMemory(header);
+  }
+  texture.header.meanAlpha = meanAlphaOf(alphaSum, static_cast<size_t>(width) * height, withAlpha ? 4 : 3);
   LevelSize smallest{width, height};
   for (size_t k = 0; k < pass.tiledLevels; ++k) smallest = nextLevel(smallest);
   if (!encodeSmallLevels(pass, smallest, withAlpha)) return outOfMemory(header);
