@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
-#include <utility>
 
 #include "encode/mean_alpha.h"
 
@@ -48,7 +47,7 @@ struct ChainPass {
   int32_t bitsPerPixel;
   std::vector<EncodedLevel>& levels;
   size_t tiledLevels = 0;              // levels 0 .. tiledLevels-1 have both sides >= 4
-  std::vector<RowBuffer> rows;         // rows[k] feeds level k (k >= 1); rows[tiledLevels] is whole
+  std::vector<RowBuffer> rows;         // rows[k] feeds level k: a window while tiled, else whole
   std::vector<uint32_t> tileRowsDone;  // per tiled level, counted in stored order
 };
 
@@ -83,8 +82,9 @@ bool allocateLevel(LevelSize size, int32_t bitsPerPixel, std::vector<EncodedLeve
   return levels.back().bytes != nullptr;
 }
 
-// The tiled levels' outputs and windows, and the whole rows of the first
-// smaller level (level 0 itself for a source with a side below 4).
+// Every buffer of the chain, before any pixel is read: the levels' outputs,
+// the tiled levels' four-row windows, and the whole rows of every level
+// with a side below 4 (level 0 itself for such a source).
 bool allocateChain(LevelSize level, bool withAlpha, ChainPass& pass) {
   try {
     pass.rows.emplace_back();  // level 0 comes from the source
@@ -96,11 +96,16 @@ bool allocateChain(LevelSize level, bool withAlpha, ChainPass& pass) {
       if (!allocateRows(next.w, isTiled(next) ? 4 : next.h, withAlpha, pass.rows.back())) return false;
     }
     pass.tiledLevels = pass.levels.size();
-    if (pass.tiledLevels == 0) return allocateRows(level.w, level.h, withAlpha, pass.rows.back());
+    if (pass.tiledLevels == 0 && !allocateRows(level.w, level.h, withAlpha, pass.rows.back())) return false;
+    for (;; level = nextLevel(level)) {
+      if (!allocateLevel(level, pass.bitsPerPixel, pass.levels)) return false;
+      if (isLastLevel(level)) return true;
+      pass.rows.emplace_back();
+      if (!allocateRows(level.w / 2, level.h / 2, withAlpha, pass.rows.back())) return false;
+    }
   } catch (const std::bad_alloc&) {
     return false;
   }
-  return true;
 }
 
 // b * k: the exact product rounded once to float, as the lane kernels convert.
@@ -132,19 +137,13 @@ void passSourceRows(ChainPass& pass, const uint8_t* chunk, uint32_t bytesPerPixe
   }
 }
 
-// The levels from the first with a side below 4 to the last, held whole.
-bool encodeSmallLevels(ChainPass& pass, LevelSize level, bool withAlpha) {
-  RowBuffer current = std::move(pass.rows.back());
-  for (;;) {
-    if (!allocateLevel(level, pass.bitsPerPixel, pass.levels)) return false;
-    pass.kernels.encodeSmallLevel(current.planes, level.w, level.h, pass.topLeftOrigin, pass.levels.back().bytes.get());
-    if (isLastLevel(level)) return true;
-    const LevelSize next = nextLevel(level);
-    RowBuffer reduced;
-    if (!allocateRows(next.w, next.h, withAlpha, reduced)) return false;
-    pass.kernels.reducePlanarLevel(current.planes, level.w, level.h, reduced.planes);
-    current = std::move(reduced);
-    level = next;
+// The levels from the first with a side below 4 to the last, held whole:
+// each encoded, then reduced into the next.
+void encodeSmallLevels(ChainPass& pass) {
+  for (size_t k = pass.tiledLevels; k < pass.levels.size(); ++k) {
+    const LevelSize level = pass.levels[k].size;
+    pass.kernels.encodeSmallLevel(pass.rows[k].planes, level.w, level.h, pass.topLeftOrigin, pass.levels[k].bytes.get());
+    if (k + 1 < pass.levels.size()) pass.kernels.reducePlanarLevel(pass.rows[k].planes, level.w, level.h, pass.rows[k + 1].planes);
   }
 }
 
@@ -218,7 +217,7 @@ bool passSource(const ByteSource& source, uint32_t width, uint32_t height, uint3
       passSourceRows(pass, chunk.get(), bytesPerPixel, width, chunkHeight);
     } else {
       storeSourceRows(chunk.get(), bytesPerPixel, static_cast<size_t>(firstRow) * width,
-                      static_cast<size_t>(chunkHeight) * width, pass.rows.back().planes);
+                      static_cast<size_t>(chunkHeight) * width, pass.rows[0].planes);
     }
   }
   return true;
@@ -244,9 +243,7 @@ EncodeResult encodeTgaSource(const ByteSource& source, const LaneKernels& kernel
     return outOfMemory(header);
   }
   texture.header.meanAlpha = meanAlphaOf(alphaSum, static_cast<size_t>(width) * height, withAlpha ? 4 : 3);
-  LevelSize smallest{width, height};
-  for (size_t k = 0; k < pass.tiledLevels; ++k) smallest = nextLevel(smallest);
-  if (!encodeSmallLevels(pass, smallest, withAlpha)) return outOfMemory(header);
+  encodeSmallLevels(pass);
   return withStatus(EncodeStatus::Encoded);
 }
 
