@@ -244,6 +244,9 @@ TEST(Decoder, DamagedContainersGetOneMessageAndNoFurtherFiles) {
       {"zero width dumps the rest, whatever the height", [] { Bytes b = headerBytes(0, 70000, 3, 0, 1.0f); b.push_back(0x7F); return b; }(),
        "Header:\nWidth/Height: 0/70000\nBits per pixel: 4\nCompressed Size: 0\nMean Alpha: 1.000000\n7f ",
        {}},
+      {"zero height dumps the rest", [] { Bytes b = headerBytes(4, 0, 4, 0, 1.0f); b.push_back(0x7F); return b; }(),
+       "Header:\nWidth/Height: 4/0\nBits per pixel: 8\nCompressed Size: 0\nMean Alpha: 1.000000\n7f ",
+       {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
