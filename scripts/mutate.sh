@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# mutate.sh [-n COUNT] [-s SEED] [-b BUILD_DIR] [-t SECONDS] [FOLDER...]
+# mutate.sh [-n COUNT] [-s SEED] [-b BUILD_DIR] [-t SECONDS] [-f FIRST] [FOLDER...]
 # Mutation testing: COUNT seeded one-line mutants of the product sources in
 # the FOLDERs (default: codec/ files/ driver/), each built incrementally and
 # put through the test programs that cover its folder. A mutant the tests
@@ -7,7 +7,10 @@
 # one that does not compile is not counted. Prints one line per mutant, the
 # survivors with their diffs, and the score. The same seed picks the same
 # mutants on the same sources. Every file is restored after each mutant and
-# on exit, even when interrupted.
+# on exit, even when interrupted. -f starts at mutant FIRST of the sample
+# (to finish an interrupted run). The tests of each mutant run with a
+# private TMPDIR, removed afterwards, and a 2 GB file-size limit, so that a
+# mutant that writes without end is caught instead of filling the disk.
 #
 # Mutants: comparisons (< <= > >= == != turned), integer constants (n to
 # n+1, 1 to 0; not array bounds in declarations, which can only grow an
@@ -15,14 +18,15 @@
 # conditions negated, statements deleted (a line that is one statement).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-count=60 seed=1 build=build-mutate timeout_seconds=300
-while getopts "n:s:b:t:" option; do
+count=60 seed=1 build=build-mutate timeout_seconds=120 first=1
+while getopts "n:s:b:t:f:" option; do
   case $option in
     n) count=$OPTARG ;;
     s) seed=$OPTARG ;;
     b) build=$OPTARG ;;
     t) timeout_seconds=$OPTARG ;;
-    *) echo "usage: $0 [-n COUNT] [-s SEED] [-b BUILD_DIR] [-t SECONDS] [FOLDER...]" >&2; exit 2 ;;
+    f) first=$OPTARG ;;
+    *) echo "usage: $0 [-n COUNT] [-s SEED] [-b BUILD_DIR] [-t SECONDS] [-f FIRST] [FOLDER...]" >&2; exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
@@ -103,8 +107,10 @@ caught=0 survived=0 unbuildable=0 index=0 survivors=""
 total=$(wc -l <"$work/mutants")
 while IFS=$'\t' read -r path line mutant; do
   index=$((index + 1))
+  [ "$index" -ge "$first" ] || continue
   printf '%s' "$path" >"$work/path"
-  cp -p "$path" "$work/original"
+  # A copy that is not whole must never be restored over the source.
+  cp -p "$path" "$work/original" && cmp -s "$path" "$work/original" || { rm -f "$work/original"; exit 1; }
   original_line=$(sed -n "${line}p" "$path")
   MUTANT="$mutant" python3 -c "
 import os, sys
@@ -117,7 +123,8 @@ open(path, 'w').write('\n'.join(lines))" "$path" "$line"
   if ! cmake --build "$build" -j2 >"$work/build.log" 2>&1; then
     unbuildable=$((unbuildable + 1))
     echo "$label does not build"
-  elif timeout "$timeout_seconds" ctest --test-dir "$build" -R "$(tests_for "$path")" >"$work/test.log" 2>&1; then
+  elif mkdir -p "$work/tmp" && (ulimit -S -f 4194304; TMPDIR=$work/tmp timeout "$timeout_seconds" \
+      ctest --test-dir "$build" -R "$(tests_for "$path")") >"$work/test.log" 2>&1; then
     survived=$((survived + 1))
     echo "$label SURVIVED"
     survivors+="$path:$line"$'\n'"  - ${original_line}"$'\n'"  + ${mutant}"$'\n'
@@ -126,6 +133,7 @@ open(path, 'w').write('\n'.join(lines))" "$path" "$line"
     echo "$label caught"
   fi
   restore
+  rm -rf "$work/tmp"
   touch "$path"
 done <"$work/mutants"
 cmake --build "$build" -j2 >/dev/null  # back to the unmutated binaries
