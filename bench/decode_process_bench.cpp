@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "natural_source.h"
-#include "encode/tga_source.h"
+#include "memory_source.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ const DecodeFixture& fixture() {
       container = readWhole(given);
     } else {
       const std::vector<uint8_t> tga = bench::naturalTga(2048, 32);
-      encodeTgaBytes(tga.data(), tga.size(), container, false);
+      encodeInMemory(tga.data(), tga.size(), bestSimdPath(), container);
     }
     writeWhole(f.dir / "image.dds", container);
     f.command = "cd \"" + f.dir.string() + "\" && \"" + TESSARK_BINARY + "\" -d image.dds > /dev/null";

@@ -8,9 +8,10 @@
 #include <random>
 #include <vector>
 
-#include "container.h"
+#include "natural_source.h"
+#include "shared/container.h"
 #include "decode/decode_kernels.h"
-#include "decode/decoder.h"
+#include "tool/commands.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ void fwriteSameTgaBytes(benchmark::State& state) {
   const int32_t bpp = bitsPerPixel(static_cast<int32_t>(state.range(0)));
   std::vector<std::vector<uint8_t>> files;
   for (LevelSize level{kSide, kSide};; level = nextLevel(level)) {
-    files.emplace_back(tgaFileSize(level.w, level.h, bpp), uint8_t{0x5A});
+    files.emplace_back(bench::tgaFileSize(level.w, level.h, bpp), uint8_t{0x5A});
     if (isLastLevel(level)) break;
   }
   const std::string base = scratchBase();

@@ -6,9 +6,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "container.h"
-#include "decode/decoder.h"
-#include "output_name.h"
+#include "natural_source.h"
+#include "shared/container.h"
+#include "tool/commands.h"
+#include "tool/output_name.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -22,13 +23,13 @@ int main(int argc, char** argv) {
   const TextureHeader header = unpackTextureHeader(headerBytes);
   const int32_t bpp = bitsPerPixel(header.format);
   const std::string base = outputBaseName(argv[1]) + "-floor";
-  std::vector<uint8_t> bytes(tgaFileSize(static_cast<uint32_t>(header.width),
+  std::vector<uint8_t> bytes(bench::tgaFileSize(static_cast<uint32_t>(header.width),
                                          static_cast<uint32_t>(header.height), bpp), 0x5A);
   LevelSize level{static_cast<uint32_t>(header.width), static_cast<uint32_t>(header.height)};
   for (int number = 0;; ++number, level = nextLevel(level)) {
     FILE* out = fopen((base + std::to_string(number) + ".tga").c_str(), "wb");
     if (!out) return 1;
-    fwrite(bytes.data(), 1, tgaFileSize(level.w, level.h, bpp), out);
+    fwrite(bytes.data(), 1, bench::tgaFileSize(level.w, level.h, bpp), out);
     fclose(out);
     if (isLastLevel(level)) return 0;
   }

@@ -41,4 +41,10 @@ inline std::vector<uint8_t> naturalTga(uint32_t side, uint8_t depth) {
   return tga;
 }
 
+// The size of a decoded level's TGA file: header, pixels (3 or 4 bytes
+// each) and footer.
+inline size_t tgaFileSize(uint32_t w, uint32_t h, int32_t bitsPerPixel) {
+  return 18 + static_cast<size_t>(w) * h * (bitsPerPixel == 8 ? 4 : 3) + 26;
+}
+
 }  // namespace bench

@@ -5,13 +5,14 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "new_file.h"
+#include "files/file_faults.h"
+#include "files/new_file.h"
 
 // Text and binary are the same here.
 CreateResult createNewFile(const std::string& path, FileMode, FILE*& stream) {
   const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
   if (fd < 0) return errno == EEXIST ? CreateResult::NameTaken : CreateResult::Failed;
-  stream = fdopen(fd, "wb");
+  stream = fdopenFaultPlanted() ? nullptr : fdopen(fd, "wb");
   if (stream) return CreateResult::Created;
   close(fd);
   unlink(path.c_str());

@@ -5,8 +5,9 @@
 
 #include <cerrno>
 
-#include "new_file.h"
-#include "wide_path.h"
+#include "files/file_faults.h"
+#include "files/new_file.h"
+#include "files/wide_path.h"
 
 CreateResult createNewFile(const std::string& path, FileMode mode, FILE*& stream) {
   const bool text = mode == FileMode::Text;
@@ -14,7 +15,7 @@ CreateResult createNewFile(const std::string& path, FileMode mode, FILE*& stream
   const int fd = _wopen(wide.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | (text ? _O_TEXT : _O_BINARY) | _O_NOINHERIT,
                         _S_IREAD | _S_IWRITE);
   if (fd < 0) return errno == EEXIST ? CreateResult::NameTaken : CreateResult::Failed;
-  stream = _fdopen(fd, text ? "wt" : "wb");
+  stream = fdopenFaultPlanted() ? nullptr : _fdopen(fd, text ? "wt" : "wb");
   if (stream) return CreateResult::Created;
   _close(fd);
   DeleteFileW(wide.c_str());

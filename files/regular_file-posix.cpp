@@ -2,7 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "regular_file.h"
+#include "files/file_faults.h"
+#include "files/regular_file.h"
 
 InputOpenResult openRegularFile(const std::string& path, FILE*& stream, uint64_t& size) {
   // O_NONBLOCK: opening a FIFO with no writer must not wait for one.
@@ -19,7 +20,7 @@ InputOpenResult openRegularFile(const std::string& path, FILE*& stream, uint64_t
   }
   const int flags = fcntl(fd, F_GETFL);
   if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-  stream = fdopen(fd, "rb");
+  stream = fdopenFaultPlanted() ? nullptr : fdopen(fd, "rb");
   if (!stream) {
     close(fd);
     return InputOpenResult::CannotOpen;

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "decode/decoder.h"
+#include "tool/commands.h"
 
 static std::string scratchBase;
 

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "byte_order.h"
-#include "encode/tga_source.h"
-#include "simd_path.h"
+#include "memory_source.h"
+#include "shared/byte_order.h"
+#include "shared/simd_path.h"
 
 // Larger sources only repeat the same tile rows and slow the search down.
 constexpr uint32_t kMaxPixels = 1u << 16;
@@ -21,11 +21,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size >= kTgaHeaderSize && static_cast<uint32_t>(readLe16(data + 12)) * readLe16(data + 14) > kMaxPixels) return 0;
   std::vector<uint8_t> plain;
-  const bool plainEncoded = encodeTgaBytes(data, size, plain, false, SimdPath::Plain);
+  const bool plainEncoded = encodeInMemory(data, size, SimdPath::Plain, plain);
   for (SimdPath path : {SimdPath::Sse2, SimdPath::Avx2}) {
     if (path > bestSimdPath()) continue;
     std::vector<uint8_t> container;
-    const bool encoded = encodeTgaBytes(data, size, container, false, path);
+    const bool encoded = encodeInMemory(data, size, path, container);
     if (encoded != plainEncoded || container != plain) {
       fprintf(stderr, "the %s path differs from the plain path\n", simdPathName(path));
       std::abort();

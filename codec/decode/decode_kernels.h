@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "simd_path.h"
+#include "shared/simd_path.h"
 
 using TileRowDecoder = void (*)(uint32_t w, int32_t bitsPerPixel, const uint8_t* blocks, uint8_t* rows,
                                 size_t rowBytes);

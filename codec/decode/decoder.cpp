@@ -1,78 +1,21 @@
 #include "decode/decoder.h"
 
-#include <cinttypes>
-#include <cmath>
-#include <cstdio>
 #include <algorithm>
 #include <cstring>
 #include <new>
 #include <vector>
 
-#include "container.h"
 #include "decode/decode_kernels.h"
-#include "output_messages.h"
-#include "output_name.h"
-#include "files/regular_file.h"
-#include "output_file.h"
+#include "shared/byte_order.h"
+#include "shared/tga_format.h"
+
+// Pixel word: blue in bits 0-7, green 8-15, red 16-23, alpha 24-31.
+static uint32_t packPixel(int red, int green, int blue) {
+  return static_cast<uint32_t>(red) << 16 | static_cast<uint32_t>(green) << 8 | static_cast<uint32_t>(blue);
+}
 
 // A TGA stores its sides in 16 bits.
 constexpr int32_t kMaxTgaSide = 65535;
-
-// Reads exactly the size the file reported when it was opened, so memory
-// stays bounded by it even if the file grows meanwhile. Fails on a read error
-// or when the file does not fit in memory.
-static bool readWholeFile(FILE* in, uint64_t size, std::vector<uint8_t>& data) {
-  if (static_cast<uint64_t>(static_cast<size_t>(size)) != size) return false;
-  try {
-    data.resize(static_cast<size_t>(size));
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  data.resize(fread(data.data(), 1, data.size(), in));
-  return !ferror(in);
-}
-
-bool decodeContainer(const std::string& path) {
-  FILE* in = nullptr;
-  uint64_t size = 0;
-  switch (openRegularFile(path, in, size)) {
-    case InputOpenResult::CannotOpen:
-      printf("Failed to open Sourcefile: %s\n", path.c_str());
-      return false;
-    case InputOpenResult::NotRegularFile:
-      printf("Sourcefile is not a regular file: %s\n", path.c_str());
-      return false;
-    case InputOpenResult::Opened:
-      break;
-  }
-  std::vector<uint8_t> data;
-  const bool readOk = readWholeFile(in, size, data);
-  fclose(in);
-  if (!readOk) {
-    printf("Failed to read Sourcefile: %s\n", path.c_str());
-    return false;
-  }
-  return decodeContainerBytes(data.data(), data.size(), outputBaseName(path));
-}
-
-void printHeader(int32_t width, int32_t height, int32_t bitsPerPixel, int32_t compressedSize,
-                 float meanAlpha) {
-  printf("Header:\n");
-  printf("Width/Height: %i/%i\n", width, height);
-  printf("Bits per pixel: %i\n", bitsPerPixel);
-  printf("Compressed Size: %i\n", compressedSize);
-  // A damaged header may hold a NaN; C runtimes disagree on its sign, so it
-  // is spelt out to print the same everywhere.
-  if (std::isnan(meanAlpha)) {
-    printf("Mean Alpha: %s\n", std::signbit(meanAlpha) ? "-nan" : "nan");
-  } else {
-    printf("Mean Alpha: %f\n", static_cast<double>(meanAlpha));
-  }
-}
-
-static void dumpBytes(const uint8_t* bytes, size_t count) {
-  for (size_t i = 0; i < count; ++i) printf("%02x ", bytes[i]);
-}
 
 // A ColorBlock's four colours as pixel words (alpha byte 0).
 static void blockPalette(const uint8_t* colorBlock, uint32_t palette[4]) {
@@ -167,10 +110,6 @@ static size_t tileRowBytes(uint32_t w, int32_t bitsPerPixel) {
   return static_cast<size_t>(w / 4) * 2 * static_cast<size_t>(bitsPerPixel);
 }
 
-size_t tgaFileSize(uint32_t w, uint32_t h, int32_t bitsPerPixel) {
-  return kTgaHeaderSize + static_cast<size_t>(w) * h * tgaBytesPerPixel(bitsPerPixel) + kTgaFooterSize;
-}
-
 static void writeTgaHeader(uint32_t w, uint32_t h, int32_t bitsPerPixel, uint8_t* out) {
   std::memset(out, 0, kTgaHeaderSize);
   out[2] = kTgaTrueColor;
@@ -188,8 +127,9 @@ constexpr size_t kStripBytes = 512 * 1024;
 
 // Streams one level's TGA file a strip of tile rows at a time, so that no
 // whole-level buffer is needed. Rows that no block covers (levels with a
-// side below 4, or rows past the last whole tile) are zero pixels.
-static bool streamLevel(FILE* out, uint32_t w, uint32_t h, int32_t bitsPerPixel, const uint8_t* levelData,
+// side below 4, or rows past the last whole tile) are zero pixels. Throws
+// std::bad_alloc when the strip cannot grow.
+static bool streamLevel(const TgaFileSink& sink, uint32_t w, uint32_t h, int32_t bitsPerPixel, const uint8_t* levelData,
                         TileRowDecoder decodeTileRow, std::vector<uint8_t>& strip) {
   const size_t rowBytes = static_cast<size_t>(w) * tgaBytesPerPixel(bitsPerPixel);
   const uint32_t tileRows = w < 4 ? 0 : h / 4;
@@ -202,88 +142,77 @@ static bool streamLevel(FILE* out, uint32_t w, uint32_t h, int32_t bitsPerPixel,
   if (w % 4 != 0) std::fill(strip.begin(), strip.begin() + stripTileRows * tileRowPixelBytes, uint8_t{0});
   uint8_t header[kTgaHeaderSize];
   writeTgaHeader(w, h, bitsPerPixel, header);
-  bool ok = fwrite(header, 1, sizeof header, out) == sizeof header;
+  bool ok = sink.write(sink.context, header, sizeof header);
   for (uint32_t by = 0; by < tileRows && ok; by += stripTileRows) {
     const uint32_t count = std::min(stripTileRows, tileRows - by);
     for (uint32_t t = 0; t < count; ++t) {
       decodeTileRow(w, bitsPerPixel, levelData + (by + t) * tileRowBytes(w, bitsPerPixel),
                     strip.data() + t * tileRowPixelBytes, rowBytes);
     }
-    ok = fwrite(strip.data(), 1, count * tileRowPixelBytes, out) == count * tileRowPixelBytes;
+    ok = sink.write(sink.context, strip.data(), count * tileRowPixelBytes);
   }
   if (tileRows * 4 < h) std::fill(strip.begin(), strip.begin() + rowBytes, uint8_t{0});
-  for (uint32_t y = tileRows * 4; y < h && ok; ++y) ok = fwrite(strip.data(), 1, rowBytes, out) == rowBytes;
-  return ok && fwrite(kTgaFooter, 1, kTgaFooterSize, out) == kTgaFooterSize;
+  for (uint32_t y = tileRows * 4; y < h && ok; ++y) ok = sink.write(sink.context, strip.data(), rowBytes);
+  return ok && sink.write(sink.context, reinterpret_cast<const uint8_t*>(kTgaFooter), kTgaFooterSize);
 }
 
-// Decodes one level into a file of its own, which appears under its name
-// only once complete. Returns false when the run must stop (the message has
-// been printed).
-static bool writeLevelFile(const std::string& name, uint32_t w, uint32_t h, int32_t bitsPerPixel,
-                           const uint8_t* levelData, TileRowDecoder decodeTileRow, std::vector<uint8_t>& strip) {
-  OutputFile out;
-  if (!createOutputFile(name, out)) {
-    reportOutputNotCreated(name);
-    return false;
-  }
+// One level into a file of its own, kept only once complete.
+static DecodeStatus decodeLevel(const TgaFileSink& sink, int number, LevelSize level, int32_t bitsPerPixel,
+                                const uint8_t* levelData, TileRowDecoder decodeTileRow, std::vector<uint8_t>& strip) {
+  if (!sink.open(sink.context, number)) return DecodeStatus::NotCreated;
   bool written = false;
   try {
-    written = streamLevel(out.stream, w, h, bitsPerPixel, levelData, decodeTileRow, strip);
+    written = streamLevel(sink, level.w, level.h, bitsPerPixel, levelData, decodeTileRow, strip);
   } catch (const std::bad_alloc&) {
-    printf("Out of memory for a %" PRIu32 "x%" PRIu32 " level\n", w, h);
-    discardOutputFile(out);
-    return false;
+    sink.close(sink.context, false);
+    return DecodeStatus::OutOfMemory;
   }
   if (!written) {
-    discardOutputFile(out);
-  } else if (commitOutputFile(out)) {
-    return true;
+    sink.close(sink.context, false);
+    return DecodeStatus::NotWritten;
   }
-  reportOutputNotWritten(name);
-  return false;
+  return sink.close(sink.context, true) ? DecodeStatus::Decoded : DecodeStatus::NotWritten;
 }
 
-bool decodeContainerBytes(const uint8_t* data, size_t size, const std::string& baseName) {
-  return decodeContainerBytes(data, size, baseName, chosenSimdPath());
+static DecodeResult withStatus(DecodeResult result, DecodeStatus status) {
+  result.status = status;
+  return result;
 }
 
-bool decodeContainerBytes(const uint8_t* data, size_t size, const std::string& baseName, SimdPath path) {
+DecodeResult decodeContainer(const uint8_t* data, size_t size, SimdPath path, const TgaFileSink& sink) {
+  DecodeResult result;
   if (size < kTextureHeaderSize) {
-    printf("Container too short: %zu bytes, a header needs %zu\n", size, kTextureHeaderSize);
-    return false;
+    result.remaining = size;
+    return withStatus(result, DecodeStatus::TooShort);
   }
-  const TextureHeader header = unpackTextureHeader(data);
-  const int32_t bpp = bitsPerPixel(header.format);
-  printHeader(header.width, header.height, bpp, header.compressedSize, header.meanAlpha);
+  result.header = unpackTextureHeader(data);
+  const TextureHeader& header = result.header;
+  sink.headerRead(sink.context, header);
   if (header.format != kFormatRgb && header.format != kFormatRgba) {
-    printf("Unsupported container format %i (expected 3 or 4)\n", header.format);
-    return false;
+    return withStatus(result, DecodeStatus::UnsupportedFormat);
   }
+  const int32_t bpp = bitsPerPixel(header.format);
   const bool hasLevels = header.width >= 1 && header.height >= 1;
   if (hasLevels && (header.width > kMaxTgaSide || header.height > kMaxTgaSide)) {
-    printf("Image too large for a TGA file: %ix%i\n", header.width, header.height);
-    return false;
+    return withStatus(result, DecodeStatus::TooLarge);
   }
   size_t offset = kTextureHeaderSize;
   std::vector<uint8_t> strip;  // the decoded pixel bytes of a few tile rows, reused by every level
   if (hasLevels) {
     LevelSize level{static_cast<uint32_t>(header.width), static_cast<uint32_t>(header.height)};
     for (int number = 0;; ++number, level = nextLevel(level)) {
-      const uint64_t levelBytes = levelByteCount(level.w, level.h, static_cast<uint64_t>(bpp));
-      if (levelBytes > size - offset) {
-        printf("Container truncated: level %i needs %" PRIu64 " bytes, %zu remain\n", number,
-               levelBytes, size - offset);
-        return false;
-      }
-      printf("Decoding Level %i\n", number);
-      if (!writeLevelFile(baseName + std::to_string(number) + ".tga", level.w, level.h, bpp, data + offset,
-                          tileRowDecoderFor(path), strip)) {
-        return false;
-      }
-      offset += static_cast<size_t>(levelBytes);
+      result.level = number;
+      result.size = level;
+      result.needed = levelByteCount(level.w, level.h, static_cast<uint64_t>(bpp));
+      result.remaining = size - offset;
+      if (result.needed > result.remaining) return withStatus(result, DecodeStatus::Truncated);
+      sink.levelStarted(sink.context, number);
+      const DecodeStatus status = decodeLevel(sink, number, level, bpp, data + offset, tileRowDecoderFor(path), strip);
+      if (status != DecodeStatus::Decoded) return withStatus(result, status);
+      offset += static_cast<size_t>(result.needed);
       if (isLastLevel(level)) break;
     }
   }
-  dumpBytes(data + offset, size - offset);
-  return true;
+  result.trailingOffset = offset;
+  return result;
 }

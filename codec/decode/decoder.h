@@ -1,33 +1,48 @@
-// Decoder: a compressed texture container becomes one TGA file per mip level.
+// Decoder: the bytes of a compressed texture container become one TGA file
+// per mip level, streamed to a sink a few tile rows at a time. No file, no
+// console: the caller supplies the bytes and stores the files.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
-#include "simd_path.h"
-#include "tga_format.h"
+#include "shared/container.h"
+#include "shared/simd_path.h"
 
-// Opens the container, decodes every level into "<base><level>.tga" and
-// dumps trailing bytes in hexadecimal. Every outcome is printed; false when
-// the decode failed. Each level file appears only once complete.
-bool decodeContainer(const std::string& path);
+// Where the level files go, and the decoder's progress. headerRead is told
+// the header once it is read; levelStarted each level's number before its
+// file is opened. open starts level `number`'s file, write appends to it,
+// close(complete) keeps it (true) or drops it (false); each returns false
+// when it failed.
+struct TgaFileSink {
+  void (*headerRead)(void* context, const TextureHeader& header);
+  void (*levelStarted)(void* context, int number);
+  bool (*open)(void* context, int number);
+  bool (*write)(void* context, const uint8_t* bytes, size_t size);
+  bool (*close)(void* context, bool complete);
+  void* context;
+};
 
-// The same on a container already in memory; baseName is the output stem.
-// The path (chosenSimdPath() unless given) picks the tile-row kernel; every
-// path writes the same files.
-bool decodeContainerBytes(const uint8_t* data, size_t size, const std::string& baseName);
-bool decodeContainerBytes(const uint8_t* data, size_t size, const std::string& baseName, SimdPath path);
+enum class DecodeStatus {
+  Decoded,            // trailingOffset: where the bytes after the last level start
+  TooShort,           // no whole header
+  UnsupportedFormat,  // header.format is neither 3 nor 4
+  TooLarge,           // a side beyond what a TGA file can hold
+  Truncated,          // level `level` needs `needed` bytes, `remaining` remain
+  OutOfMemory,        // for level `level` of size `size`
+  NotCreated,         // level `level`'s file could not be opened
+  NotWritten,         // level `level`'s file could not be written or kept
+};
 
-void printHeader(int32_t width, int32_t height, int32_t bitsPerPixel, int32_t compressedSize,
-                 float meanAlpha);
+struct DecodeResult {
+  DecodeStatus status = DecodeStatus::Decoded;
+  TextureHeader header;
+  int level = 0;
+  LevelSize size{0, 0};
+  uint64_t needed = 0;
+  size_t remaining = 0;
+  size_t trailingOffset = 0;
+};
 
-// Pixel word: blue in bits 0-7, green 8-15, red 16-23, alpha 24-31.
-inline uint32_t packPixel(int red, int green, int blue) {
-  return static_cast<uint32_t>(red) << 16 | static_cast<uint32_t>(green) << 8 |
-         static_cast<uint32_t>(blue);
-}
-
-// The size of the TGA file of one level: the header, top-left origin pixels
-// (24-bit for 4 bits per pixel, 32-bit for 8) and the TGA 2.0 footer.
-size_t tgaFileSize(uint32_t w, uint32_t h, int32_t bitsPerPixel);
+// The path picks the tile-row kernel; every path gives the same bytes.
+DecodeResult decodeContainer(const uint8_t* data, size_t size, SimdPath path, const TgaFileSink& sink);

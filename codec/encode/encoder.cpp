@@ -1,146 +1,262 @@
 #include "encode/encoder.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <cstring>
 #include <new>
-#include <utility>
 
-#include "encode/block_encode.h"
-#include "container.h"
-#include "encode/mip.h"
+#include "encode/mean_alpha.h"
 
-uint32_t levelBlockCount(uint32_t w, uint32_t h) {
-  const uint64_t blocks = static_cast<uint64_t>(w) * h / kBlockPixels;
-  return blocks > 1 ? static_cast<uint32_t>(blocks) : 1u;
+namespace {
+
+// Source rows read per call: whole tile rows, about 128 KB.
+constexpr size_t kChunkBytes = 128 * 1024;
+
+// Rows of one level on their way down the chain: the four-row window of a
+// level with both sides >= 4 (refilled for each tile row), or every row of a
+// smaller level. Planar, not initialised: the reduction (or the source)
+// writes every entry before it is read.
+struct RowBuffer {
+  std::unique_ptr<float[]> storage;
+  PlanarLevel planes{};
+  uint32_t width = 0;
+  uint32_t filledRows = 0;
+};
+
+bool allocateRows(uint32_t width, uint32_t rows, bool withAlpha, RowBuffer& buffer) {
+  const size_t count = static_cast<size_t>(width) * rows;
+  buffer.storage.reset(new (std::nothrow) float[(withAlpha ? 4 : 3) * count]);
+  if (!buffer.storage) return false;
+  float* base = buffer.storage.get();
+  buffer.planes = PlanarLevel{base, base + count, base + 2 * count, withAlpha ? base + 3 * count : nullptr};
+  buffer.width = width;
+  return true;
 }
 
-size_t blockByteCount(int32_t format) {
-  return format == kFormatRgba ? kAlphaBlockSize + kColorBlockSize : kColorBlockSize;
+// The buffer from row `row` on.
+PlanarLevel rowsFrom(const RowBuffer& buffer, uint32_t row) {
+  const size_t at = static_cast<size_t>(row) * buffer.width;
+  const PlanarLevel& p = buffer.planes;
+  return PlanarLevel{p.red + at, p.green + at, p.blue + at, p.alpha ? p.alpha + at : nullptr};
 }
 
-static size_t storedIndex(uint32_t w, uint32_t h, bool topLeftOrigin, uint32_t x, uint32_t displayRow) {
-  const uint32_t storedRow = topLeftOrigin ? displayRow : h - 1 - displayRow;
-  return static_cast<size_t>(storedRow) * w + x;
+bool isTiled(LevelSize level) { return level.w >= 4 && level.h >= 4; }
+
+struct ChainPass {
+  const LaneKernels& kernels;
+  bool topLeftOrigin;
+  int32_t bitsPerPixel;
+  std::vector<EncodedLevel>& levels;
+  size_t tiledLevels = 0;              // levels 0 .. tiledLevels-1 have both sides >= 4
+  std::vector<RowBuffer> rows;         // rows[k] feeds level k: a window while tiled, else whole
+  std::vector<uint32_t> tileRowsDone;  // per tiled level, counted in stored order
+};
+
+// Where the blocks of the k-th stored tile row go: tile rows are stored
+// bottom-up unless the source's origin is top-left.
+uint8_t* tileRowOutput(const ChainPass& pass, size_t level, uint32_t storedTileRow) {
+  const EncodedLevel& encoded = pass.levels[level];
+  const uint32_t tileRows = encoded.size.h / 4;
+  const uint32_t displayed = pass.topLeftOrigin ? storedTileRow : tileRows - 1 - storedTileRow;
+  return encoded.bytes.get() + static_cast<size_t>(displayed) * (encoded.size.w / 4) * blockByteCount(pass.bitsPerPixel);
 }
 
-// Sides both >= 4: one 4x4 tile, four pixels of one stored row at a time.
-static void gatherTile(uint32_t w, uint32_t h, bool topLeftOrigin, const FloatColor* colors,
-                       const float* alphas, uint32_t b, FloatColor blockColors[16], float blockAlphas[16]) {
-  const uint32_t tilesPerRow = w / 4;
-  const uint32_t left = 4 * (b % tilesPerRow);
-  const uint32_t top = 4 * (b / tilesPerRow);
-  for (uint32_t row = 0; row < 4; ++row) {
-    const size_t source = storedIndex(w, h, topLeftOrigin, left, top + row);
-    for (uint32_t column = 0; column < 4; ++column) {
-      blockColors[4 * row + column] = colors[source + column];
-      blockAlphas[4 * row + column] = alphas[source + column];
-    }
+// Level `level` (>= 1) has a full window: encode its tile row, reduce it into
+// the next level's rows, and carry on down while windows fill.
+void passWindowDown(ChainPass& pass, size_t level) {
+  for (; level < pass.tiledLevels; ++level) {
+    RowBuffer& window = pass.rows[level];
+    if (window.filledRows < 4) return;
+    const uint32_t w = pass.levels[level].size.w;
+    pass.kernels.encodePlanarLevel(window.planes, w, 4, pass.topLeftOrigin,
+                                   tileRowOutput(pass, level, pass.tileRowsDone[level]++));
+    RowBuffer& next = pass.rows[level + 1];
+    pass.kernels.reducePlanarLevel(window.planes, w, 4, rowsFrom(next, next.filledRows));
+    next.filledRows += 2;
+    window.filledRows = 0;
   }
 }
 
-void gatherBlock(uint32_t w, uint32_t h, bool topLeftOrigin, const FloatColor* colors,
-                 const float* alphas, uint32_t b, FloatColor blockColors[16], float blockAlphas[16]) {
-  if (w >= 4 && h >= 4) {
-    gatherTile(w, h, topLeftOrigin, colors, alphas, b, blockColors, blockAlphas);
-    return;
-  }
-  for (uint32_t p = 0; p < kBlockPixels; ++p) {
-    blockColors[p] = FloatColor{};
-    blockAlphas[p] = alphas[0];
-  }
-  const bool strip = w >= 8 || h >= 8;
-  if (strip) {
-    // Displayed pixels 16b .. 16b+15, row by row; only 8x1 and 1x8 levels
-    // have fewer than 16 pixels in all.
-    const uint64_t first = static_cast<uint64_t>(b) * kBlockPixels;
-    const uint64_t pixelCount = static_cast<uint64_t>(w) * h;
-    for (uint32_t p = 0; p < kBlockPixels && first + p < pixelCount; ++p) {
-      const uint64_t displayed = first + p;
-      const size_t source = storedIndex(w, h, topLeftOrigin, static_cast<uint32_t>(displayed % w),
-                                        static_cast<uint32_t>(displayed / w));
-      blockColors[p] = colors[source];
-      blockAlphas[p] = alphas[source];
+bool allocateLevel(LevelSize size, int32_t bitsPerPixel, std::vector<EncodedLevel>& levels) {
+  const uint64_t bytes = levelByteCount(size.w, size.h, static_cast<uint64_t>(bitsPerPixel));
+  levels.push_back(EncodedLevel{size, std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[bytes])});
+  return levels.back().bytes != nullptr;
+}
+
+// Every buffer of the chain, before any pixel is read: the levels' outputs,
+// the tiled levels' four-row windows, and the whole rows of every level
+// with a side below 4 (level 0 itself for such a source).
+bool allocateChain(LevelSize level, bool withAlpha, ChainPass& pass) {
+  try {
+    pass.rows.emplace_back();  // level 0 comes from the source
+    for (; isTiled(level); level = nextLevel(level)) {
+      if (!allocateLevel(level, pass.bitsPerPixel, pass.levels)) return false;
+      pass.tileRowsDone.push_back(0);
+      pass.rows.emplace_back();
+      const LevelSize next = nextLevel(level);
+      if (!allocateRows(next.w, isTiled(next) ? 4 : next.h, withAlpha, pass.rows.back())) return false;
     }
-    return;
-  }
-  for (uint32_t row = 0; row < h; ++row) {  // the level fits in block 0
-    for (uint32_t column = 0; column < w; ++column) {
-      const size_t source = storedIndex(w, h, topLeftOrigin, column, row);
-      blockColors[4 * row + column] = colors[source];
-      blockAlphas[4 * row + column] = alphas[source];
+    pass.tiledLevels = pass.levels.size();
+    if (pass.tiledLevels == 0 && !allocateRows(level.w, level.h, withAlpha, pass.rows.back())) return false;
+    for (;; level = nextLevel(level)) {
+      if (!allocateLevel(level, pass.bitsPerPixel, pass.levels)) return false;
+      if (isLastLevel(level)) return true;
+      pass.rows.emplace_back();
+      if (!allocateRows(level.w / 2, level.h / 2, withAlpha, pass.rows.back())) return false;
     }
+  } catch (const std::bad_alloc&) {
+    return false;
   }
 }
 
-void encodeLevelBlocks(uint32_t w, uint32_t h, int32_t format, bool topLeftOrigin,
-                       const FloatColor* colors, const float* alphas, uint8_t* out) {
-  const uint32_t blockCount = levelBlockCount(w, h);
-  for (uint32_t b = 0; b < blockCount; ++b) {
-    FloatColor blockColors[kBlockPixels];
-    float blockAlphas[kBlockPixels];
-    gatherBlock(w, h, topLeftOrigin, colors, alphas, b, blockColors, blockAlphas);
-    ColorEndpoints endpoints;
-    float params[kBlockPixels];
-    fitColorLine(blockColors, kBlockPixels, params, endpoints);
-    AlphaRange range;
-    float normalized[kBlockPixels];
-    normalizeAlphas(blockAlphas, kBlockPixels, normalized, range);
-    if (format == kFormatRgba) {
-      writeAlphaBlock(range, normalized, out);
-      out += kAlphaBlockSize;
-    }
-    writeColorBlock(endpoints, params, out);
-    out += kColorBlockSize;
+// b * k: the exact product rounded once to float, as the lane kernels convert.
+float unitValue(uint8_t byte) { return static_cast<float>(byte) * kByteToUnit; }
+
+// Source rows of a level 0 with a side below 4 into its planes.
+void storeSourceRows(const uint8_t* pixels, uint32_t bytesPerPixel, size_t firstPixel, size_t count,
+                     const PlanarLevel& planes) {
+  for (size_t i = 0; i < count; ++i, pixels += bytesPerPixel) {
+    planes.blue[firstPixel + i] = unitValue(pixels[0]);
+    planes.green[firstPixel + i] = unitValue(pixels[1]);
+    planes.red[firstPixel + i] = unitValue(pixels[2]);
+    if (planes.alpha) planes.alpha[firstPixel + i] = unitValue(pixels[3]);
   }
 }
 
-void printLevelLine(int number, LevelSize level) {
-  printf("Encoding Mip Level %i (%ix%i)\n", number, static_cast<int>(level.w), static_cast<int>(level.h));
+// Tile rows of level 0 through the chain.
+void passSourceRows(ChainPass& pass, const uint8_t* chunk, uint32_t bytesPerPixel, uint32_t width,
+                    uint32_t chunkHeight) {
+  const size_t rowBytes = static_cast<size_t>(width) * bytesPerPixel;
+  for (uint32_t row = 0; row < chunkHeight; row += 4) {
+    const uint8_t* tileRow = chunk + row * rowBytes;
+    pass.kernels.encodeSourceLevel(tileRow, bytesPerPixel, width, 4, pass.topLeftOrigin,
+                                   tileRowOutput(pass, 0, pass.tileRowsDone[0]++));
+    RowBuffer& next = pass.rows[1];
+    pass.kernels.reduceSourceLevel(tileRow, bytesPerPixel, width, 4, rowsFrom(next, next.filledRows));
+    next.filledRows += 2;
+    passWindowDown(pass, 1);
+  }
 }
 
-void reportLevelOutOfMemory(int number, LevelSize level) {
-  printf("Out of memory for mip level %i (%ix%i)\n", number, static_cast<int>(level.w), static_cast<int>(level.h));
+// The levels from the first with a side below 4 to the last, held whole:
+// each encoded, then reduced into the next.
+void encodeSmallLevels(ChainPass& pass) {
+  for (size_t k = pass.tiledLevels; k < pass.levels.size(); ++k) {
+    const LevelSize level = pass.levels[k].size;
+    pass.kernels.encodeSmallLevel(pass.rows[k].planes, level.w, level.h, pass.topLeftOrigin, pass.levels[k].bytes.get());
+    if (k + 1 < pass.levels.size()) pass.kernels.reducePlanarLevel(pass.rows[k].planes, level.w, level.h, pass.rows[k + 1].planes);
+  }
 }
 
-bool encodeLevels(const LevelSink& sink, uint32_t width, uint32_t height, int32_t format,
-                  bool topLeftOrigin, std::vector<FloatColor> colors, std::vector<float> alphas) {
-  return encodeLevelsFrom(sink, LevelSize{width, height}, 0, format, topLeftOrigin, std::move(colors),
-                          std::move(alphas));
+// Fills out with size bytes; what the source does not hold reads as 0.
+bool readPadded(const ByteSource& source, uint8_t* out, size_t size) {
+  size_t got = 0;
+  if (!source.read(source.context, out, size, got)) return false;
+  std::memset(out + got, 0, size - got);
+  return true;
 }
 
-bool encodeLevelsFrom(const LevelSink& sink, LevelSize level, int firstNumber, int32_t format,
-                      bool topLeftOrigin, std::vector<FloatColor> colors, std::vector<float> alphas) {
-  std::vector<uint8_t> levelBytes;
-  for (int number = firstNumber;; ++number) {
-    if (sink.printProgress) printLevelLine(number, level);
-    const size_t byteCount = levelBlockCount(level.w, level.h) * blockByteCount(format);
-    try {
-      levelBytes.resize(byteCount);  // level 0 is the largest: later levels reuse it
-    } catch (const std::bad_alloc&) {
-      reportLevelOutOfMemory(number, level);
-      return false;
+EncodeResult outOfMemory(const TgaHeader& header) {
+  EncodeResult result;
+  result.status = EncodeStatus::OutOfMemory;
+  result.width = header.width;
+  result.height = header.height;
+  return result;
+}
+
+EncodeResult withStatus(EncodeStatus status) {
+  EncodeResult result;
+  result.status = status;
+  return result;
+}
+
+// The header, checked, with the image ID after it skipped.
+EncodeResult readHeader(const ByteSource& source, TgaHeader& header) {
+  uint8_t headerBytes[kTgaHeaderSize];
+  size_t got = 0;
+  if (!source.read(source.context, headerBytes, sizeof headerBytes, got)) return withStatus(EncodeStatus::ReadFailed);
+  if (got < kTgaHeaderSize) {
+    EncodeResult result = withStatus(EncodeStatus::SourceTooShort);
+    result.headerBytes = got;
+    return result;
+  }
+  header = parseTgaHeader(headerBytes);
+  if (const TgaHeaderProblem problem = tgaHeaderProblem(header); problem != TgaHeaderProblem::None) {
+    EncodeResult result = withStatus(EncodeStatus::HeaderRejected);
+    result.problem = problem;
+    return result;
+  }
+  uint8_t imageId[256];  // discarded; a short ID leaves no pixels
+  if (!readPadded(source, imageId, header.idLength)) return withStatus(EncodeStatus::ReadFailed);
+  return withStatus(EncodeStatus::Encoded);
+}
+
+TextureHeader textureHeaderOf(const TgaHeader& source) {
+  TextureHeader header;
+  header.width = source.width;
+  header.height = source.height;
+  header.format = source.pixelDepth == 32 ? kFormatRgba : kFormatRgb;
+  header.compressedSize = headerCompressedSize(source.width, source.height, bitsPerPixel(header.format));
+  return header;
+}
+
+// Reads the source once, a chunk of whole rows at a time, into the chain
+// (or into the whole rows of a level 0 with a side below 4), summing the
+// alphas on the way. False on a read error.
+bool passSource(const ByteSource& source, uint32_t width, uint32_t height, uint32_t bytesPerPixel, ChainPass& pass,
+                AlphaSum& alphaSum) {
+  const size_t rowBytes = static_cast<size_t>(width) * bytesPerPixel;
+  const uint32_t chunkRows = rowBytes * 4 >= kChunkBytes ? 4 : static_cast<uint32_t>(kChunkBytes / rowBytes) & ~3u;
+  const uint32_t rowsPerChunk = std::min(chunkRows, height);
+  std::unique_ptr<uint8_t[]> chunk(new (std::nothrow) uint8_t[rowsPerChunk * rowBytes]);
+  if (!chunk) throw std::bad_alloc();
+  for (uint32_t firstRow = 0; firstRow < height; firstRow += rowsPerChunk) {
+    const uint32_t chunkHeight = std::min(height - firstRow, rowsPerChunk);
+    if (!readPadded(source, chunk.get(), chunkHeight * rowBytes)) return false;
+    if (bytesPerPixel == 4) addAlphas(alphaSum, chunk.get(), static_cast<size_t>(chunkHeight) * width);
+    if (pass.tiledLevels > 0) {
+      passSourceRows(pass, chunk.get(), bytesPerPixel, width, chunkHeight);
+    } else {
+      storeSourceRows(chunk.get(), bytesPerPixel, static_cast<size_t>(firstRow) * width,
+                      static_cast<size_t>(chunkHeight) * width, pass.rows[0].planes);
     }
-    encodeLevelBlocks(level.w, level.h, format, topLeftOrigin, colors.data(), alphas.data(),
-                      levelBytes.data());
-    if (!sink.write(sink.context, levelBytes.data(), byteCount)) return false;
-    if (isLastLevel(level)) break;
-
-    const LevelSize next = nextLevel(level);
-    const size_t nextCount = static_cast<size_t>(next.w) * next.h;
-    std::vector<FloatColor> nextColors;
-    std::vector<float> nextAlphas;
-    try {
-      nextColors.assign(nextCount, FloatColor{});
-      nextAlphas.resize(nextCount);
-    } catch (const std::bad_alloc&) {
-      reportLevelOutOfMemory(number + 1, next);
-      return false;
-    }
-    reduceMipLevel(level.w, level.h, colors.data(), alphas.data(), nextColors.data(), nextAlphas.data());
-    colors = std::move(nextColors);  // releases the finished level
-    alphas = std::move(nextAlphas);
-    level = next;
   }
   return true;
 }
 
-void printEncodingFinished() { printf("Finished Encoding"); }
+}  // namespace
+
+EncodeResult encodeTgaSource(const ByteSource& source, const LaneKernels& kernels, EncodedTexture& texture) {
+  TgaHeader header;
+  const EncodeResult read = readHeader(source, header);
+  if (read.status != EncodeStatus::Encoded) return read;
+  texture.header = textureHeaderOf(header);
+  texture.levels.clear();
+  const bool withAlpha = texture.header.format == kFormatRgba;
+  const uint32_t width = header.width, height = header.height;
+  ChainPass pass{kernels, (header.descriptor & kTgaTopLeftOrigin) != 0, bitsPerPixel(texture.header.format),
+                 texture.levels, 0, {}, {}};
+  AlphaSum alphaSum;
+  try {
+    if (!allocateChain(LevelSize{width, height}, withAlpha, pass)) return outOfMemory(header);
+    if (!passSource(source, width, height, withAlpha ? 4 : 3, pass, alphaSum)) return withStatus(EncodeStatus::ReadFailed);
+  } catch (const std::bad_alloc&) {
+    return outOfMemory(header);
+  }
+  texture.header.meanAlpha = meanAlphaOf(alphaSum, static_cast<size_t>(width) * height, withAlpha ? 4 : 3);
+  encodeSmallLevels(pass);
+  return withStatus(EncodeStatus::Encoded);
+}
+
+bool writeContainer(EncodedTexture& texture, const ContainerSink& sink) {
+  uint8_t header[kTextureHeaderSize];
+  packTextureHeader(texture.header, header);
+  if (!sink.write(sink.context, header, sizeof header)) return false;
+  const uint64_t bpp = static_cast<uint64_t>(bitsPerPixel(texture.header.format));
+  int number = 0;
+  for (EncodedLevel& level : texture.levels) {
+    if (sink.levelStarted) sink.levelStarted(sink.context, number++, level.size);
+    if (!sink.write(sink.context, level.bytes.get(), levelByteCount(level.size.w, level.size.h, bpp))) return false;
+    level.bytes.reset();
+  }
+  return true;
+}

@@ -1,58 +1,63 @@
-// Encoder level loop: tiles every mip level into 4x4 blocks, encodes them and
-// reduces the level to the next one, down to the first level with a side of 1.
+// The encoder: a 24/32-bit TGA source, read once from a byte source, becomes
+// every level of its container. Each tile row of level 0 is encoded as it
+// arrives and reduced into a four-row window of level 1, whose tile rows are
+// encoded and reduced in turn as their windows fill, and so on down the
+// chain; from the first level with a side below 4 on, the levels are held
+// whole (they are tiny). Every level goes through the same lane kernels, so
+// the pixels pass through the cache once and a 32-bit source needs little
+// more memory than its container. No file, no console: the caller supplies
+// the bytes and takes the levels.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
-#include "container.h"
-#include "encode/float_color.h"
+#include "encode/lane_kernels.h"
+#include "shared/container.h"
+#include "shared/tga_header.h"
 
-// Where the finished levels go. write receives one whole level's bytes and
-// returns false when they could not be stored (it reports why itself).
-struct LevelSink {
-  bool (*write)(void* context, const uint8_t* bytes, size_t size);
+// A source's bytes in order. read fills `out` with up to `size` bytes and
+// sets `got` to how many it holds, fewer only at the end of the source;
+// false on a read error.
+struct ByteSource {
+  bool (*read)(void* context, uint8_t* out, size_t size, size_t& got);
   void* context;
-  bool printProgress;  // the "Encoding Mip Level" lines
 };
 
-// "Encoding Mip Level N (WxH)" and "Out of memory for mip level N (WxH)".
-void printLevelLine(int number, LevelSize level);
-void reportLevelOutOfMemory(int number, LevelSize level);
-// "Finished Encoding", no line end: printed once the container is complete.
-void printEncodingFinished();
+struct EncodedLevel {
+  LevelSize size;
+  std::unique_ptr<uint8_t[]> bytes;  // levelByteCount bytes
+};
 
-// max(1, w*h/16) blocks, the level size of the container.
-uint32_t levelBlockCount(uint32_t w, uint32_t h);
+struct EncodedTexture {
+  TextureHeader header;
+  std::vector<EncodedLevel> levels;  // level 0 first
+};
 
-// Bytes per block of a format: 16 for format 4 (AlphaBlock, ColorBlock), 8 otherwise.
-size_t blockByteCount(int32_t format);
+enum class EncodeStatus { Encoded, SourceTooShort, HeaderRejected, ReadFailed, OutOfMemory };
 
-// The 16 pixels of block b of a w x h level, in position order 4*row + column
-// with row 0 at the top of the displayed image. Stored rows are turned over
-// unless topLeftOrigin is set.
-//  - Sides both >= 4: block b is tile (b mod (w/4), b div (w/4)).
-//  - Sides both <= 4: every pixel goes to block 0 at entry 4*row + column.
-//  - One side <= 2, the other >= 8: block b takes the displayed pixels 16b
-//    to 16b+15, counted row by row from the top-left corner.
-// Entries no pixel reaches get black and the alpha of the level's first
-// stored pixel, which lies in the block and so never widens its alpha range.
-void gatherBlock(uint32_t w, uint32_t h, bool topLeftOrigin, const FloatColor* colors,
-                 const float* alphas, uint32_t b, FloatColor blockColors[16], float blockAlphas[16]);
+struct EncodeResult {
+  EncodeStatus status = EncodeStatus::Encoded;
+  size_t headerBytes = 0;                                 // SourceTooShort: what the source held
+  TgaHeaderProblem problem = TgaHeaderProblem::None;      // HeaderRejected
+  uint32_t width = 0, height = 0;                         // OutOfMemory: the source's sides
+};
 
-// Encodes every block of one level into out (levelBlockCount * blockByteCount
-// bytes). Allocation-free.
-void encodeLevelBlocks(uint32_t w, uint32_t h, int32_t format, bool topLeftOrigin,
-                       const FloatColor* colors, const float* alphas, uint8_t* out);
+// Reads the header, the image ID and the pixels (bytes the source does not
+// hold count as 0) and encodes every level with the kernels.
+EncodeResult encodeTgaSource(const ByteSource& source, const LaneKernels& kernels, EncodedTexture& texture);
 
-// Writes every level of the chain to the sink. Takes ownership of the level-0
-// arrays (w x h entries each, stored order). Returns false when a level could
-// not be allocated (reported here) or stored (reported by the sink).
-bool encodeLevels(const LevelSink& sink, uint32_t width, uint32_t height, int32_t format,
-                  bool topLeftOrigin, std::vector<FloatColor> colors, std::vector<float> alphas);
+// Where a container goes: levelStarted (may be null) is told each level's
+// number and size before its bytes are written; write returns false when
+// the bytes could not be stored.
+struct ContainerSink {
+  bool (*write)(void* context, const uint8_t* bytes, size_t size);
+  void (*levelStarted)(void* context, int number, LevelSize size);
+  void* context;
+};
 
-// The same from level `level`, numbered firstNumber, on: the lane paths hand
-// over here once a level has a side below 4.
-bool encodeLevelsFrom(const LevelSink& sink, LevelSize level, int firstNumber, int32_t format,
-                      bool topLeftOrigin, std::vector<FloatColor> colors, std::vector<float> alphas);
+// The header, then every level, each level released once written. False as
+// soon as the sink refuses bytes.
+bool writeContainer(EncodedTexture& texture, const ContainerSink& sink);

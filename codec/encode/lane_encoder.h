@@ -15,7 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "encode/block_encode.h"
+#include "encode/block_constants.h"
 #include "encode/lane_kernels.h"
 #include "encode/lanes_scalar.h"
 #include "encode/mean_alpha.h"
@@ -291,6 +291,59 @@ void encodeSourceLevel(const uint8_t* pixels, uint32_t bytesPerPixel, uint32_t w
   });
 }
 
+// Where entry p of block b of a level with a side below 4 comes from (a
+// pixel index, stored order), or -1 when no pixel reaches it:
+//  - sides both <= 4: every pixel goes to block 0 at entry 4*row + column;
+//  - one side <= 2, the other >= 8: block b takes the displayed pixels 16b
+//    to 16b+15, counted row by row from the top-left corner.
+inline int64_t smallLevelEntry(uint32_t w, uint32_t h, bool topLeftOrigin, uint32_t b, uint32_t p) {
+  uint64_t column = p % 4, row = p / 4;
+  if (w >= 8 || h >= 8) {
+    const uint64_t displayed = static_cast<uint64_t>(b) * kBlockPixels + p;
+    if (displayed >= static_cast<uint64_t>(w) * h) return -1;
+    column = displayed % w;
+    row = displayed / w;
+  } else if (column >= w || row >= h) {
+    return -1;
+  }
+  const uint64_t storedRow = topLeftOrigin ? row : h - 1 - row;
+  return static_cast<int64_t>(storedRow * w + column);
+}
+
+// A level with a side below 4, kLanes blocks at a time. Entries no pixel
+// reaches get black and the alpha of the level's first stored pixel, which
+// lies in the block and so never widens its alpha range.
+template <class V>
+void encodeSmallLevel(const PlanarLevel& level, uint32_t w, uint32_t h, bool topLeftOrigin, uint8_t* out) {
+  const bool withAlpha = level.alpha != nullptr;
+  const uint64_t pixels = static_cast<uint64_t>(w) * h;
+  const uint32_t blockCount = pixels > kBlockPixels ? static_cast<uint32_t>(pixels / kBlockPixels) : 1;
+  const float* planes[4] = {level.red, level.green, level.blue, level.alpha};
+  for (uint32_t first = 0; first < blockCount; first += V::kLanes) {
+    float entries[4][V::kLanes][kBlockPixels];
+    for (uint32_t t = 0; t < V::kLanes; ++t) {
+      const uint32_t b = first + t < blockCount ? first + t : blockCount - 1;
+      for (uint32_t p = 0; p < kBlockPixels; ++p) {
+        const int64_t source = smallLevelEntry(w, h, topLeftOrigin, b, p);
+        for (int c = 0; c < (withAlpha ? 4 : 3); ++c) {
+          entries[c][t][p] = source >= 0 ? planes[c][source] : c == 3 ? planes[c][0] : 0.0f;
+        }
+      }
+    }
+    LaneBlock<V> block;
+    F<V>* channels[4] = {block.red, block.green, block.blue, block.alpha};
+    for (int c = 0; c < (withAlpha ? 4 : 3); ++c) {
+      for (uint32_t y = 0; y < 4; ++y) {
+        const float* sources[V::kLanes];
+        for (uint32_t t = 0; t < V::kLanes; ++t) sources[t] = &entries[c][t][4 * y];
+        V::loadTransposed(sources, &channels[c][4 * y]);
+      }
+    }
+    const uint32_t count = blockCount - first < V::kLanes ? blockCount - first : V::kLanes;
+    encodeAndWrite<V>(block, withAlpha, count, out + static_cast<size_t>(first) * (withAlpha ? 16 : 8));
+  }
+}
+
 template <class V>
 void encodePlanarLevel(const PlanarLevel& level, uint32_t w, uint32_t h, bool topLeftOrigin, uint8_t* out) {
   const bool withAlpha = level.alpha != nullptr;
@@ -393,7 +446,8 @@ void reduceSourceLevel(const uint8_t* pixels, uint32_t bytesPerPixel, uint32_t w
 
 template <class V>
 constexpr LaneKernels laneKernels(const char* name) {
-  return LaneKernels{name, encodeSourceLevel<V>, reduceSourceLevel<V>, encodePlanarLevel<V>, reducePlanarLevel<V>};
+  return LaneKernels{name, encodeSourceLevel<V>, reduceSourceLevel<V>, encodePlanarLevel<V>, reducePlanarLevel<V>,
+                     encodeSmallLevel<V>};
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "simd_path.h"
+#include "shared/simd_path.h"
 
 // A mip level as the vector paths keep it: one array per channel, w x h
 // entries each in stored pixel order. alpha is null for 24-bit sources,
@@ -21,11 +21,12 @@ struct PlanarLevel {
   float* alpha;
 };
 
-// Level kernels for levels whose sides are both at least 4. Level 0 is read
+// Level kernels. The first four take levels whose sides are both at least
+// 4, encodeSmallLevel the levels with a side below 4. Level 0 is read
 // straight from the source's pixel bytes (3 or 4 per pixel, blue, green,
 // red(, alpha), stored row order); every later level from a PlanarLevel.
-// The encoders write levelBlockCount(w, h) blocks of blockByteCount bytes
-// into out; the reductions fill (w/2) x (h/2) entries of every array of next.
+// The encoders write levelByteCount(w, h, bits per pixel) bytes into out;
+// the reductions fill (w/2) x (h/2) entries of every array of next.
 struct LaneKernels {
   const char* name;
   void (*encodeSourceLevel)(const uint8_t* pixels, uint32_t bytesPerPixel, uint32_t w, uint32_t h,
@@ -34,6 +35,7 @@ struct LaneKernels {
                             const PlanarLevel& next);
   void (*encodePlanarLevel)(const PlanarLevel& level, uint32_t w, uint32_t h, bool topLeftOrigin, uint8_t* out);
   void (*reducePlanarLevel)(const PlanarLevel& level, uint32_t w, uint32_t h, const PlanarLevel& next);
+  void (*encodeSmallLevel)(const PlanarLevel& level, uint32_t w, uint32_t h, bool topLeftOrigin, uint8_t* out);
 };
 
 const LaneKernels& scalarLaneKernels();

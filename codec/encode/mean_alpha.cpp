@@ -1,6 +1,6 @@
 #include "encode/mean_alpha.h"
 
-#include "container.h"
+#include "shared/container.h"
 
 // kByteToUnit is 0x808081 * 2^-31, and every partial sum is a multiple of
 // 2^-31 below 2^26: scaled by 2^31 the exact sum is a 64-bit integer, and

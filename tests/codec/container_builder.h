@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "container.h"
+#include "shared/container.h"
 #include "test_support.h"
 
 inline Bytes headerBytes(int32_t width, int32_t height, int32_t format, int32_t compressedSize,

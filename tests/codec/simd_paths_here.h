@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "simd_path.h"
+#include "shared/simd_path.h"
 
 inline std::vector<SimdPath> simdPathsHere() {
   std::vector<SimdPath> paths{SimdPath::Plain};

@@ -1,0 +1,12 @@
+// What every implementation of the block encoders shares: a block's 16
+// pixels and the colour index thresholds.
+#pragma once
+
+#include <cstdint>
+
+constexpr uint32_t kBlockPixels = 16;
+
+// Index thresholds of the colour block: the floats nearest 1/6 (bits
+// 0x3E2AAAAB) and 5/6 (bits 0x3F555555), midpoints of the palette 0, 1/3, 2/3, 1.
+constexpr float kIndexThresholdLow = 0x1.555556p-3f;
+constexpr float kIndexThresholdHigh = 0x1.aaaaaap-1f;

@@ -1,3 +1,0 @@
-#include "tessark_cli.h"
-
-int main(int argc, char** argv) { return runTessark(argc, argv); }

@@ -1,0 +1,26 @@
+// Tessark's two operations on files. Every outcome is printed; false when
+// the operation failed, which leaves any older output of the same name as
+// it was.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "encode/encoder.h"
+#include "shared/simd_path.h"
+
+// -d: "<base><level>.tga" for every level of the container at path.
+bool decodeContainerFile(const std::string& path);
+
+// The second half of -d on a container already in memory; baseName is the
+// output stem, the path picks the decoder's kernel.
+bool decodeContainerBytes(const uint8_t* data, size_t size, const std::string& baseName,
+                          SimdPath path = chosenSimdPath());
+
+// -e: "<base>.dds" from the TGA source at path.
+bool encodeTgaFile(const std::string& path);
+
+// The first half of -e: opens, reads and encodes the source at path on the
+// given path's kernels; prints why when it fails.
+bool readTgaFile(const std::string& path, SimdPath simdPath, EncodedTexture& texture);

@@ -1,0 +1,71 @@
+// Tessark -d: a container file becomes one TGA file per level beside it.
+#include <string>
+#include <vector>
+
+#include "decode/decoder.h"
+#include "files/regular_file.h"
+#include "tool/commands.h"
+#include "tool/input_file.h"
+#include "tool/messages.h"
+#include "tool/output_file.h"
+#include "tool/output_name.h"
+
+namespace {
+
+struct LevelFiles {
+  std::string baseName;
+  OutputFile current;
+};
+
+void headerRead(void*, const TextureHeader& header) { printContainerHeader(header); }
+
+void levelStarted(void*, int number) { printDecodingLevel(number); }
+
+bool openLevel(void* context, int number) {
+  auto* files = static_cast<LevelFiles*>(context);
+  return createOutputFile(levelFileName(files->baseName, number), files->current);
+}
+
+bool writeLevel(void* context, const uint8_t* bytes, size_t size) {
+  FILE* stream = static_cast<LevelFiles*>(context)->current.stream;
+  return fwrite(bytes, 1, size, stream) == size;
+}
+
+bool closeLevel(void* context, bool complete) {
+  OutputFile& file = static_cast<LevelFiles*>(context)->current;
+  if (complete) return commitOutputFile(file);
+  discardOutputFile(file);
+  return true;
+}
+
+}  // namespace
+
+bool decodeContainerFile(const std::string& path) {
+  FILE* in = nullptr;
+  uint64_t size = 0;
+  switch (openRegularFile(path, in, size)) {
+    case InputOpenResult::CannotOpen: reportContainerNotOpened(path); return false;
+    case InputOpenResult::NotRegularFile: reportContainerNotRegular(path); return false;
+    case InputOpenResult::Opened: break;
+  }
+  std::vector<uint8_t> data;
+  const bool read = readWholeFile(in, size, data);
+  fclose(in);
+  if (!read) {
+    reportContainerNotRead(path);
+    return false;
+  }
+  return decodeContainerBytes(data.data(), data.size(), outputBaseName(path));
+}
+
+bool decodeContainerBytes(const uint8_t* data, size_t size, const std::string& baseName, SimdPath path) {
+  LevelFiles files{baseName, {}};
+  const TgaFileSink sink{headerRead, levelStarted, openLevel, writeLevel, closeLevel, &files};
+  const DecodeResult result = decodeContainer(data, size, path, sink);
+  if (result.status != DecodeStatus::Decoded) {
+    reportDecodeFailure(result, baseName);
+    return false;
+  }
+  printTrailingBytes(data + result.trailingOffset, size - result.trailingOffset);
+  return true;
+}

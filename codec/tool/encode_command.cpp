@@ -1,0 +1,70 @@
+// Tessark -e: a TGA source file becomes "<base>.dds" beside it.
+#include <string>
+
+#include "files/regular_file.h"
+#include "tool/commands.h"
+#include "tool/input_file.h"
+#include "tool/messages.h"
+#include "tool/output_file.h"
+#include "tool/output_name.h"
+
+bool readTgaFile(const std::string& path, SimdPath simdPath, EncodedTexture& texture) {
+  FILE* in = nullptr;
+  uint64_t size = 0;
+  switch (openRegularFile(path, in, size)) {
+    case InputOpenResult::CannotOpen: reportSourceNotFound(); return false;
+    case InputOpenResult::NotRegularFile: reportSourceNotRegular(); return false;
+    case InputOpenResult::Opened: break;
+  }
+  const EncodeResult result = encodeTgaSource(fileByteSource(in), *laneKernelsFor(simdPath), texture);
+  fclose(in);
+  reportEncodeFailure(result);
+  return result.status == EncodeStatus::Encoded;
+}
+
+namespace {
+
+struct ContainerFile {
+  FILE* stream;
+  const std::string* name;
+};
+
+// One fwrite per level, flushed at once so that a full disk is noticed here.
+bool writeToFile(void* context, const uint8_t* bytes, size_t size) {
+  auto* file = static_cast<ContainerFile*>(context);
+  if (fwrite(bytes, 1, size, file->stream) == size && fflush(file->stream) == 0) return true;
+  reportOutputNotWritten(*file->name);
+  return false;
+}
+
+void levelStarted(void*, int number, LevelSize size) { printEncodingLevel(number, size); }
+
+// Writes into a temporary file that replaces the container only once
+// complete: a failed or killed encode leaves any older container as it was.
+bool writeContainerFile(const std::string& name, EncodedTexture& texture) {
+  OutputFile out;
+  if (!createOutputFile(name, out)) {
+    reportOutputNotCreated(name);
+    return false;
+  }
+  ContainerFile file{out.stream, &name};
+  if (!writeContainer(texture, ContainerSink{writeToFile, levelStarted, &file})) {
+    discardOutputFile(out);
+    return false;
+  }
+  if (!commitOutputFile(out)) {
+    reportOutputNotWritten(name);
+    return false;
+  }
+  printEncodingFinished();
+  return true;
+}
+
+}  // namespace
+
+bool encodeTgaFile(const std::string& path) {
+  EncodedTexture texture;
+  if (!readTgaFile(path, chosenSimdPath(), texture)) return false;
+  printSourceRead();
+  return writeContainerFile(outputBaseName(path) + ".dds", texture);
+}

@@ -1,0 +1,37 @@
+// Every line Tessark prints, each in one place.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "decode/decoder.h"
+#include "encode/encoder.h"
+
+void printUsage();
+void printVersion();
+void reportWrongArgumentCount(const char* command);  // "decode" or "encode"
+void reportUnknownCommand(const char* command);
+
+// Outputs, both directions.
+void reportOutputNotCreated(const std::string& name);
+void reportOutputNotWritten(const std::string& name);
+
+// Decode.
+void reportContainerNotOpened(const std::string& path);
+void reportContainerNotRegular(const std::string& path);
+void reportContainerNotRead(const std::string& path);
+void printContainerHeader(const TextureHeader& header);
+void printDecodingLevel(int number);
+void printTrailingBytes(const uint8_t* bytes, size_t count);
+// The message of a failed decode (the output names come from baseName).
+void reportDecodeFailure(const DecodeResult& result, const std::string& baseName);
+
+// Encode.
+void reportSourceNotFound();
+void reportSourceNotRegular();
+void reportEncodeFailure(const EncodeResult& result);
+void printSourceRead();
+void printEncodingLevel(int number, LevelSize size);
+// No line end: the last thing an encode prints.
+void printEncodingFinished();
