@@ -1,26 +1,31 @@
 // All-or-nothing output files: the bytes go to a new temporary file beside
 // the final name, which is renamed over the final name only once complete.
 // A failure or a kill at any moment leaves under the final name either the
-// complete new file or whatever was there before.
+// complete new file or whatever was there before. The temporary is created,
+// renamed and removed through a handle on the output's folder, so a folder
+// renamed away meanwhile keeps no temporary file of ours.
 #pragma once
 
 #include <cstdio>
 #include <string>
 
+#include "files/output_folder.h"
+
 struct OutputFile {
   FILE* stream = nullptr;
-  std::string temporaryName;
+  OutputFolder folder;
+  std::string temporaryName;  // both names within the folder
   std::string finalName;
 };
 
 // Temporary names: ".tessark-<process id>-<counter>.tmp" in the final
-// name's directory (the part up to its last "/", "\" or drive colon). They
-// never end in ".tga" or ".dds", so they can never be an output name.
-std::string temporaryOutputName(const std::string& finalName, unsigned long processId, unsigned counter);
+// name's folder. They never end in ".tga" or ".dds", so they can never be
+// an output name.
+std::string temporaryOutputName(unsigned long processId, unsigned counter);
 
-// Creates a fresh temporary file for finalName (never an existing file or
-// link). False when none could be created or finalName is a directory.
-bool createOutputFile(const std::string& finalName, OutputFile& file);
+// Creates a fresh temporary file for finalPath (never an existing file or
+// link). False when none could be created or finalPath is a directory.
+bool createOutputFile(const std::string& finalPath, OutputFile& file);
 
 // Flushes, closes and renames the temporary over the final name; a link of
 // that name is replaced as a name, its target left alone. False on any

@@ -137,6 +137,16 @@ TEST(HostileSystem, EveryRunEndsSaysWhatFailedAndStaysInside) {
          EXPECT_NE(result.out.find("\r\x1b[K"), std::string::npos) << result.out;
          EXPECT_NE(result.out.find("Quorvel: 2 containers decoded"), std::string::npos) << result.out;
        }},
+      {"decoder's folder renamed away during a decode",
+       [&](const fs::path& run) {
+         fs::create_directory(run / "d");
+         writeFileBytes(run / "d/big.dds", makeContainer(4096, 4096, kFormatRgb, hexBytes("10 84 10 84 00 00 00 00")));
+       },
+       // The decode takes some 40 ms here: the folder moves in the middle.
+       "\"$T\" -d d/big.dds > /dev/null & sleep 0.02; mv d moved; wait $!; ls -a moved | grep -c tessark || true", 0,
+       {}, [](const fs::path&, const ProgramResult& result) {
+         EXPECT_EQ(result.out, "0\n") << "the level being written when the folder moved leaves no temporary file";
+       }},
       {"file system without links", withContainer, "LD_PRELOAD=" NO_LINKS_SHIM_PATH " $Q w", 0, {}, textureDecoded},
       {"endless listing", nullptr,
        "$Q /dev/zero 1 1 1 1 w > /dev/null & sleep 1; grep VmHWM /proc/$!/status; kill -9 $!", 0, {},
@@ -186,9 +196,9 @@ TEST(HostileSystem, EveryRunEndsSaysWhatFailedAndStaysInside) {
     fs::copy_file(DREVIK_SCRIPT, run / "Drevik.lua");
     if (row.prepare) row.prepare(run.path());
     const std::string standins = fs::path(NWNMDLCOMP_PATH).parent_path().string();
-    const std::string line = "Q=\"$1\"; PATH=\"" + standins + ":$PATH\"; export ASAN_OPTIONS=verify_asan_link_order=0; " +
+    const std::string line = "Q=\"$1\"; T=\"$2\"; PATH=\"" + standins + ":$PATH\"; export ASAN_OPTIONS=verify_asan_link_order=0; " +
                              row.line;
-    const ProgramResult result = runProgram("/bin/bash", {"-c", line, "bash", QUORVEL_PATH}, run.path());
+    const ProgramResult result = runProgram("/bin/bash", {"-c", line, "bash", QUORVEL_PATH, TESSARK_PATH}, run.path());
     EXPECT_EQ(result.exitStatus, row.status) << result.err;
     for (const std::string& wanted : row.errHas) EXPECT_NE(result.err.find(wanted), std::string::npos) << result.err;
     if (row.check) row.check(run.path(), result);

@@ -1,0 +1,53 @@
+#include <windows.h>
+
+#include "files/output_folder.h"
+#include "files/wide_path.h"
+
+void splitOutputPath(const std::string& path, std::string& folder, std::string& name) {
+  const size_t end = path.find_last_of("/\\");
+  if (end == std::string::npos) {
+    // "C:rock0.tga": in the current directory of drive C.
+    const size_t drive = path.size() >= 2 && path[1] == ':' ? 2 : 0;
+    folder = path.substr(0, drive);
+    name = path.substr(drive);
+    return;
+  }
+  // A root ("\", "C:\") keeps its separator; other folders lose it.
+  const bool root = end == 0 || path[end - 1] == ':';
+  folder = path.substr(0, root ? end + 1 : end);
+  name = path.substr(end + 1);
+}
+
+// The folder joined to a name as the system would read the original path.
+static std::string in(const OutputFolder& folder, const std::string& name) {
+  if (folder.path.empty()) return name;
+  const char last = folder.path.back();
+  return folder.path + (last == ':' || last == '\\' || last == '/' ? "" : "\\") + name;
+}
+
+bool openOutputFolder(const std::string& path, OutputFolder& folder) {
+  const std::string opened = path.empty() ? "." : path;
+  const HANDLE handle = CreateFileW(widePath(opened).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  folder = OutputFolder{path, reinterpret_cast<intptr_t>(handle)};
+  if (handle != INVALID_HANDLE_VALUE) return true;
+  folder.handle = -1;
+  return false;
+}
+
+void closeOutputFolder(OutputFolder& folder) {
+  if (folder.handle != -1) CloseHandle(reinterpret_cast<HANDLE>(folder.handle));
+  folder.handle = -1;
+}
+
+CreateResult createNewFileAt(const OutputFolder& folder, const std::string& name, FileMode mode, FILE*& stream) {
+  return createNewFile(in(folder, name), mode, stream);
+}
+
+bool renameReplacingAt(const OutputFolder& folder, const std::string& from, const std::string& to) {
+  return renameReplacing(in(folder, from), in(folder, to));
+}
+
+bool removeFileAt(const OutputFolder& folder, const std::string& name) { return removeFile(in(folder, name)); }
+
+bool isDirectoryAt(const OutputFolder& folder, const std::string& name) { return isDirectoryEntry(in(folder, name)); }

@@ -1,0 +1,32 @@
+// The folder of an output file, opened once: the file's temporary is
+// created, renamed over the final name and removed by name relative to it,
+// so a folder renamed away meanwhile takes its files along and leaves none
+// behind. (Windows, which has no such calls, holds the folder open without
+// delete sharing, so it cannot be renamed while its files are written.)
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "files/new_file.h"
+
+struct OutputFolder {
+  std::string path;      // "" for the current directory
+  intptr_t handle = -1;  // the platform's descriptor or handle
+};
+
+// Splits an output path into its folder and its name there, at the last
+// separator of this platform ("/"; on Windows also "\" and a drive colon).
+void splitOutputPath(const std::string& path, std::string& folder, std::string& name);
+
+bool openOutputFolder(const std::string& path, OutputFolder& folder);
+void closeOutputFolder(OutputFolder& folder);
+
+// Never over an existing entry, never through a link.
+CreateResult createNewFileAt(const OutputFolder& folder, const std::string& name, FileMode mode, FILE*& stream);
+// Replaces a file or link of the new name as a name.
+bool renameReplacingAt(const OutputFolder& folder, const std::string& from, const std::string& to);
+bool removeFileAt(const OutputFolder& folder, const std::string& name);
+// True when the entry itself is a directory (a link is not followed).
+bool isDirectoryAt(const OutputFolder& folder, const std::string& name);
