@@ -88,7 +88,8 @@ static unsigned readOneAtATime(FILE* listing, const ConversionOptions& options, 
     if (!readModelName(listing, modelName, overlong)) break;
     skipRestOfLine(listing);
     if (overlong) {
-      printDiagnostic("Quorvel: skipped a listing record longer than %zu bytes\n", kMaxListingRecordLength);
+      printDiagnostic("Quorvel: skipped a listing record longer than %lu bytes\n",
+                    static_cast<unsigned long>(kMaxListingRecordLength));
       allConverted = false;
       ++tally.conversionFailed;
     } else {
@@ -127,7 +128,8 @@ struct ListingRecord {
 // A record's turn: what the serial reader would have printed and done for it.
 static bool finishRecord(ListingRecord& record, const Folder& work, const std::string& luaPath, RunTally& tally) {
   if (record.overlong) {
-    printDiagnostic("Quorvel: skipped a listing record longer than %zu bytes\n", kMaxListingRecordLength);
+    printDiagnostic("Quorvel: skipped a listing record longer than %lu bytes\n",
+                    static_cast<unsigned long>(kMaxListingRecordLength));
     ++tally.conversionFailed;
     return false;
   }

@@ -56,7 +56,8 @@ void advanceProgress(size_t done) {
   const double rate = seconds > 0 ? static_cast<double>(done) / seconds : 0;
   const double left = rate > 0 ? static_cast<double>(line.total - done) / rate : 0;
   fflush(stdout);  // the line goes below whatever came before it
-  fprintf(stderr, "\r%s %zu/%zu, %.0f/s, %.0f s left\033[K", line.what, done, line.total, rate, left);
+  fprintf(stderr, "\r%s %lu/%lu, %.0f/s, %.0f s left\033[K", line.what, static_cast<unsigned long>(done),
+          static_cast<unsigned long>(line.total), rate, left);
   fflush(stderr);
   line.shown = true;
 }
