@@ -13,7 +13,7 @@
 #include "diagnostics.h"
 #include "files/regular_file.h"
 #include "platform/child_process.h"
-#include "platform/file_ops.h"
+#include "files/file_ops.h"
 #include "platform/host_names.h"
 #include "process.h"
 #include "scratch_folder.h"

@@ -8,7 +8,7 @@
 
 #include "diagnostics.h"
 #include "model_convert.h"
-#include "platform/file_ops.h"
+#include "files/file_ops.h"
 #include "platform/child_process.h"
 #include "platform/priority.h"
 #include "platform/process_setup.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "model_listing.h"
-#include "platform/folder.h"
+#include "files/folder.h"
 #include "run_report.h"
 
 

@@ -7,7 +7,7 @@
 #include "diagnostics.h"
 #include "files/regular_file.h"
 #include "work_paths.h"
-#include "platform/file_ops.h"
+#include "files/file_ops.h"
 #include "platform/host_names.h"
 #include "process.h"
 #include "texture_lookup.h"

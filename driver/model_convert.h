@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/folder.h"
+#include "files/folder.h"
 #include "process.h"
 
 // What listing mode hands unchanged to every model conversion.

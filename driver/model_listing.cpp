@@ -8,7 +8,7 @@
 
 #include "diagnostics.h"
 #include "ordered_jobs.h"
-#include "platform/file_ops.h"
+#include "files/file_ops.h"
 #include "platform/host_names.h"
 #include "process.h"
 #include "run_report.h"

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "model_convert.h"
-#include "platform/folder.h"
+#include "files/folder.h"
 #include "run_report.h"
 
 // A listing record (a model name up to its colon) longer than this is

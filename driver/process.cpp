@@ -8,7 +8,7 @@
 #include "command_line.h"
 #include "diagnostics.h"
 #include "platform/child_process.h"
-#include "platform/file_ops.h"
+#include "files/file_ops.h"
 #include "platform/host_names.h"
 #include "program_search.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/child_process.h"
-#include "platform/folder.h"
+#include "files/folder.h"
 
 // True when a directory entry of that name exists (an unreadable file or a
 // dangling link included): what decides whether to decode, delete or keep.

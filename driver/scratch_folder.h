@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/folder.h"
+#include "files/folder.h"
 
 // The container's name inside the folder, and the decoder's level 0 of it.
 extern const char kScratchContainerName[];

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/folder.h"
+#include "files/folder.h"
 
 // The file name without its four-character extension (".dds", ".tga").
 std::string withoutExtension(const std::string& fileName);

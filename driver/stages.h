@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/folder.h"
+#include "files/folder.h"
 #include "run_report.h"
 
 // Every container (".dds") of the work directory without a texture becomes

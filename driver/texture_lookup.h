@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/folder.h"
+#include "files/folder.h"
 
 // Every spelling of the extension in upper and lower case (".tga", ".tgA", ...).
 std::vector<std::string> extensionSpellings(const std::string& extension);

@@ -15,3 +15,7 @@ uint64_t bytesBeforeReadFault() { return planted.readFailsAfter > bytesRead ? pl
 void countBytesRead(uint64_t bytes) { bytesRead += bytes; }
 
 bool fdopenFaultPlanted() { return fdopens++ == planted.fdopensBeforeFault; }
+
+bool renameWithoutReplacingFaultPlanted() { return planted.renameWithoutReplacingRefused; }
+
+bool linkFaultPlanted() { return planted.linksRefused; }

@@ -1,6 +1,6 @@
-// Faults a test plants in this layer to run the programs' error paths
-// (a read error part-way through a file, a descriptor that cannot become a
-// stream). The programs never plant any.
+// Faults a test plants in this layer to run the programs' error and
+// fallback paths (a read error part-way through a file, a descriptor that
+// cannot become a stream, a file system without some kind of rename or link). The programs never plant any.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,8 @@
 struct FileFaults {
   uint64_t readFailsAfter = UINT64_MAX;  // bytes readStream delivers before it fails
   uint64_t fdopensBeforeFault = UINT64_MAX;  // descriptors that become streams before one fails
+  bool renameWithoutReplacingRefused = false;  // as a file system that knows no RENAME_NOREPLACE
+  bool linksRefused = false;                    // as a file system without hard links (FAT, exFAT)
 };
 
 // Replaces the planted faults and restarts the counts.
@@ -19,3 +21,6 @@ void countBytesRead(uint64_t bytes);
 
 // Called before each fdopen: true when this one is to fail.
 bool fdopenFaultPlanted();
+
+bool renameWithoutReplacingFaultPlanted();
+bool linkFaultPlanted();

@@ -14,7 +14,7 @@ cd "$(dirname "$0")/.."
 export WINEPREFIX=${WINEPREFIX:-$PWD/build-win/wine-prefix}
 [ -f "$WINEPREFIX/system.reg" ] || echo "== creating the Wine prefix $WINEPREFIX =="
 cmake/wine-run.sh "$WINEPREFIX"
-wineserver -p
+wineserver -p || true  # one may be running already (an earlier suite), which serves as well
 trap 'wineserver -k 2>/dev/null || true' EXIT
 
 echo "== Windows build (MinGW-w64) =="

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "folder.h"
+#include "files/folder.h"
 
 // What a child wrote, when its output is kept rather than passed through.
 struct ChildOutput {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "folder.h"
+#include "files/folder.h"
 
 // Fills `names` with the plain file names in `folder` that end in
 // `extension` (such as ".dds"), compared without regard to case, and that

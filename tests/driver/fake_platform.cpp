@@ -16,11 +16,11 @@
 #include "file_name_match.h"
 #include "platform/child_process.h"
 #include "platform/directory_walk.h"
-#include "platform/file_ops.h"
+#include "files/file_ops.h"
 #include "platform/host_names.h"
 #include "platform/priority.h"
 #include "platform/process_setup.h"
-#include "platform/folder.h"
+#include "files/folder.h"
 
 namespace fs = std::filesystem;
 

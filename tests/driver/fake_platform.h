@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/folder.h"
+#include "files/folder.h"
 #include "test_support.h"
 
 using FakeChild = std::function<int(const std::vector<std::string>& argv)>;

@@ -670,7 +670,8 @@ TEST_F(QuorvelBinaryTest, WindowsNamesAttributesAndLocksInAUsersFolder) {
     std::sort(expectedContents.begin(), expectedContents.end());
     if (argument.empty()) printf("row skipped here: %s\n", c.label);
     else {
-      const ProgramResult result = runProgram(QUORVEL_PATH, {argument}, work);
+      ProgramResult result = runProgram(QUORVEL_PATH, {argument}, work);
+      EXPECT_NE(takeSummaryLine(result.err), "") << result.err;
       EXPECT_EQ(result.exitStatus, c.status) << result.err;
       std::istringstream err(result.err);
       for (std::string line; std::getline(err, line);) errors.push_back(line);

@@ -6,9 +6,11 @@
 
 #include "platform/child_process.h"
 #include "platform/directory_walk.h"
+#include "files/file_faults.h"
+#include "files/folder.h"
 #include "files/new_file.h"
 #include "files/regular_file.h"
-#include "platform/file_ops.h"
+#include "files/file_ops.h"
 #include "platform/priority.h"
 #include "process.h"
 #include "test_support.h"
@@ -64,6 +66,58 @@ TEST(FileOpsTest, EntriesAreLookedUpAsTheyAre) {
   EXPECT_EQ(createNewFile((dir / "dangling").string(), FileMode::Text, stream), CreateResult::NameTaken)
       << "never created through a link";
   EXPECT_FALSE(fs::exists(dir / "nowhere"));
+}
+
+// The folder layer's fallbacks, run by planting what a file system may
+// refuse: without RENAME_NOREPLACE a link and an unlink stand in, without
+// links too a look and a rename; an alias becomes a copy; a descriptor that
+// cannot become a stream leaves no file.
+TEST(FolderFallbacks, RenamesNeverReplaceAndAliasesAreWhole) {
+  const auto faults = [](bool noRenameWithoutReplacing, bool noLinks) {
+    FileFaults planted;
+    planted.renameWithoutReplacingRefused = noRenameWithoutReplacing;
+    planted.linksRefused = noLinks;
+    return planted;
+  };
+  const struct {
+    const char* label;
+    FileFaults planted;
+  } rows[] = {{"as it is", faults(false, false)},
+              {"no RENAME_NOREPLACE", faults(true, false)},
+              {"no links", faults(false, true)},
+              {"neither", faults(true, true)}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.label);
+    ScratchDir dir;
+    writeFileText(dir / "from", "new");
+    writeFileText(dir / "taken", "old");
+    Folder folder;
+    std::string why;
+    ASSERT_TRUE(openFolder(dir.path().string(), folder, why));
+    plantFileFaults(row.planted);
+    EXPECT_FALSE(renameWithoutReplacingIn(folder, "from", folder, "taken"));
+    EXPECT_EQ(readFileBytes(dir / "taken"), Bytes({'o', 'l', 'd'}));
+    EXPECT_TRUE(renameWithoutReplacingIn(folder, "from", folder, "free"));
+    EXPECT_EQ(dir.fileNames(), (std::vector<std::string>{"free", "taken"}));
+    EXPECT_TRUE(aliasFileIn(folder, "free", folder, "alias"));
+    EXPECT_EQ(readFileBytes(dir / "alias"), Bytes({'n', 'e', 'w'}));
+    EXPECT_EQ(entryIn(folder, "free").linkCount, row.planted.linksRefused ? 1u : 2u) << "a copy where links are refused";
+    EXPECT_FALSE(aliasFileIn(folder, "free", folder, "alias")) << "never over an existing name";
+    plantFileFaults(FileFaults());
+    closeFolder(folder);
+  }
+  ScratchDir dir;
+  Folder folder;
+  std::string why;
+  ASSERT_TRUE(openFolder(dir.path().string(), folder, why));
+  FileFaults noStream;
+  noStream.fdopensBeforeFault = 0;
+  plantFileFaults(noStream);
+  FILE* stream = nullptr;
+  EXPECT_EQ(createFileIn(folder, "script", FileMode::Text, stream), CreateResult::Failed);
+  plantFileFaults(FileFaults());
+  EXPECT_EQ(dir.fileNames(), std::vector<std::string>{}) << "nothing left of a file that could not be written";
+  closeFolder(folder);
 }
 
 TEST(ChildProcessTest, ChildGetsPathsExactly) {

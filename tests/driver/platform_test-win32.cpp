@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "platform/child_process.h"
-#include "platform/file_ops.h"
+#include "files/file_ops.h"
 #include "platform/priority.h"
 #include "process.h"
 #include "test_support.h"

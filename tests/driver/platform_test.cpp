@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "platform/directory_walk.h"
-#include "platform/file_ops.h"
+#include "files/file_ops.h"
 #include "process.h"
 #include "test_support.h"
 

@@ -2,7 +2,7 @@
 // so names are joined to the folder's path; the handle is held without
 // delete sharing instead, so the folder cannot be renamed, removed or
 // replaced by a link while it is open.
-#include "folder.h"
+#include "files/folder.h"
 
 #include <windows.h>
 
@@ -10,9 +10,12 @@
 #include <vector>
 
 #include "files/wide_path.h"
-#include "work_paths.h"
 
-static std::string in(const Folder& folder, const std::string& name) { return pathIn(folder.path, name); }
+// Joined as the driver joins its paths: a bare drive ("C:") takes no separator.
+static std::string in(const Folder& folder, const std::string& name) {
+  const bool bareDrive = folder.path.size() == 2 && folder.path[1] == ':';
+  return folder.path + (bareDrive ? "" : "\\") + name;
+}
 static std::wstring wideIn(const Folder& folder, const std::string& name) { return widePath(in(folder, name)); }
 
 static std::string lastErrorText() { return "error " + std::to_string(GetLastError()); }

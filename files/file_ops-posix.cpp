@@ -1,4 +1,4 @@
-#include "file_ops.h"
+#include "files/file_ops.h"
 
 #include <fcntl.h>
 #include <limits.h>

@@ -1,5 +1,4 @@
-#include "folder.h"
-
+#include "files/folder.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -11,7 +10,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "work_paths.h"
+#include "files/file_faults.h"
+
 
 constexpr char kLockFileName[] = ".quorvel-lock";
 
@@ -36,7 +36,7 @@ bool makeFolderIn(const Folder& parent, const std::string& name) { return mkdira
 bool openFolderIn(const Folder& parent, const std::string& name, Folder& folder) {
   const int fd = openat(fdOf(parent), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;
-  folder.path = pathIn(parent.path, name);
+  folder.path = parent.path + "/" + name;
   folder.handle = fd;
   return true;
 }
@@ -102,13 +102,26 @@ static bool linksAreUnsupported(int error) {
          error == EMLINK || error == EACCES;
 }
 
+// renameat2 and linkat, unless a test has planted their refusal.
+static int renameWithoutReplacingAt(int fromFd, const char* from, int toFd, const char* to) {
+  if (!renameWithoutReplacingFaultPlanted()) return renameat2(fromFd, from, toFd, to, RENAME_NOREPLACE);
+  errno = EINVAL;
+  return -1;
+}
+
+static int linkAt(int fromFd, const char* from, int toFd, const char* to, int flags) {
+  if (!linkFaultPlanted()) return linkat(fromFd, from, toFd, to, flags);
+  errno = EPERM;
+  return -1;
+}
+
 bool renameWithoutReplacingIn(const Folder& from, const std::string& fromName, const Folder& to,
                               const std::string& toName) {
-  if (renameat2(fdOf(from), fromName.c_str(), fdOf(to), toName.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (renameWithoutReplacingAt(fdOf(from), fromName.c_str(), fdOf(to), toName.c_str()) == 0) return true;
   if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
   // A file system that cannot rename without replacing: a hard link fails
   // when the name exists, which gives the same guarantee.
-  if (linkat(fdOf(from), fromName.c_str(), fdOf(to), toName.c_str(), 0) == 0) {
+  if (linkAt(fdOf(from), fromName.c_str(), fdOf(to), toName.c_str(), 0) == 0) {
     unlinkat(fdOf(from), fromName.c_str(), 0);
     return true;
   }
@@ -130,7 +143,7 @@ static int createExclusive(const Folder& folder, const std::string& name, mode_t
 CreateResult createFileIn(const Folder& folder, const std::string& name, FileMode, FILE*& stream) {
   const int fd = createExclusive(folder, name, 0666);
   if (fd < 0) return errno == EEXIST ? CreateResult::NameTaken : CreateResult::Failed;
-  stream = fdopen(fd, "wb");
+  stream = fdopenFaultPlanted() ? nullptr : fdopen(fd, "wb");
   if (stream) return CreateResult::Created;
   close(fd);
   unlinkat(fdOf(folder), name.c_str(), 0);
@@ -186,7 +199,7 @@ static bool copyFollowing(const Folder& from, const std::string& fromName, int f
 bool aliasFileIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName) {
   // The link follows a name that is itself a link, so the alias never
   // depends on where it stands.
-  if (linkat(fdOf(from), fromName.c_str(), fdOf(to), toName.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+  if (linkAt(fdOf(from), fromName.c_str(), fdOf(to), toName.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
   if (errno == EEXIST) return false;
   return copyFollowing(from, fromName, 0, to, toName);
 }

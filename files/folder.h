@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "file_ops.h"
+#include "files/file_ops.h"
 #include "files/new_file.h"
 
 struct Folder {
