@@ -60,7 +60,7 @@ static bool removeOutputs(const std::string& modelName) {
   bool removed = true;
   for (const char* suffix : {".mesh.xml", ".mesh", ".material", ".skeleton.xml", ".skeleton"}) {
     const std::string output = modelName + suffix;
-    if (!fileExists(output) || deleteFile(output)) continue;
+    if (!lookUpEntry(output).exists || deleteFile(output)) continue;
     printDiagnostic("Quorvel: cannot remove %s\n", printableName(output).c_str());
     removed = false;
   }

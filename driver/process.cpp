@@ -12,8 +12,6 @@
 #include "platform/host_names.h"
 #include "program_search.h"
 
-bool fileExists(const std::string& path) { return lookUpEntry(path).exists; }
-
 ChildArgument pathArgument(const std::string& path) { return ChildArgument{path, true}; }
 
 std::string windowsCommandLine(const std::vector<ChildArgument>& args) {

@@ -1,4 +1,4 @@
-// File and child-program helpers that every stage of the driver uses.
+// Starting child programs, for every stage of the driver.
 #pragma once
 
 #include <string>
@@ -6,10 +6,6 @@
 
 #include "platform/child_process.h"
 #include "files/folder.h"
-
-// True when a directory entry of that name exists (an unreadable file or a
-// dangling link included): what decides whether to decode, delete or keep.
-bool fileExists(const std::string& path);
 
 // One argument of a child. A path is quoted on the Windows command line; on
 // POSIX every path reaches the child exactly, whatever characters it holds,

@@ -17,7 +17,7 @@ TEST_F(ModelStageTest, HandsEveryModelToTheCompilerQuotedTwice) {
     received.push_back(argv);
     return 0;
   };
-  const Captured output = captureOutput([&] { convertBinaryModels(work()); });
+  const Captured output = captureOutput([&] { EXPECT_TRUE(convertBinaryModels(work())); });
   EXPECT_EQ(output.out, "Converting all binary-mdl to ascii-mdl\nmy door.mdl\nrock.mdl\n");
   EXPECT_EQ(events(), (std::vector<std::string>{
                           "copy W/my door.mdl as W/.quorvel-backup-my door.mdl",

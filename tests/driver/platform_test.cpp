@@ -70,13 +70,6 @@ TEST(FileOpsTest, DeleteRemovesFilesOnly) {
   EXPECT_TRUE(fs::is_directory(dir / "d"));
 }
 
-TEST(FileHelpersTest, FileExists) {
-  ScratchDir dir;
-  writeFileText(dir / "f", "");
-  EXPECT_TRUE(fileExists((dir / "f").string()));
-  EXPECT_FALSE(fileExists((dir / "g").string()));
-}
-
 // print_arguments adds the received command line where the system has one.
 // Output captured inside the test program is read back as text, so the CR LF
 // line ends of Windows come back as "\n" here.
