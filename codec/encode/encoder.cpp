@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #include "encode/mean_alpha.h"
 
@@ -10,6 +13,8 @@ namespace {
 
 // Source rows read per call: whole tile rows, about 128 KB.
 constexpr size_t kChunkBytes = 128 * 1024;
+// Tile rows each thread encodes of a chunk shared between threads.
+constexpr uint32_t kThreadTileRows = 64;
 
 // Rows of one level on their way down the chain: the four-row window of a
 // level with both sides >= 4 (refilled for each tile row), or every row of a
@@ -43,6 +48,7 @@ bool isTiled(LevelSize level) { return level.w >= 4 && level.h >= 4; }
 
 struct ChainPass {
   const LaneKernels& kernels;
+  unsigned threads;  // level 0's tile rows are encoded by this many threads at once
   bool topLeftOrigin;
   int32_t bitsPerPixel;
   std::vector<EncodedLevel>& levels;
@@ -122,16 +128,47 @@ void storeSourceRows(const uint8_t* pixels, uint32_t bytesPerPixel, size_t first
   }
 }
 
-// Tile rows of level 0 through the chain.
+// Encodes tile rows [first, end) of a chunk of level 0: they are
+// independent of one another, so threads may share a chunk's rows.
+void encodeSourceTileRows(const ChainPass& pass, const uint8_t* chunk, size_t rowBytes, uint32_t bytesPerPixel,
+                          uint32_t width, uint32_t firstStoredTileRow, uint32_t first, uint32_t end) {
+  for (uint32_t tile = first; tile < end; ++tile)
+    pass.kernels.encodeSourceLevel(chunk + static_cast<size_t>(tile) * 4 * rowBytes, bytesPerPixel, width, 4,
+                                   pass.topLeftOrigin, tileRowOutput(pass, 0, firstStoredTileRow + tile));
+}
+
+// Level 0's tile rows of a chunk, the chunk split evenly between the threads
+// (this one included); where no thread can be had, this one does the rest.
+void encodeSourceChunk(const ChainPass& pass, const uint8_t* chunk, size_t rowBytes, uint32_t bytesPerPixel,
+                       uint32_t width, uint32_t tileRows) {
+  if (tileRows == 0) return;
+  const uint32_t firstStored = pass.tileRowsDone[0];
+  const unsigned threads = std::min<unsigned>(pass.threads, tileRows);
+  std::vector<std::thread> helpers;
+  for (unsigned t = 1; t < threads; ++t) {
+    const uint32_t first = tileRows * t / threads, end = tileRows * (t + 1) / threads;
+    try {
+      helpers.emplace_back(encodeSourceTileRows, std::cref(pass), chunk, rowBytes, bytesPerPixel, width, firstStored,
+                           first, end);
+    } catch (const std::system_error&) {
+      encodeSourceTileRows(pass, chunk, rowBytes, bytesPerPixel, width, firstStored, first, end);
+    }
+  }
+  encodeSourceTileRows(pass, chunk, rowBytes, bytesPerPixel, width, firstStored, 0, tileRows / threads);
+  for (std::thread& helper : helpers) helper.join();
+}
+
+// Tile rows of level 0 through the chain: encoded (side by side when
+// threads are given), then reduced one after the other into the windows of
+// the later levels, which follow in order.
 void passSourceRows(ChainPass& pass, const uint8_t* chunk, uint32_t bytesPerPixel, uint32_t width,
                     uint32_t chunkHeight) {
   const size_t rowBytes = static_cast<size_t>(width) * bytesPerPixel;
+  encodeSourceChunk(pass, chunk, rowBytes, bytesPerPixel, width, chunkHeight / 4);
+  pass.tileRowsDone[0] += chunkHeight / 4;
   for (uint32_t row = 0; row < chunkHeight; row += 4) {
-    const uint8_t* tileRow = chunk + row * rowBytes;
-    pass.kernels.encodeSourceLevel(tileRow, bytesPerPixel, width, 4, pass.topLeftOrigin,
-                                   tileRowOutput(pass, 0, pass.tileRowsDone[0]++));
     RowBuffer& next = pass.rows[1];
-    pass.kernels.reduceSourceLevel(tileRow, bytesPerPixel, width, 4, rowsFrom(next, next.filledRows));
+    pass.kernels.reduceSourceLevel(chunk + row * rowBytes, bytesPerPixel, width, 4, rowsFrom(next, next.filledRows));
     next.filledRows += 2;
     passWindowDown(pass, 1);
   }
@@ -205,7 +242,9 @@ TextureHeader textureHeaderOf(const TgaHeader& source) {
 bool passSource(const ByteSource& source, uint32_t width, uint32_t height, uint32_t bytesPerPixel, ChainPass& pass,
                 AlphaSum& alphaSum) {
   const size_t rowBytes = static_cast<size_t>(width) * bytesPerPixel;
-  const uint32_t chunkRows = rowBytes * 4 >= kChunkBytes ? 4 : static_cast<uint32_t>(kChunkBytes / rowBytes) & ~3u;
+  uint32_t chunkRows = rowBytes * 4 >= kChunkBytes ? 4 : static_cast<uint32_t>(kChunkBytes / rowBytes) & ~3u;
+  // Threads share a chunk: enough tile rows for each to keep busy a while.
+  if (pass.threads > 1) chunkRows = std::max(chunkRows, kThreadTileRows * 4 * pass.threads);
   const uint32_t rowsPerChunk = std::min(chunkRows, height);
   std::unique_ptr<uint8_t[]> chunk(new (std::nothrow) uint8_t[rowsPerChunk * rowBytes]);
   if (!chunk) throw std::bad_alloc();
@@ -225,7 +264,8 @@ bool passSource(const ByteSource& source, uint32_t width, uint32_t height, uint3
 
 }  // namespace
 
-EncodeResult encodeTgaSource(const ByteSource& source, const LaneKernels& kernels, EncodedTexture& texture) {
+EncodeResult encodeTgaSource(const ByteSource& source, const LaneKernels& kernels, EncodedTexture& texture,
+                             unsigned threads) {
   TgaHeader header;
   const EncodeResult read = readHeader(source, header);
   if (read.status != EncodeStatus::Encoded) return read;
@@ -233,8 +273,9 @@ EncodeResult encodeTgaSource(const ByteSource& source, const LaneKernels& kernel
   texture.levels.clear();
   const bool withAlpha = texture.header.format == kFormatRgba;
   const uint32_t width = header.width, height = header.height;
-  ChainPass pass{kernels, (header.descriptor & kTgaTopLeftOrigin) != 0, bitsPerPixel(texture.header.format),
-                 texture.levels, 0, {}, {}};
+  const bool large = static_cast<uint64_t>(width) * height >= kThreadedSourcePixels;
+  ChainPass pass{kernels, large ? std::max(threads, 1u) : 1u, (header.descriptor & kTgaTopLeftOrigin) != 0,
+                 bitsPerPixel(texture.header.format), texture.levels, 0, {}, {}};
   AlphaSum alphaSum;
   try {
     if (!allocateChain(LevelSize{width, height}, withAlpha, pass)) return outOfMemory(header);

@@ -45,9 +45,16 @@ struct EncodeResult {
   uint32_t width = 0, height = 0;                         // OutOfMemory: the source's sides
 };
 
+// Sources of at least this many pixels spread their level 0 over the
+// threads they are given; smaller ones gain nothing from it.
+constexpr uint64_t kThreadedSourcePixels = 1024 * 1024;
+
 // Reads the header, the image ID and the pixels (bytes the source does not
-// hold count as 0) and encodes every level with the kernels.
-EncodeResult encodeTgaSource(const ByteSource& source, const LaneKernels& kernels, EncodedTexture& texture);
+// hold count as 0) and encodes every level with the kernels. Level 0 of a
+// large source is encoded by up to `threads` threads; the bytes are the same
+// for every count.
+EncodeResult encodeTgaSource(const ByteSource& source, const LaneKernels& kernels, EncodedTexture& texture,
+                             unsigned threads = 1);
 
 // Where a container goes: levelStarted (may be null) is told each level's
 // number and size before its bytes are written; write returns false when

@@ -18,9 +18,15 @@ bool decodeContainerFile(const std::string& path);
 bool decodeContainerBytes(const uint8_t* data, size_t size, const std::string& baseName,
                           SimdPath path = chosenSimdPath());
 
-// -e: "<base>.dds" from the TGA source at path.
-bool encodeTgaFile(const std::string& path);
+// -e: "<base>.dds" from the TGA source at path, a large source encoded by
+// up to `threads` threads.
+bool encodeTgaFile(const std::string& path, unsigned threads = 1);
 
 // The first half of -e: opens, reads and encodes the source at path on the
 // given path's kernels; prints why when it fails.
-bool readTgaFile(const std::string& path, SimdPath simdPath, EncodedTexture& texture);
+bool readTgaFile(const std::string& path, SimdPath simdPath, EncodedTexture& texture, unsigned threads = 1);
+
+// The encoder's threads: TESSARK_THREADS (a whole number of at least 1; an
+// empty value counts as not set), else the processors of the machine. False
+// when the variable holds anything else.
+bool chooseEncoderThreads(unsigned& threads);

@@ -1,5 +1,8 @@
 // Tessark -e: a TGA source file becomes "<base>.dds" beside it.
+#include <algorithm>
+#include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "files/regular_file.h"
 #include "tool/commands.h"
@@ -8,7 +11,7 @@
 #include "tool/output_file.h"
 #include "tool/output_name.h"
 
-bool readTgaFile(const std::string& path, SimdPath simdPath, EncodedTexture& texture) {
+bool readTgaFile(const std::string& path, SimdPath simdPath, EncodedTexture& texture, unsigned threads) {
   FILE* in = nullptr;
   uint64_t size = 0;
   switch (openRegularFile(path, in, size)) {
@@ -16,7 +19,7 @@ bool readTgaFile(const std::string& path, SimdPath simdPath, EncodedTexture& tex
     case InputOpenResult::NotRegularFile: reportSourceNotRegular(); return false;
     case InputOpenResult::Opened: break;
   }
-  const EncodeResult result = encodeTgaSource(fileByteSource(in), *laneKernelsFor(simdPath), texture);
+  const EncodeResult result = encodeTgaSource(fileByteSource(in), *laneKernelsFor(simdPath), texture, threads);
   fclose(in);
   reportEncodeFailure(result);
   return result.status == EncodeStatus::Encoded;
@@ -62,9 +65,27 @@ bool writeContainerFile(const std::string& name, EncodedTexture& texture) {
 
 }  // namespace
 
-bool encodeTgaFile(const std::string& path) {
+bool encodeTgaFile(const std::string& path, unsigned threads) {
   EncodedTexture texture;
-  if (!readTgaFile(path, chosenSimdPath(), texture)) return false;
+  if (!readTgaFile(path, chosenSimdPath(), texture, threads)) return false;
   printSourceRead();
   return writeContainerFile(outputBaseName(path) + ".dds", texture);
+}
+
+// At most this many, whatever the variable says.
+constexpr unsigned long kMaxEncoderThreads = 256;
+
+bool chooseEncoderThreads(unsigned& threads) {
+  const char* text = getenv("TESSARK_THREADS");
+  if (!text || !*text) {
+    threads = std::max(1u, std::thread::hardware_concurrency());
+    return true;
+  }
+  unsigned long value = 0;
+  for (const char* c = text; *c; ++c) {
+    if (*c < '0' || *c > '9') return false;
+    value = std::min(value * 10 + static_cast<unsigned long>(*c - '0'), kMaxEncoderThreads);
+  }
+  threads = static_cast<unsigned>(value);
+  return value >= 1;
 }

@@ -21,6 +21,10 @@ void printUsage() {
 
 void printVersion() { printf("Tessark %s\n", QUORVEL_VERSION); }
 
+void reportThreadsRefused(const char* value) {
+  printf("TESSARK_THREADS is \"%s\", not a whole number of at least 1\n", value);
+}
+
 void reportWrongArgumentCount(const char* command) {
   printf("Illegal Number of Parameters for %s see help with -?\n", command);
 }

@@ -12,6 +12,7 @@ void printUsage();
 void printVersion();
 void reportWrongArgumentCount(const char* command);  // "decode" or "encode"
 void reportUnknownCommand(const char* command);
+void reportThreadsRefused(const char* value);  // TESSARK_THREADS
 
 // Outputs, both directions.
 void reportOutputNotCreated(const std::string& name);

@@ -1,5 +1,6 @@
 #include "tool/tessark_cli.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "tool/commands.h"
@@ -28,7 +29,12 @@ int runTessark(int argc, const char* const* argv) {
       reportWrongArgumentCount("encode");
       return kExitUsage;
     }
-    return encodeTgaFile(argv[2]) ? kExitSuccess : kExitFailure;
+    unsigned threads = 1;
+    if (!chooseEncoderThreads(threads)) {
+      reportThreadsRefused(getenv("TESSARK_THREADS"));
+      return kExitUsage;
+    }
+    return encodeTgaFile(argv[2], threads) ? kExitSuccess : kExitFailure;
   }
   if (isHelpCommand(command)) {
     printUsage();

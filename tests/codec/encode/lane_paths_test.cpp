@@ -19,6 +19,7 @@
 #include "reference/mip.h"
 #include "tga_builder.h"
 #include "encode_through_tool.h"
+#include "memory_source.h"
 
 namespace {
 
@@ -399,3 +400,31 @@ TEST(LanePaths, SettingCapsThePath) {
 }
 
 }  // namespace
+
+// A large source spread over threads gives the container of one thread, on
+// every path: 24 and 32 bits, both row orders, a chunk not a multiple of
+// the thread count.
+TEST(LanePaths, ThreadsGiveTheContainerOfOneThread) {
+  const struct {
+    uint16_t w, h;
+    uint8_t depth;
+    bool topDown;
+  } sources[] = {{1024, 1024, 32, false}, {1024, 1024, 24, true}, {2048, 512, 32, true}};
+  for (const auto& s : sources) {
+    const Bytes tga = makeTga(s.w, s.h, s.depth, s.topDown, naturalPixel);
+    for (SimdPath path : simdPathsHere()) {
+      std::vector<Bytes> containers;
+      for (unsigned threads : {1u, 2u, 7u}) {
+        MemoryBytes memory{tga.data(), tga.size()};
+        EncodedTexture texture;
+        ASSERT_EQ(encodeTgaSource(memoryByteSource(memory), *laneKernelsFor(path), texture, threads).status,
+                  EncodeStatus::Encoded);
+        containers.push_back(containerBytes(texture));
+      }
+      const std::string where = std::to_string(s.w) + "x" + std::to_string(s.h) + " " + std::to_string(s.depth) + " on " +
+                                simdPathName(path);
+      EXPECT_TRUE(containers[1] == containers[0]) << where << ", 2 threads";
+      EXPECT_TRUE(containers[2] == containers[0]) << where << ", 7 threads";
+    }
+  }
+}

@@ -52,6 +52,20 @@ TEST(TessarkCli, DispatchAndMessages) {
     EXPECT_EQ(result.out, programText(c.out));
     EXPECT_EQ(dir.fileNames(), std::vector<std::string>{}) << "no command here may leave a file";
   }
+  // An encoder thread count that is no whole number of at least 1 is refused
+  // before the source is looked at; an empty one counts as not set.
+  for (const char* threads : {"0", "x", "-2", "", "3"}) {
+    SCOPED_TRACE(threads);
+    setEnvironmentVariable("TESSARK_THREADS", threads);
+    ScratchDir dir;
+    const ProgramResult result = runProgram(TESSARK_PATH, {"-e", "missing.tga"}, dir.path());
+    const bool accepted = std::string(threads).empty() || std::string(threads) == "3";
+    EXPECT_EQ(result.exitStatus, accepted ? 1 : 2);
+    EXPECT_EQ(result.out, programText(accepted ? "Source TGA File not found!\n"
+                                               : std::string("TESSARK_THREADS is \"") + threads +
+                                                     "\", not a whole number of at least 1\n"));
+  }
+  setEnvironmentVariable("TESSARK_THREADS", "");
 }
 
 TEST(TessarkCli, DecodesAPathWithBlanks) {
