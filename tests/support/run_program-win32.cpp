@@ -65,9 +65,16 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
   startup.hStdOutput = out;
   startup.hStdError = err;
   PROCESS_INFORMATION process{};
-  const BOOL started = CreateProcessW(programPath.wstring().c_str(), commandLine.data(), nullptr, nullptr,
-                                      TRUE, 0, nullptr, workingDir.wstring().c_str(), &startup, &process);
-  const DWORD startError = GetLastError();
+  BOOL started = CreateProcessW(programPath.wstring().c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
+                                nullptr, workingDir.wstring().c_str(), &startup, &process);
+  DWORD startError = GetLastError();
+  // Wine's start-up now and then fails inside the emulation itself
+  // (ERROR_INTERNAL_ERROR) before the program runs: one more try.
+  if (!started && startError == ERROR_INTERNAL_ERROR) {
+    started = CreateProcessW(programPath.wstring().c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                             workingDir.wstring().c_str(), &startup, &process);
+    startError = GetLastError();
+  }
   ProgramResult result;
   if (started) {
     // A program that hangs fails its test instead of stopping the suite.
