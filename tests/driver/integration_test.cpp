@@ -370,12 +370,18 @@ class ChildCommandLineTest : public QuorvelBinaryTest {
     QuorvelBinaryTest::SetUp();
     putLuaOnPath(LUA_STANDIN_PATH);
     setEnvironmentVariable("STANDIN_COMMAND_LOG", (tools / "children.log").string());
+    // The log holds the children in the order they started: one at a time.
+    const char* jobs = getenv("QUORVEL_JOBS");
+    savedJobs = jobs ? jobs : "";
+    setEnvironmentVariable("QUORVEL_JOBS", "1");
   }
   void TearDown() override {
+    setEnvironmentVariable("QUORVEL_JOBS", savedJobs);
     setEnvironmentVariable("STANDIN_COMMAND_LOG", "");
     QuorvelBinaryTest::TearDown();
   }
   std::string childrenLog() const { return text(tools / "children.log"); }
+  std::string savedJobs;
 
   // What a stand-in records for a child started with `args`: on Windows the
   // line itself (arguments joined by blanks); elsewhere the pieces, without
