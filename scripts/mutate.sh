@@ -49,7 +49,13 @@ cmake --build "$build" -j2 >/dev/null
 ctest --test-dir "$build" >/dev/null || { echo "the unmutated tests fail: fix them first" >&2; exit 1; }
 
 work=$(mktemp -d)
-restore() { [ -f "$work/original" ] && cp -p "$work/original" "$(cat "$work/path")" && rm -f "$work/original"; }
+# An if, not an && list: under set -e a false test in the exit trap would
+# end the script with status 1.
+restore() {
+  if [ -f "$work/original" ]; then
+    cp -p "$work/original" "$(cat "$work/path")" && rm -f "$work/original"
+  fi
+}
 trap 'restore; rm -rf "$work"' EXIT
 trap 'exit 130' INT TERM
 
