@@ -3,7 +3,9 @@
 // in the order the items were added. An item whose key an earlier unfinished
 // item shares waits until that one is finished before it is added, so two
 // items of one key never run at once. The work step prints nothing; the
-// finish step prints, so the output is that of one item at a time.
+// finish step prints, so the output is that of one item at a time. With one
+// job there are no threads: each item is finished as soon as it is added,
+// and its finish step does its work there (writing straight to the console).
 #pragma once
 
 #include <algorithm>
@@ -31,9 +33,10 @@ class OrderedJobs {
   // whether it has work, which starts at once.
   void add(std::unique_ptr<Item> item, const std::string& key, const std::function<bool(Item&)>& prepare) {
     while (holds(key)) finishOldest();
-    while (pending_.size() >= kMaxPending || running() >= jobs_) finishOldest();
-    Entry entry{std::move(item), key, std::thread()};
-    if (prepare(*entry.item)) {
+    while (pending_.size() >= kMaxPending || working() >= jobs_) finishOldest();
+    Entry entry{std::move(item), key, false, std::thread()};
+    entry.working = prepare(*entry.item);
+    if (entry.working && jobs_ > 1) {
       Item* raw = entry.item.get();
       try {
         entry.worker = std::thread([this, raw] { work_(*raw); });
@@ -42,6 +45,7 @@ class OrderedJobs {
       }
     }
     pending_.push_back(std::move(entry));
+    if (jobs_ <= 1) finishAll();
   }
 
   void finishAll() {
@@ -55,6 +59,7 @@ class OrderedJobs {
   struct Entry {
     std::unique_ptr<Item> item;
     std::string key;
+    bool working;  // its work holds a worker (and what the item took for it) until it is finished
     std::thread worker;
   };
 
@@ -63,9 +68,9 @@ class OrderedJobs {
            std::any_of(pending_.begin(), pending_.end(), [&](const Entry& entry) { return entry.key == key; });
   }
 
-  size_t running() const {
+  size_t working() const {
     return static_cast<size_t>(
-        std::count_if(pending_.begin(), pending_.end(), [](const Entry& entry) { return entry.worker.joinable(); }));
+        std::count_if(pending_.begin(), pending_.end(), [](const Entry& entry) { return entry.working; }));
   }
 
   void finishOldest() {
