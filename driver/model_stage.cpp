@@ -90,8 +90,9 @@ static bool settleBackup(const Folder& work, const ModelJob& job, bool compiled)
   return false;
 }
 
-// The model's turn: its lines, then the compiler's (kept or already
-// written), then its copy settled. False when it was not compiled.
+// The model's turn: its lines, then the compiler's (kept, or written now by
+// a compiler started here), then its copy settled. False when it was not
+// compiled.
 static bool finishModel(const Folder& work, ModelJob& job, RunTally& tally) {
   printOutput("%s\n", job.fileName.c_str());
   if (!job.message.empty()) printDiagnostic("%s", job.message.c_str());
@@ -99,62 +100,11 @@ static bool finishModel(const Folder& work, ModelJob& job, RunTally& tally) {
   bool compiled = false;
   if (job.choice == ModelChoice::Compile) {
     if (job.captured) writeCapturedRun(job.run);
+    else job.run.status = runAndWait(modelCompilerProgramName(), compilerArguments(work, job));
     compiled = settleBackup(work, job, job.run.status == 0);
   }
   ++(compiled ? tally.compiled : tally.compileFailed);
   return compiled;
-}
-
-// Several compilers at once, for a caller who said how many may run.
-static bool compileSideBySide(const Folder& work, const std::vector<std::string>& models, unsigned jobs,
-                              RunTally& tally) {
-  const std::string compilerPath = programPathOf(modelCompilerProgramName());
-  bool allCompiled = true;
-  size_t finished = 0;
-  OrderedJobs<ModelJob> compiles(
-      jobs,
-      [&](ModelJob& job) {
-        job.captured = true;
-        job.run = runCaptured(compilerPath, compilerArguments(work, job), nullptr);
-      },
-      [&](ModelJob& job) {
-        if (job.choice == ModelChoice::Compile && compilerPath.empty()) locateProgram(modelCompilerProgramName());
-        if (!finishModel(work, job, tally)) allCompiled = false;
-        advanceProgress(++finished);
-      });
-  for (const std::string& fileName : models) {
-    auto job = std::make_unique<ModelJob>();
-    job->fileName = fileName;
-    compiles.add(std::move(job), "", [&](ModelJob& ready) {
-      prepareModel(work, ready);
-      return ready.choice == ModelChoice::Compile && !compilerPath.empty();
-    });
-  }
-  compiles.finishAll();
-  return allCompiled;
-}
-
-static bool compileOneAtATime(const Folder& work, const std::vector<std::string>& models, RunTally& tally) {
-  bool allCompiled = true;
-  for (size_t i = 0; i < models.size(); ++i) {
-    ModelJob job;
-    job.fileName = models[i];
-    prepareModel(work, job);
-    // The compiler's lines come after the model's name, as it writes them.
-    if (job.choice == ModelChoice::Compile) {
-      printOutput("%s\n", job.fileName.c_str());
-      if (!job.message.empty()) printDiagnostic("%s", job.message.c_str());
-      job.message.clear();
-      job.run.status = runAndWait(modelCompilerProgramName(), compilerArguments(work, job));
-      const bool compiled = settleBackup(work, job, job.run.status == 0);
-      ++(compiled ? tally.compiled : tally.compileFailed);
-      if (!compiled) allCompiled = false;
-    } else if (!finishModel(work, job, tally)) {
-      allCompiled = false;
-    }
-    advanceProgress(i + 1);
-  }
-  return allCompiled;
 }
 
 bool convertBinaryModels(const Folder& work, RunTally* tally, unsigned jobs) {
@@ -166,8 +116,28 @@ bool convertBinaryModels(const Folder& work, RunTally* tally, unsigned jobs) {
   RunTally ignored;
   RunTally& counts = tally ? *tally : ignored;
   startProgress("compiling models", models.size());
-  const bool compiled =
-      jobs <= 1 ? compileOneAtATime(work, models, counts) : compileSideBySide(work, models, jobs, counts);
+  // A compiler that cannot be found is left to the model's turn, which names it once.
+  const std::string compilerPath = jobs > 1 ? programPathOf(modelCompilerProgramName()) : "";
+  size_t finished = 0;
+  OrderedJobs<ModelJob> compiles(
+      jobs,
+      [&](ModelJob& job) {
+        job.run = runCaptured(compilerPath, compilerArguments(work, job), nullptr);
+        job.captured = true;
+      },
+      [&](ModelJob& job) {
+        if (!finishModel(work, job, counts)) allCompiled = false;
+        advanceProgress(++finished);
+      });
+  for (const std::string& fileName : models) {
+    auto job = std::make_unique<ModelJob>();
+    job->fileName = fileName;
+    compiles.add(std::move(job), "", [&](ModelJob& ready) {
+      prepareModel(work, ready);
+      return ready.choice == ModelChoice::Compile && !compilerPath.empty();
+    });
+  }
+  compiles.finishAll();
   clearProgress();
-  return compiled && allCompiled;
+  return allCompiled;
 }
