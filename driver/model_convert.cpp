@@ -47,14 +47,6 @@ bool conversionArguments(const std::string& modelName, const ConversionOptions& 
   return true;
 }
 
-bool convertModel(const std::string& modelName, const ConversionOptions& options, bool deleteMaterialFile) {
-  printOutput("converting %s\n", modelName.c_str());
-  std::vector<ChildArgument> args;
-  const bool converted = conversionArguments(modelName, options, args) && runAndWait(luaProgramName(), args) == 0;
-  if (deleteMaterialFile) deleteFile(modelName + ".material");
-  return converted;
-}
-
 // False when an output stays that should have gone.
 static bool removeOutputs(const std::string& modelName) {
   bool removed = true;

@@ -17,15 +17,10 @@ struct ConversionOptions {
   std::string animationPosition;
 };
 
-// Runs the conversion script on one model with the options chosen by the
-// switches (first character "0" adds a -no... flag, "1" adds nothing, anything
-// else starts no conversion), then, for a model file, deletes the model's own
-// material file. False when no conversion ran to success: the script could
-// not be started, ended with a non-zero status, or the switches chose none.
-bool convertModel(const std::string& modelName, const ConversionOptions& options, bool deleteMaterialFile);
-
-// The conversion script's command line for one model; false when the
-// switches choose no conversion.
+// The conversion script's command line for one model, with the flags the
+// switches ask for (first character "0" adds a -no... flag, "1" adds
+// nothing); false when a switch starts with anything else, which starts no
+// conversion.
 bool conversionArguments(const std::string& modelName, const ConversionOptions& options,
                          std::vector<ChildArgument>& args);
 

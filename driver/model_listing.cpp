@@ -67,47 +67,7 @@ static void countConversion(RunTally& tally, bool converted, Verification verifi
   else ++(verification == Verification::OutputsRemoved ? tally.removed : tally.converted);
 }
 
-// Converts and verifies one record's model; false when anything failed.
-static bool handleModel(const std::string& modelName, ListedModel kind, const ConversionOptions& options,
-                        const Folder& work, RunTally& tally) {
-  const bool modelFile = kind == ListedModel::ModelFile;
-  bool converted = convertModel(modelName, options, modelFile);
-  const Verification verification = modelFile ? verifyModel(modelName, work) : Verification::OutputsKept;
-  if (verification == Verification::Failed) converted = false;
-  countConversion(tally, converted, verification);
-  return converted;
-}
 
-static unsigned readOneAtATime(FILE* listing, const ConversionOptions& options, const Folder& work, RunTally& tally,
-                               bool& allConverted) {
-  unsigned count = 0;
-  std::string modelName;
-  bool overlong = false;
-  for (;;) {
-    printOutput(">>> %u <<<\n", count);
-    if (!readModelName(listing, modelName, overlong)) break;
-    skipRestOfLine(listing);
-    if (overlong) {
-      printDiagnostic("Quorvel: skipped a listing record longer than %lu bytes\n",
-                    static_cast<unsigned long>(kMaxListingRecordLength));
-      allConverted = false;
-      ++tally.conversionFailed;
-    } else {
-      std::string message;
-      const ListedModel kind = classifyModel(modelName, message);
-      printMessage(message);
-      if (kind == ListedModel::SpecialFile) {
-        allConverted = false;
-        ++tally.conversionFailed;
-      } else {
-        if (!handleModel(modelName, kind, options, work, tally)) allConverted = false;
-        ++count;
-      }
-    }
-    if (feof(listing)) break;
-  }
-  return count;
-}
 
 // One record on its way while other conversions run beside it; whatever it
 // has to say waits for its turn.
@@ -118,6 +78,7 @@ struct ListingRecord {
   std::string message;
   std::vector<ChildArgument> args;
   bool converting = false;
+  bool captured = false;  // its conversion ran on a worker, its output kept
   CapturedRun run;
   bool countsAsModel = false;
   unsigned countAfter = 0;
@@ -126,7 +87,7 @@ struct ListingRecord {
 
 
 // A record's turn: what the serial reader would have printed and done for it.
-static bool finishRecord(ListingRecord& record, const Folder& work, const std::string& luaPath, RunTally& tally) {
+static bool finishRecord(ListingRecord& record, const Folder& work, RunTally& tally) {
   if (record.overlong) {
     printDiagnostic("Quorvel: skipped a listing record longer than %lu bytes\n",
                     static_cast<unsigned long>(kMaxListingRecordLength));
@@ -139,8 +100,8 @@ static bool finishRecord(ListingRecord& record, const Folder& work, const std::s
     return false;
   }
   printOutput("converting %s\n", record.modelName.c_str());
-  if (record.converting && luaPath.empty()) locateProgram(luaProgramName());  // names it, once per run
-  if (record.converting) writeCapturedRun(record.run);
+  if (record.captured) writeCapturedRun(record.run);
+  else if (record.converting) record.run.status = runAndWait(luaProgramName(), record.args);
   const bool modelFile = record.kind == ListedModel::ModelFile;
   if (modelFile) deleteFile(record.modelName + ".material");
   bool converted = record.converting && record.run.status == 0;
@@ -153,13 +114,18 @@ static bool finishRecord(ListingRecord& record, const Folder& work, const std::s
 // Converts up to `jobs` models at once; each model's own material file,
 // verification and deletions follow its conversion when its turn comes, and
 // records that name one model never run at once.
-static unsigned readSideBySide(FILE* listing, const ConversionOptions& options, const Folder& work, unsigned jobs,
-                               RunTally& tally, bool& allConverted) {
-  const std::string luaPath = programPathOf(luaProgramName());
+unsigned readModelListing(FILE* listing, const ConversionOptions& options, const Folder& work, unsigned jobs,
+                          RunTally& tally, bool& allConverted) {
+  // A script that cannot be found is left to each record's turn, which names it once.
+  const std::string luaPath = jobs > 1 ? programPathOf(luaProgramName()) : "";
   OrderedJobs<ListingRecord> conversions(
-      jobs, [&](ListingRecord& record) { record.run = runCaptured(luaPath, record.args, nullptr); },
+      jobs,
       [&](ListingRecord& record) {
-        if (!finishRecord(record, work, luaPath, tally)) allConverted = false;
+        record.run = runCaptured(luaPath, record.args, nullptr);
+        record.captured = true;
+      },
+      [&](ListingRecord& record) {
+        if (!finishRecord(record, work, tally)) allConverted = false;
         if (record.headerAfter) printOutput(">>> %u <<<\n", record.countAfter);
       });
   unsigned count = 0;
@@ -185,10 +151,4 @@ static unsigned readSideBySide(FILE* listing, const ConversionOptions& options, 
   }
   conversions.finishAll();
   return count;
-}
-
-unsigned readModelListing(FILE* listing, const ConversionOptions& options, const Folder& work, unsigned jobs,
-                          RunTally& tally, bool& allConverted) {
-  return jobs <= 1 ? readOneAtATime(listing, options, work, tally, allConverted)
-                   : readSideBySide(listing, options, work, jobs, tally, allConverted);
 }
