@@ -18,17 +18,9 @@ constexpr char kLockFileName[] = ".quorvel-lock";
 static int fdOf(const Folder& folder) { return static_cast<int>(folder.handle); }
 
 bool openFolder(const std::string& path, Folder& folder, std::string& why) {
-  int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  // A folder that may be written but not listed can still be worked in by
-  // name; its walks then fail and say so.
-  if (fd < 0 && errno == EACCES) fd = open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) {
-    why = strerror(errno);
-    return false;
-  }
-  folder.path = path;
-  folder.handle = fd;
-  return true;
+  if (openOutputFolder(path, folder)) return true;
+  why = strerror(errno);
+  return false;
 }
 
 bool makeFolderIn(const Folder& parent, const std::string& name) { return mkdirat(fdOf(parent), name.c_str(), 0700) == 0; }
@@ -41,10 +33,7 @@ bool openFolderIn(const Folder& parent, const std::string& name, Folder& folder)
   return true;
 }
 
-void closeFolder(Folder& folder) {
-  if (folder.handle >= 0) close(fdOf(folder));
-  folder.handle = -1;
-}
+void closeFolder(Folder& folder) { closeOutputFolder(folder); }
 
 static EntryTarget targetOf(const struct stat& info) {
   if (S_ISREG(info.st_mode)) return EntryTarget::RegularFile;
@@ -91,7 +80,7 @@ bool listFolder(const Folder& folder, std::vector<std::string>& names, std::stri
   return true;
 }
 
-bool removeFileIn(const Folder& folder, const std::string& name) { return unlinkat(fdOf(folder), name.c_str(), 0) == 0; }
+bool removeFileIn(const Folder& folder, const std::string& name) { return removeFileAt(folder, name); }
 
 bool removeFolderIn(const Folder& parent, const std::string& name) {
   return unlinkat(fdOf(parent), name.c_str(), AT_REMOVEDIR) == 0;
@@ -140,14 +129,8 @@ static int createExclusive(const Folder& folder, const std::string& name, mode_t
   return openat(fdOf(folder), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
 }
 
-CreateResult createFileIn(const Folder& folder, const std::string& name, FileMode, FILE*& stream) {
-  const int fd = createExclusive(folder, name, 0666);
-  if (fd < 0) return errno == EEXIST ? CreateResult::NameTaken : CreateResult::Failed;
-  stream = fdopenFaultPlanted() ? nullptr : fdopen(fd, "wb");
-  if (stream) return CreateResult::Created;
-  close(fd);
-  unlinkat(fdOf(folder), name.c_str(), 0);
-  return CreateResult::Failed;
+CreateResult createFileIn(const Folder& folder, const std::string& name, FileMode mode, FILE*& stream) {
+  return createNewFileAt(folder, name, mode, stream);
 }
 
 // Opens a regular file for reading without blocking on a FIFO or device.

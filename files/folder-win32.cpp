@@ -62,10 +62,7 @@ bool openFolderIn(const Folder& parent, const std::string& name, Folder& folder)
   return true;
 }
 
-void closeFolder(Folder& folder) {
-  if (folder.handle != -1) CloseHandle(reinterpret_cast<HANDLE>(folder.handle));
-  folder.handle = -1;
-}
+void closeFolder(Folder& folder) { closeOutputFolder(folder); }
 
 static unsigned long linkCountOf(const std::string& path) {
   const HANDLE file = CreateFileW(widePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

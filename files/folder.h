@@ -11,11 +11,7 @@
 
 #include "files/file_ops.h"
 #include "files/new_file.h"
-
-struct Folder {
-  std::string path;      // as given: for messages and for children's arguments
-  intptr_t handle = -1;  // the platform's descriptor or handle; -1 when closed
-};
+#include "files/output_folder.h"
 
 // Opens the folder at `path` (which may be reached through links: it is the
 // user's own choice). False, with the reason in `why`, when it cannot be.

@@ -13,23 +13,23 @@ void splitOutputPath(const std::string& path, std::string& folder, std::string& 
   name = slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool openOutputFolder(const std::string& path, OutputFolder& folder) {
+bool openOutputFolder(const std::string& path, Folder& folder) {
   const int fd = open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  folder = OutputFolder{path, fd};
+  folder = Folder{path, fd};
   // A folder that may be written but not listed is still worked in by name.
   if (fd < 0 && errno == EACCES) folder.handle = open(path.empty() ? "." : path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   return folder.handle >= 0;
 }
 
-void closeOutputFolder(OutputFolder& folder) {
+void closeOutputFolder(Folder& folder) {
   if (folder.handle >= 0) close(static_cast<int>(folder.handle));
   folder.handle = -1;
 }
 
-static int fdOf(const OutputFolder& folder) { return static_cast<int>(folder.handle); }
+static int fdOf(const Folder& folder) { return static_cast<int>(folder.handle); }
 
 // Text and binary are the same here.
-CreateResult createNewFileAt(const OutputFolder& folder, const std::string& name, FileMode, FILE*& stream) {
+CreateResult createNewFileAt(const Folder& folder, const std::string& name, FileMode, FILE*& stream) {
   const int fd = openat(fdOf(folder), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
   if (fd < 0) return errno == EEXIST ? CreateResult::NameTaken : CreateResult::Failed;
   stream = fdopenFaultPlanted() ? nullptr : fdopen(fd, "wb");
@@ -39,15 +39,15 @@ CreateResult createNewFileAt(const OutputFolder& folder, const std::string& name
   return CreateResult::Failed;
 }
 
-bool renameReplacingAt(const OutputFolder& folder, const std::string& from, const std::string& to) {
+bool renameReplacingAt(const Folder& folder, const std::string& from, const std::string& to) {
   return renameat(fdOf(folder), from.c_str(), fdOf(folder), to.c_str()) == 0;
 }
 
-bool removeFileAt(const OutputFolder& folder, const std::string& name) {
+bool removeFileAt(const Folder& folder, const std::string& name) {
   return unlinkat(fdOf(folder), name.c_str(), 0) == 0;
 }
 
-bool isDirectoryAt(const OutputFolder& folder, const std::string& name) {
+bool isDirectoryAt(const Folder& folder, const std::string& name) {
   struct stat entry;
   return fstatat(fdOf(folder), name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(entry.st_mode);
 }

@@ -19,35 +19,35 @@ void splitOutputPath(const std::string& path, std::string& folder, std::string& 
 }
 
 // The folder joined to a name as the system would read the original path.
-static std::string in(const OutputFolder& folder, const std::string& name) {
+static std::string in(const Folder& folder, const std::string& name) {
   if (folder.path.empty()) return name;
   const char last = folder.path.back();
   return folder.path + (last == ':' || last == '\\' || last == '/' ? "" : "\\") + name;
 }
 
-bool openOutputFolder(const std::string& path, OutputFolder& folder) {
+bool openOutputFolder(const std::string& path, Folder& folder) {
   const std::string opened = path.empty() ? "." : path;
   const HANDLE handle = CreateFileW(widePath(opened).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  folder = OutputFolder{path, reinterpret_cast<intptr_t>(handle)};
+  folder = Folder{path, reinterpret_cast<intptr_t>(handle)};
   if (handle != INVALID_HANDLE_VALUE) return true;
   folder.handle = -1;
   return false;
 }
 
-void closeOutputFolder(OutputFolder& folder) {
+void closeOutputFolder(Folder& folder) {
   if (folder.handle != -1) CloseHandle(reinterpret_cast<HANDLE>(folder.handle));
   folder.handle = -1;
 }
 
-CreateResult createNewFileAt(const OutputFolder& folder, const std::string& name, FileMode mode, FILE*& stream) {
+CreateResult createNewFileAt(const Folder& folder, const std::string& name, FileMode mode, FILE*& stream) {
   return createNewFile(in(folder, name), mode, stream);
 }
 
-bool renameReplacingAt(const OutputFolder& folder, const std::string& from, const std::string& to) {
+bool renameReplacingAt(const Folder& folder, const std::string& from, const std::string& to) {
   return renameReplacing(in(folder, from), in(folder, to));
 }
 
-bool removeFileAt(const OutputFolder& folder, const std::string& name) { return removeFile(in(folder, name)); }
+bool removeFileAt(const Folder& folder, const std::string& name) { return removeFile(in(folder, name)); }
 
-bool isDirectoryAt(const OutputFolder& folder, const std::string& name) { return isDirectoryEntry(in(folder, name)); }
+bool isDirectoryAt(const Folder& folder, const std::string& name) { return isDirectoryEntry(in(folder, name)); }

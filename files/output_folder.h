@@ -11,22 +11,23 @@
 
 #include "files/new_file.h"
 
-struct OutputFolder {
-  std::string path;      // "" for the current directory
-  intptr_t handle = -1;  // the platform's descriptor or handle
+// A folder opened once (the driver's own operations on one are in folder.h).
+struct Folder {
+  std::string path;      // as given, "" for the current directory: for messages and children's arguments
+  intptr_t handle = -1;  // the platform's descriptor or handle; -1 when closed
 };
 
 // Splits an output path into its folder and its name there, at the last
 // separator of this platform ("/"; on Windows also "\" and a drive colon).
 void splitOutputPath(const std::string& path, std::string& folder, std::string& name);
 
-bool openOutputFolder(const std::string& path, OutputFolder& folder);
-void closeOutputFolder(OutputFolder& folder);
+bool openOutputFolder(const std::string& path, Folder& folder);
+void closeOutputFolder(Folder& folder);
 
 // Never over an existing entry, never through a link.
-CreateResult createNewFileAt(const OutputFolder& folder, const std::string& name, FileMode mode, FILE*& stream);
+CreateResult createNewFileAt(const Folder& folder, const std::string& name, FileMode mode, FILE*& stream);
 // Replaces a file or link of the new name as a name.
-bool renameReplacingAt(const OutputFolder& folder, const std::string& from, const std::string& to);
-bool removeFileAt(const OutputFolder& folder, const std::string& name);
+bool renameReplacingAt(const Folder& folder, const std::string& from, const std::string& to);
+bool removeFileAt(const Folder& folder, const std::string& name);
 // True when the entry itself is a directory (a link is not followed).
-bool isDirectoryAt(const OutputFolder& folder, const std::string& name);
+bool isDirectoryAt(const Folder& folder, const std::string& name);

@@ -13,7 +13,7 @@
 
 struct OutputFile {
   FILE* stream = nullptr;
-  OutputFolder folder;
+  Folder folder;
   std::string temporaryName;  // both names within the folder
   std::string finalName;
 };
