@@ -64,13 +64,10 @@ static std::string absolutePath(const std::string& path) {
 static std::string readCapture(int fd) {
   std::string bytes;
   char buffer[4096];
-  off_t at = 0;
-  for (ssize_t got; (got = pread(fd, buffer, sizeof buffer, at)) != 0; at += got) {
-    if (got < 0) {
-      if (errno == EINTR) { got = 0; continue; }
-      break;
-    }
-    bytes.append(buffer, static_cast<size_t>(got));
+  for (;;) {
+    const ssize_t got = pread(fd, buffer, sizeof buffer, static_cast<off_t>(bytes.size()));
+    if (got > 0) bytes.append(buffer, static_cast<size_t>(got));
+    else if (got == 0 || errno != EINTR) break;
   }
   close(fd);
   return bytes;
