@@ -1,6 +1,7 @@
 #include "child_process.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -35,14 +36,30 @@ static std::string absolutePath(const std::string& path) {
   return getcwd(directory, sizeof directory) ? std::string(directory) + "/" + path : path;
 }
 
-// Between fork and exec: only calls that are safe there. Dies with the
-// driver, starts with default signal handling, reports a failed exec on
-// `report` (closed on exec).
-[[noreturn]] static void becomeProgram(const char* program, char* const* argv, int workingFd, pid_t driver,
-                                       int report, const int* outputs) {
+// Everything the child needs, prepared before it exists.
+struct ChildStart {
+  const char* program;
+  char* const* argv;
+  int workingFd;  // -1: stay in the driver's folder
+  pid_t driver;
+  int report;
+  const int* outputs;  // standard output and error, or none
+};
+
+// Between vfork and exec: the child shares the driver's memory, so only
+// system calls on what was prepared before (no allocation, no stdio). Dies
+// with the driver, starts with default signal handling (before any signal is
+// let through, so no handler of the driver's can run here), reports a failed
+// exec on `report` (closed on exec).
+[[noreturn]] static void becomeProgram(const ChildStart& start) {
+  const char* const program = start.program;
+  char* const* const argv = start.argv;
+  const int workingFd = start.workingFd;
+  const int report = start.report;
+  const int* const outputs = start.outputs;
   prctl(PR_SET_PDEATHSIG, SIGKILL);
   if (outputs && (dup2(outputs[0], 1) < 0 || dup2(outputs[1], 2) < 0)) _exit(127);
-  if (getppid() != driver) _exit(127);  // the driver ended before the line above
+  if (getppid() != start.driver) _exit(127);  // the driver ended before the line above
   struct sigaction defaultAction;
   memset(&defaultAction, 0, sizeof defaultAction);
   defaultAction.sa_handler = SIG_DFL;
@@ -58,6 +75,23 @@ static std::string absolutePath(const std::string& path) {
   }
   (void)!write(report, &error, sizeof error);
   _exit(127);
+}
+
+// vfork: no copy of the driver's memory map per child, which costs more than
+// a small decode once the driver runs threads. Signals stay blocked in this
+// thread until the child has exec'd or ended. Kept apart so that nothing of
+// the caller's lives across the vfork.
+static __attribute__((noinline)) pid_t startChild(const ChildStart& start) {
+  sigset_t all;
+  sigset_t previous;
+  sigfillset(&all);
+  pthread_sigmask(SIG_SETMASK, &all, &previous);
+  const pid_t pid = vfork();
+  if (pid == 0) becomeProgram(start);
+  const int error = errno;
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  errno = error;
+  return pid;
 }
 
 // Reads a whole capture file from its start, then closes it.
@@ -93,13 +127,11 @@ ChildOutcome startProgramAndWait(const std::string& programPath, const std::vect
       if (fd >= 0) close(fd);
     return outcome;
   }
-  const pid_t driver = getpid();
-  const pid_t pid = fork();
+  const ChildStart start{program.c_str(), argv.data(),
+                         workingFolder ? static_cast<int>(workingFolder->handle) : -1,
+                         getpid(), report[1], captured ? outputs : nullptr};
+  const pid_t pid = startChild(start);
   const int forkError = errno;
-  if (pid == 0) {
-    becomeProgram(program.c_str(), argv.data(), workingFolder ? static_cast<int>(workingFolder->handle) : -1, driver,
-                  report[1], captured ? outputs : nullptr);
-  }
   close(report[1]);
   int error = 0;
   ssize_t got;
