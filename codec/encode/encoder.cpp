@@ -2,19 +2,18 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <new>
-#include <system_error>
-#include <thread>
 
 #include "encode/mean_alpha.h"
+#include "encode/tile_row_crew.h"
 
 namespace {
 
 // Source rows read per call: whole tile rows, about 128 KB.
 constexpr size_t kChunkBytes = 128 * 1024;
-// Tile rows each thread encodes of a chunk shared between threads.
-constexpr uint32_t kThreadTileRows = 64;
+// Tile rows of a chunk whose level 0 is shared between threads: enough for
+// every thread to stay busy while the reader refills the other buffer.
+constexpr uint32_t kSharedChunkTileRows = 64;
 
 // Rows of one level on their way down the chain: the four-row window of a
 // level with both sides >= 4 (refilled for each tile row), or every row of a
@@ -49,6 +48,7 @@ bool isTiled(LevelSize level) { return level.w >= 4 && level.h >= 4; }
 struct ChainPass {
   const LaneKernels& kernels;
   unsigned threads;  // level 0's tile rows are encoded by this many threads at once
+  const LevelZeroProgress* progress;
   bool topLeftOrigin;
   int32_t bitsPerPixel;
   std::vector<EncodedLevel>& levels;
@@ -128,50 +128,28 @@ void storeSourceRows(const uint8_t* pixels, uint32_t bytesPerPixel, size_t first
   }
 }
 
-// Encodes tile rows [first, end) of a chunk of level 0: they are
-// independent of one another, so threads may share a chunk's rows.
-void encodeSourceTileRows(const ChainPass& pass, const uint8_t* chunk, size_t rowBytes, uint32_t bytesPerPixel,
-                          uint32_t width, uint32_t firstStoredTileRow, uint32_t first, uint32_t end) {
-  for (uint32_t tile = first; tile < end; ++tile)
-    pass.kernels.encodeSourceLevel(chunk + static_cast<size_t>(tile) * 4 * rowBytes, bytesPerPixel, width, 4,
-                                   pass.topLeftOrigin, tileRowOutput(pass, 0, firstStoredTileRow + tile));
-}
-
-// Level 0's tile rows of a chunk, the chunk split evenly between the threads
-// (this one included); where no thread can be had, this one does the rest.
-void encodeSourceChunk(const ChainPass& pass, const uint8_t* chunk, size_t rowBytes, uint32_t bytesPerPixel,
-                       uint32_t width, uint32_t tileRows) {
-  if (tileRows == 0) return;
-  const uint32_t firstStored = pass.tileRowsDone[0];
-  const unsigned threads = std::min<unsigned>(pass.threads, tileRows);
-  std::vector<std::thread> helpers;
-  for (unsigned t = 1; t < threads; ++t) {
-    const uint32_t first = tileRows * t / threads, end = tileRows * (t + 1) / threads;
-    try {
-      helpers.emplace_back(encodeSourceTileRows, std::cref(pass), chunk, rowBytes, bytesPerPixel, width, firstStored,
-                           first, end);
-    } catch (const std::system_error&) {
-      encodeSourceTileRows(pass, chunk, rowBytes, bytesPerPixel, width, firstStored, first, end);
-    }
-  }
-  encodeSourceTileRows(pass, chunk, rowBytes, bytesPerPixel, width, firstStored, 0, tileRows / threads);
-  for (std::thread& helper : helpers) helper.join();
-}
-
-// Tile rows of level 0 through the chain: encoded (side by side when
-// threads are given), then reduced one after the other into the windows of
-// the later levels, which follow in order.
-void passSourceRows(ChainPass& pass, const uint8_t* chunk, uint32_t bytesPerPixel, uint32_t width,
-                    uint32_t chunkHeight) {
-  const size_t rowBytes = static_cast<size_t>(width) * bytesPerPixel;
-  encodeSourceChunk(pass, chunk, rowBytes, bytesPerPixel, width, chunkHeight / 4);
-  pass.tileRowsDone[0] += chunkHeight / 4;
+// A chunk's source rows reduced, one tile row after the other, into the
+// window of level 1; the later levels follow in order.
+void reduceSourceRows(ChainPass& pass, const uint8_t* chunk, size_t rowBytes, uint32_t bytesPerPixel, uint32_t width,
+                      uint32_t chunkHeight) {
   for (uint32_t row = 0; row < chunkHeight; row += 4) {
     RowBuffer& next = pass.rows[1];
     pass.kernels.reduceSourceLevel(chunk + row * rowBytes, bytesPerPixel, width, 4, rowsFrom(next, next.filledRows));
     next.filledRows += 2;
     passWindowDown(pass, 1);
   }
+}
+
+// Tile rows of level 0 through the chain on this thread: encoded, then
+// reduced into the windows of the later levels.
+void passSourceRows(ChainPass& pass, const uint8_t* chunk, uint32_t bytesPerPixel, uint32_t width,
+                    uint32_t chunkHeight) {
+  const size_t rowBytes = static_cast<size_t>(width) * bytesPerPixel;
+  for (uint32_t tile = 0; tile < chunkHeight / 4; ++tile)
+    pass.kernels.encodeSourceLevel(chunk + static_cast<size_t>(tile) * 4 * rowBytes, bytesPerPixel, width, 4,
+                                   pass.topLeftOrigin, tileRowOutput(pass, 0, pass.tileRowsDone[0] + tile));
+  pass.tileRowsDone[0] += chunkHeight / 4;
+  reduceSourceRows(pass, chunk, rowBytes, bytesPerPixel, width, chunkHeight);
 }
 
 // The levels from the first with a side below 4 to the last, held whole:
@@ -236,15 +214,27 @@ TextureHeader textureHeaderOf(const TgaHeader& source) {
   return header;
 }
 
-// Reads the source once, a chunk of whole rows at a time, into the chain
-// (or into the whole rows of a level 0 with a side below 4), summing the
-// alphas on the way. False on a read error.
-bool passSource(const ByteSource& source, uint32_t width, uint32_t height, uint32_t bytesPerPixel, ChainPass& pass,
-                AlphaSum& alphaSum) {
+// Where level 0's stored tile rows [first, first + count) lie in its bytes.
+struct ByteSpan {
+  size_t offset;
+  size_t size;
+};
+
+ByteSpan storedTileRowsSpan(const ChainPass& pass, uint32_t first, uint32_t count) {
+  const EncodedLevel& level = pass.levels[0];
+  const uint32_t tileRows = level.size.h / 4;
+  const uint32_t displayedFirst = pass.topLeftOrigin ? first : tileRows - first - count;
+  const size_t tileRowBytes = static_cast<size_t>(level.size.w / 4) * blockByteCount(pass.bitsPerPixel);
+  return ByteSpan{displayedFirst * tileRowBytes, count * tileRowBytes};
+}
+
+// Reads the source once, a chunk of whole rows at a time, into the chain on
+// this thread (or into the whole rows of a level 0 with a side below 4),
+// summing the alphas on the way. False on a read error.
+bool passSourceAlone(const ByteSource& source, uint32_t width, uint32_t height, uint32_t bytesPerPixel,
+                     ChainPass& pass, AlphaSum& alphaSum) {
   const size_t rowBytes = static_cast<size_t>(width) * bytesPerPixel;
-  uint32_t chunkRows = rowBytes * 4 >= kChunkBytes ? 4 : static_cast<uint32_t>(kChunkBytes / rowBytes) & ~3u;
-  // Threads share a chunk: enough tile rows for each to keep busy a while.
-  if (pass.threads > 1) chunkRows = std::max(chunkRows, kThreadTileRows * 4 * pass.threads);
+  const uint32_t chunkRows = rowBytes * 4 >= kChunkBytes ? 4 : static_cast<uint32_t>(kChunkBytes / rowBytes) & ~3u;
   const uint32_t rowsPerChunk = std::min(chunkRows, height);
   std::unique_ptr<uint8_t[]> chunk(new (std::nothrow) uint8_t[rowsPerChunk * rowBytes]);
   if (!chunk) throw std::bad_alloc();
@@ -262,10 +252,57 @@ bool passSource(const ByteSource& source, uint32_t width, uint32_t height, uint3
   return true;
 }
 
+// The same with level 0's tile rows shared out to a crew: this thread reads
+// into one of two chunk buffers, sums the alphas and reduces down the chain
+// (all of which must keep their order) while the crew encodes the chunk
+// before; it lends a hand whenever it waits for a buffer to come free.
+bool passSourceShared(const ByteSource& source, uint32_t width, uint32_t height, uint32_t bytesPerPixel,
+                      ChainPass& pass, AlphaSum& alphaSum) {
+  const size_t rowBytes = static_cast<size_t>(width) * bytesPerPixel;
+  const uint32_t rowsPerChunk = std::min(kSharedChunkTileRows * 4, height);
+  std::unique_ptr<uint8_t[]> buffers[2];
+  for (auto& buffer : buffers) {
+    buffer.reset(new (std::nothrow) uint8_t[rowsPerChunk * rowBytes]);
+    if (!buffer) throw std::bad_alloc();
+  }
+  TileRowCrew crew;
+  crew.encode = [&](const TileRowBatch& batch, uint32_t tile) {
+    pass.kernels.encodeSourceLevel(batch.chunk + static_cast<size_t>(tile) * 4 * rowBytes, bytesPerPixel, width, 4,
+                                   pass.topLeftOrigin, tileRowOutput(pass, 0, batch.firstStored + tile));
+  };
+  if (pass.progress) {
+    crew.finished = [&](const TileRowBatch& batch) {
+      const ByteSpan span = storedTileRowsSpan(pass, batch.firstStored, batch.tileRows);
+      pass.progress->ready(pass.progress->context, pass.levels[0].bytes.get(), span.offset, span.size);
+    };
+  }
+  startCrew(crew, pass.threads - 1);
+  CrewStop stop{crew};  // no helper outlives the buffers, whatever happens
+  uint64_t handedIn = 0;
+  for (uint32_t firstRow = 0, k = 0; firstRow < height; firstRow += rowsPerChunk, ++k) {
+    if (handedIn >= 2) helpUntilRetired(crew, handedIn - 1);  // the buffer of two chunks ago is free
+    uint8_t* chunk = buffers[k % 2].get();
+    const uint32_t chunkHeight = std::min(height - firstRow, rowsPerChunk);
+    if (!readPadded(source, chunk, chunkHeight * rowBytes)) return false;
+    if (bytesPerPixel == 4) addAlphas(alphaSum, chunk, static_cast<size_t>(chunkHeight) * width);
+    if (addBatch(crew, chunk, pass.tileRowsDone[0], chunkHeight / 4)) ++handedIn;
+    pass.tileRowsDone[0] += chunkHeight / 4;
+    reduceSourceRows(pass, chunk, rowBytes, bytesPerPixel, width, chunkHeight);
+  }
+  return true;
+}
+
+bool passSource(const ByteSource& source, uint32_t width, uint32_t height, uint32_t bytesPerPixel, ChainPass& pass,
+                AlphaSum& alphaSum) {
+  if (pass.threads > 1 && pass.tiledLevels > 0)
+    return passSourceShared(source, width, height, bytesPerPixel, pass, alphaSum);
+  return passSourceAlone(source, width, height, bytesPerPixel, pass, alphaSum);
+}
+
 }  // namespace
 
 EncodeResult encodeTgaSource(const ByteSource& source, const LaneKernels& kernels, EncodedTexture& texture,
-                             unsigned threads) {
+                             unsigned threads, const LevelZeroProgress* progress) {
   TgaHeader header;
   const EncodeResult read = readHeader(source, header);
   if (read.status != EncodeStatus::Encoded) return read;
@@ -274,7 +311,7 @@ EncodeResult encodeTgaSource(const ByteSource& source, const LaneKernels& kernel
   const bool withAlpha = texture.header.format == kFormatRgba;
   const uint32_t width = header.width, height = header.height;
   const bool large = static_cast<uint64_t>(width) * height >= kThreadedSourcePixels;
-  ChainPass pass{kernels, large ? std::max(threads, 1u) : 1u, (header.descriptor & kTgaTopLeftOrigin) != 0,
+  ChainPass pass{kernels, large ? std::max(threads, 1u) : 1u, progress, (header.descriptor & kTgaTopLeftOrigin) != 0,
                  bitsPerPixel(texture.header.format), texture.levels, 0, {}, {}};
   AlphaSum alphaSum;
   try {

@@ -49,12 +49,22 @@ struct EncodeResult {
 // threads they are given; smaller ones gain nothing from it.
 constexpr uint64_t kThreadedSourcePixels = 1024 * 1024;
 
+// Told each time a stretch of level 0's bytes is final, so that the caller
+// may store it while the rest is being encoded: `levelZero` holds level 0,
+// and [offset, offset + size) of it will not change again. Called from the
+// encoding threads, possibly several at once, each byte once, and only for
+// a large source encoded by more than one thread.
+struct LevelZeroProgress {
+  void (*ready)(void* context, const uint8_t* levelZero, size_t offset, size_t size);
+  void* context;
+};
+
 // Reads the header, the image ID and the pixels (bytes the source does not
 // hold count as 0) and encodes every level with the kernels. Level 0 of a
 // large source is encoded by up to `threads` threads; the bytes are the same
 // for every count.
 EncodeResult encodeTgaSource(const ByteSource& source, const LaneKernels& kernels, EncodedTexture& texture,
-                             unsigned threads = 1);
+                             unsigned threads = 1, const LevelZeroProgress* progress = nullptr);
 
 // Where a container goes: levelStarted (may be null) is told each level's
 // number and size before its bytes are written; write returns false when

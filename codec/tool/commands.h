@@ -23,8 +23,10 @@ bool decodeContainerBytes(const uint8_t* data, size_t size, const std::string& b
 bool encodeTgaFile(const std::string& path, unsigned threads = 1);
 
 // The first half of -e: opens, reads and encodes the source at path on the
-// given path's kernels; prints why when it fails.
-bool readTgaFile(const std::string& path, SimdPath simdPath, EncodedTexture& texture, unsigned threads = 1);
+// given path's kernels; prints why when it fails. Progress, when given, is
+// told as stretches of level 0 become final.
+bool readTgaFile(const std::string& path, SimdPath simdPath, EncodedTexture& texture, unsigned threads = 1,
+                 const LevelZeroProgress* progress = nullptr);
 
 // The encoder's threads: TESSARK_THREADS (a whole number of at least 1; an
 // empty value counts as not set), else the processors of the machine. False

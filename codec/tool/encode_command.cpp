@@ -1,9 +1,12 @@
 // Tessark -e: a TGA source file becomes "<base>.dds" beside it.
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 #include <thread>
 
+#include "files/positioned_write.h"
 #include "files/regular_file.h"
 #include "tool/commands.h"
 #include "tool/input_file.h"
@@ -11,7 +14,8 @@
 #include "tool/output_file.h"
 #include "tool/output_name.h"
 
-bool readTgaFile(const std::string& path, SimdPath simdPath, EncodedTexture& texture, unsigned threads) {
+bool readTgaFile(const std::string& path, SimdPath simdPath, EncodedTexture& texture, unsigned threads,
+                 const LevelZeroProgress* progress) {
   FILE* in = nullptr;
   uint64_t size = 0;
   switch (openRegularFile(path, in, size)) {
@@ -19,7 +23,7 @@ bool readTgaFile(const std::string& path, SimdPath simdPath, EncodedTexture& tex
     case InputOpenResult::NotRegularFile: reportSourceNotRegular(); return false;
     case InputOpenResult::Opened: break;
   }
-  const EncodeResult result = encodeTgaSource(fileByteSource(in), *laneKernelsFor(simdPath), texture, threads);
+  const EncodeResult result = encodeTgaSource(fileByteSource(in), *laneKernelsFor(simdPath), texture, threads, progress);
   fclose(in);
   reportEncodeFailure(result);
   return result.status == EncodeStatus::Encoded;
@@ -27,30 +31,80 @@ bool readTgaFile(const std::string& path, SimdPath simdPath, EncodedTexture& tex
 
 namespace {
 
+// Level 0 of a large source, written while the rest is still being encoded
+// into the temporary file that becomes the container (created when the
+// first stretch is ready). Whatever goes wrong here only means the container
+// is written again from the start at the end, where any failure is
+// reported as it would be without this.
+struct EarlyLevelZero {
+  const std::string* name;
+  std::mutex lock;  // around the file's creation
+  bool tried = false;
+  bool created = false;
+  OutputFile out;
+  std::atomic<bool> failed{false};
+};
+
+// Called from the encoding threads.
+void storeLevelZeroStretch(void* context, const uint8_t* levelZero, size_t offset, size_t size) {
+  auto* early = static_cast<EarlyLevelZero*>(context);
+  {
+    std::lock_guard<std::mutex> guard(early->lock);
+    if (!early->tried) {
+      early->tried = true;
+      early->created = createOutputFile(*early->name, early->out);
+    }
+  }
+  if (!early->created || early->failed) return;
+  if (!writeFileAt(early->out.stream, kTextureHeaderSize + offset, levelZero + offset, size)) early->failed = true;
+}
+
+// The early file, when there is one and it holds all of level 0.
+bool takeEarlyFile(EarlyLevelZero& early, OutputFile& out) {
+  if (!early.created) return false;
+  if (early.failed) {
+    discardOutputFile(early.out);
+    return false;
+  }
+  out = early.out;
+  return true;
+}
+
 struct ContainerFile {
   FILE* stream;
   const std::string* name;
+  bool levelZeroInPlace;  // then every write is positioned, level 0's skipped
+  uint64_t offset;
+  bool inLevelZero;
 };
 
 // One fwrite per level, flushed at once so that a full disk is noticed here.
 bool writeToFile(void* context, const uint8_t* bytes, size_t size) {
   auto* file = static_cast<ContainerFile*>(context);
-  if (fwrite(bytes, 1, size, file->stream) == size && fflush(file->stream) == 0) return true;
+  bool stored = false;
+  if (!file->levelZeroInPlace) stored = fwrite(bytes, 1, size, file->stream) == size && fflush(file->stream) == 0;
+  else stored = file->inLevelZero || writeFileAt(file->stream, file->offset, bytes, size);
+  file->offset += size;
+  if (stored) return true;
   reportOutputNotWritten(*file->name);
   return false;
 }
 
-void levelStarted(void*, int number, LevelSize size) { printEncodingLevel(number, size); }
+void levelStarted(void* context, int number, LevelSize size) {
+  static_cast<ContainerFile*>(context)->inLevelZero = number == 0;
+  printEncodingLevel(number, size);
+}
 
 // Writes into a temporary file that replaces the container only once
 // complete: a failed or killed encode leaves any older container as it was.
-bool writeContainerFile(const std::string& name, EncodedTexture& texture) {
+bool writeContainerFile(const std::string& name, EncodedTexture& texture, EarlyLevelZero& early) {
   OutputFile out;
-  if (!createOutputFile(name, out)) {
+  const bool levelZeroInPlace = takeEarlyFile(early, out);
+  if (!levelZeroInPlace && !createOutputFile(name, out)) {
     reportOutputNotCreated(name);
     return false;
   }
-  ContainerFile file{out.stream, &name};
+  ContainerFile file{out.stream, &name, levelZeroInPlace, 0, false};
   if (!writeContainer(texture, ContainerSink{writeToFile, levelStarted, &file})) {
     discardOutputFile(out);
     return false;
@@ -66,10 +120,17 @@ bool writeContainerFile(const std::string& name, EncodedTexture& texture) {
 }  // namespace
 
 bool encodeTgaFile(const std::string& path, unsigned threads) {
+  const std::string name = outputBaseName(path) + ".dds";
   EncodedTexture texture;
-  if (!readTgaFile(path, chosenSimdPath(), texture, threads)) return false;
+  EarlyLevelZero early;
+  early.name = &name;
+  const LevelZeroProgress progress{storeLevelZeroStretch, &early};
+  if (!readTgaFile(path, chosenSimdPath(), texture, threads, &progress)) {
+    if (early.created) discardOutputFile(early.out);
+    return false;
+  }
   printSourceRead();
-  return writeContainerFile(outputBaseName(path) + ".dds", texture);
+  return writeContainerFile(name, texture, early);
 }
 
 // At most this many, whatever the variable says.

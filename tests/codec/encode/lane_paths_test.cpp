@@ -1,12 +1,14 @@
 // The lane paths (one plain lane, SSE2, AVX2 as far as this processor has
 // them) against the plain path: random and degenerate blocks, the mip
 // reduction, every generated test image and the mean alpha, byte for byte.
+#include <mutex>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <iostream>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -401,30 +403,61 @@ TEST(LanePaths, SettingCapsThePath) {
 
 }  // namespace
 
+// What the encoder reported final of level 0, copied at the moment it was
+// reported, and how often each byte was reported.
+struct ReportedLevelZero {
+  std::mutex lock;
+  Bytes copy;
+  std::vector<int> reports;
+};
+
+void copyReported(void* context, const uint8_t* levelZero, size_t offset, size_t size) {
+  auto* reported = static_cast<ReportedLevelZero*>(context);
+  std::lock_guard<std::mutex> guard(reported->lock);
+  if (reported->copy.size() < offset + size) {
+    reported->copy.resize(offset + size);
+    reported->reports.resize(offset + size);
+  }
+  std::copy(levelZero + offset, levelZero + offset + size, reported->copy.begin() + static_cast<ptrdiff_t>(offset));
+  for (size_t i = offset; i < offset + size; ++i) ++reported->reports[i];
+}
+
 // A large source spread over threads gives the container of one thread, on
-// every path: 24 and 32 bits, both row orders, a chunk not a multiple of
-// the thread count.
+// every path: 24 and 32 bits, both row orders, a source of one short chunk, more
+// threads than cores. With threads, every byte of level 0 is reported final
+// once, already holding its last value.
 TEST(LanePaths, ThreadsGiveTheContainerOfOneThread) {
   const struct {
     uint16_t w, h;
     uint8_t depth;
     bool topDown;
-  } sources[] = {{1024, 1024, 32, false}, {1024, 1024, 24, true}, {2048, 512, 32, true}};
+  } sources[] = {{1024, 1024, 32, false}, {1024, 1024, 24, true}, {2048, 512, 32, true}, {8192, 128, 32, false}};
   for (const auto& s : sources) {
     const Bytes tga = makeTga(s.w, s.h, s.depth, s.topDown, naturalPixel);
     for (SimdPath path : simdPathsHere()) {
-      std::vector<Bytes> containers;
+      const std::string where = std::to_string(s.w) + "x" + std::to_string(s.h) + " " + std::to_string(s.depth) +
+                                " on " + simdPathName(path);
+      Bytes alone;
       for (unsigned threads : {1u, 2u, 7u}) {
+        SCOPED_TRACE(where + ", threads " + std::to_string(threads));
         MemoryBytes memory{tga.data(), tga.size()};
         EncodedTexture texture;
-        ASSERT_EQ(encodeTgaSource(memoryByteSource(memory), *laneKernelsFor(path), texture, threads).status,
+        ReportedLevelZero reported;
+        const LevelZeroProgress progress{copyReported, &reported};
+        ASSERT_EQ(encodeTgaSource(memoryByteSource(memory), *laneKernelsFor(path), texture, threads, &progress).status,
                   EncodeStatus::Encoded);
-        containers.push_back(containerBytes(texture));
+        const size_t levelZeroBytes = levelByteCount(s.w, s.h, static_cast<uint64_t>(bitsPerPixel(texture.header.format)));
+        const Bytes levelZero(texture.levels[0].bytes.get(), texture.levels[0].bytes.get() + levelZeroBytes);
+        if (threads == 1) {
+          EXPECT_TRUE(reported.copy.empty());
+        } else {
+          EXPECT_TRUE(reported.copy == levelZero);
+          EXPECT_TRUE(std::all_of(reported.reports.begin(), reported.reports.end(), [](int n) { return n == 1; }));
+        }
+        const Bytes container = containerBytes(texture);
+        if (threads == 1) alone = container;
+        else EXPECT_TRUE(container == alone);
       }
-      const std::string where = std::to_string(s.w) + "x" + std::to_string(s.h) + " " + std::to_string(s.depth) + " on " +
-                                simdPathName(path);
-      EXPECT_TRUE(containers[1] == containers[0]) << where << ", 2 threads";
-      EXPECT_TRUE(containers[2] == containers[0]) << where << ", 7 threads";
     }
   }
 }

@@ -126,6 +126,46 @@ TEST(OutputSafety, FileSizeLimitAndKillMidWrite) {
   }
 }
 
+// Two threads write a large source's level 0 while the rest is encoded. A
+// file-size limit in the header, in level 0, in level 1 or none must end as
+// with one thread: the same status, standard output and files.
+TEST(OutputSafety, ThreadedEncodeEndsAsOneThreadDoes) {
+  if (runsOnWindows()) GTEST_SKIP() << "file-size limits are set with a POSIX shell";
+  Operation op{"large encode", "big.tga", makeTga(1024, 1024, 24, false, naturalPixel), {"-e", "big.tga"}, {}};
+  op.outputs["big.dds"] = Bytes(700000);  // sizes the older file only
+  for (int blocks : {1, 300, 1100, 4000}) {
+    for (bool ignoreSignal : {true, false}) {
+      for (bool withOlderFiles : {false, true}) {
+        const std::string where = "limit " + std::to_string(blocks * 512) + (ignoreSignal ? ", signal ignored" : ", killed") +
+                                  (withOlderFiles ? ", older container" : "");
+        ProgramResult results[2];
+        Files files[2];
+        for (int threads : {1, 2}) {
+          ScratchDir dir;
+          const Files older = prepare(dir.path(), op, withOlderFiles);
+          const std::string command = std::string(ignoreSignal ? "trap '' XFSZ; " : "") + "ulimit -f " +
+                                      std::to_string(blocks) + " && TESSARK_THREADS=" + std::to_string(threads) +
+                                      " exec \"$0\" -e big.tga";
+          results[threads - 1] = runProgram("/bin/sh", {"-c", command, TESSARK_PATH}, dir.path());
+          const bool killed = results[threads - 1].exitStatus >= 128;
+          for (const auto& [name, bytes] : filesIn(dir.path())) {
+            if (isTemporaryName(name)) EXPECT_TRUE(killed) << where << ": temporary left behind";
+            else files[threads - 1][name] = bytes;
+          }
+          if (withOlderFiles && blocks < 4000) {
+            EXPECT_EQ(files[threads - 1]["big.dds"], older.at("big.dds")) << where;
+          }
+        }
+        EXPECT_EQ(results[1].exitStatus, results[0].exitStatus) << where;
+        if (ignoreSignal) {
+          EXPECT_EQ(results[1].out, results[0].out) << where;
+        }
+        EXPECT_TRUE(files[1] == files[0]) << where;
+      }
+    }
+  }
+}
+
 // A small filesystem of its own, mounted for the test (needs root); the
 // filler file leaves a chosen number of bytes free.
 class SmallFilesystem {
