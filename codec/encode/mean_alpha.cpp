@@ -70,6 +70,8 @@ void addAlphas(AlphaSum& total, const uint8_t* pixels, size_t pixelCount) {
       buildSteps(exponentField, total.steps);
       total.stepsExponent = exponentField;
     }
+    // From 2^24 on every step rounds to nothing: the sum stays where it is.
+    if (total.steps[255] == 0) break;
     const uint64_t mantissa = (bits & 0x7FFFFFu) | 0x800000u;
     const uint64_t added = addSteps(total.steps, pixels + 4 * i, runEnd - i);
     if (mantissa + added < 0x1000000u) {  // the run stays in the binade

@@ -357,6 +357,7 @@ TEST(LanePaths, MeanAlphaMatchesThePixelByPixelSum) {
     size_t pixels;
     int pattern;  // -1 random, -2 random runs of one value, else that byte
   } cases[] = {{"random", 1 << 20, -1}, {"runs", 1 << 20, -2}, {"all 255 past 2^22", (1 << 22) + 4096, 255},
+               {"all 255 past a sum of 2^24", (1 << 24) + (1 << 20), 255},
                {"all 128", 300000, 128}, {"all 1", 100000, 1}, {"all 0", 4096, 0}, {"one pixel", 1, 200}};
   for (const auto& c : cases) {
     Bytes pixels(c.pixels * 4);
