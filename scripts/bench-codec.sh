@@ -8,9 +8,11 @@
 # removed before each run); then `Tessark -d` on the photo's container
 # against writing the same TGA bytes with fwrite (decode_process_bench).
 # Sources are made in a scratch folder and not kept in the repository.
+# Last, encodes with threads (see below). THREADS_ONLY=1 runs only those.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build}")
+baseline=${BASELINE_BUILD:+$(realpath "$BASELINE_BUILD")}
 tessark=$build/codec/Tessark
 scripts/install-deps.sh hyperfine imagemagick mate-backgrounds python3
 photos=/usr/share/backgrounds/mate/nature
@@ -18,6 +20,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
+if [ -z "${THREADS_ONLY:-}" ]; then
 square() { convert "$photos/$1" -resize 2048x2048^ -gravity center -extent 2048x2048 "${@:2}"; }
 square LadyBird.jpg -alpha off -type TrueColor photo24.tga
 square Wood.jpg -colorspace Gray alpha.png
@@ -58,4 +61,24 @@ for mode in new replaced; do
   python3 -c "import json,sys; d,f=json.load(open(sys.argv[1]))['results']; \
 print(f'decode, {sys.argv[2]} files: Tessark -d median {d[\"median\"]*1e3:.1f} ms, fwrite_floor {f[\"median\"]*1e3:.1f} ms, ratio {d[\"median\"]/f[\"median\"]:.2f}')" \
     "decode-$mode.json" "$mode"
+done
+fi
+
+# Threads: `Tessark -e` of random 32-bit sources (256², 4096², 8192²) with one
+# thread and with one per processor, beside an earlier build when
+# BASELINE_BUILD names its build folder (hyperfine -N, 10 runs, the container
+# removed before each).
+threads=$(nproc)
+for side in 256 4096 8192; do
+  { python3 -c "import struct,sys; sys.stdout.buffer.write(bytes([0,0,2]) + bytes(9) + struct.pack('<HHBB', $side, $side, 32, 8))"
+    head -c $((side * side * 4)) /dev/urandom; } >"noise$side.tga"
+  commands=()
+  if [ -n "$baseline" ]; then
+    commands+=(-n "earlier build, ${side}²" "$baseline/codec/Tessark -e noise$side.tga")
+  fi
+  commands+=(-n "TESSARK_THREADS=1, ${side}²" "env TESSARK_THREADS=1 $tessark -e noise$side.tga")
+  commands+=(-n "TESSARK_THREADS=$threads, ${side}²" "env TESSARK_THREADS=$threads $tessark -e noise$side.tga")
+  hyperfine -N -w 1 -r 10 --prepare "rm -f noise$side.dds" --export-markdown "threads-$side.md" "${commands[@]}" >/dev/null
+  cat "threads-$side.md"
+  rm -f "noise$side.tga" "noise$side.dds"
 done

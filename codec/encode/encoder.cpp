@@ -11,9 +11,10 @@ namespace {
 
 // Source rows read per call: whole tile rows, about 128 KB.
 constexpr size_t kChunkBytes = 128 * 1024;
-// Tile rows of a chunk whose level 0 is shared between threads: enough for
-// every thread to stay busy while the reader refills the other buffer.
-constexpr uint32_t kSharedChunkTileRows = 64;
+// Tile rows of a chunk whose level 0 is shared between threads, at least:
+// enough for every thread to stay busy while the reader refills the other
+// buffer.
+constexpr uint32_t kSharedChunkTileRows = 32;
 
 // Rows of one level on their way down the chain: the four-row window of a
 // level with both sides >= 4 (refilled for each tile row), or every row of a
@@ -68,16 +69,21 @@ uint8_t* tileRowOutput(const ChainPass& pass, size_t level, uint32_t storedTileR
 
 // Level `level` (>= 1) has a full window: encode its tile row, reduce it into
 // the next level's rows, and carry on down while windows fill.
+// Four rows of level `level` (>= 1): their tile row encoded, and reduced
+// into the next level's rows.
+void passTileRow(ChainPass& pass, size_t level, const PlanarLevel& fourRows) {
+  const uint32_t w = pass.levels[level].size.w;
+  pass.kernels.encodePlanarLevel(fourRows, w, 4, pass.topLeftOrigin, tileRowOutput(pass, level, pass.tileRowsDone[level]++));
+  RowBuffer& next = pass.rows[level + 1];
+  pass.kernels.reducePlanarLevel(fourRows, w, 4, rowsFrom(next, next.filledRows));
+  next.filledRows += 2;
+}
+
 void passWindowDown(ChainPass& pass, size_t level) {
   for (; level < pass.tiledLevels; ++level) {
     RowBuffer& window = pass.rows[level];
     if (window.filledRows < 4) return;
-    const uint32_t w = pass.levels[level].size.w;
-    pass.kernels.encodePlanarLevel(window.planes, w, 4, pass.topLeftOrigin,
-                                   tileRowOutput(pass, level, pass.tileRowsDone[level]++));
-    RowBuffer& next = pass.rows[level + 1];
-    pass.kernels.reducePlanarLevel(window.planes, w, 4, rowsFrom(next, next.filledRows));
-    next.filledRows += 2;
+    passTileRow(pass, level, window.planes);
     window.filledRows = 0;
   }
 }
@@ -252,23 +258,43 @@ bool passSourceAlone(const ByteSource& source, uint32_t width, uint32_t height, 
   return true;
 }
 
-// The same with level 0's tile rows shared out to a crew: this thread reads
-// into one of two chunk buffers, sums the alphas and reduces down the chain
-// (all of which must keep their order) while the crew encodes the chunk
-// before; it lends a hand whenever it waits for a buffer to come free.
+// A chunk of source rows and the level-1 rows the crew reduces it to.
+struct ChunkSlot {
+  std::unique_ptr<uint8_t[]> source;
+  RowBuffer levelOne;
+};
+
+// Level 1's rows of a chunk down the chain, in order, on this thread.
+void passLevelOneRows(ChainPass& pass, const ChunkSlot& slot, uint32_t rows) {
+  for (uint32_t row = 0; row < rows; row += 4) {
+    passTileRow(pass, 1, rowsFrom(slot.levelOne, row));
+    passWindowDown(pass, 2);
+  }
+}
+
+// The same with a crew: this thread reads into one of two chunk slots and
+// sums the alphas (which must keep their order) while the crew encodes and
+// reduces the tile rows of level 0 (which need not); then this thread takes
+// the chunk before down the chain from level 1 on, lending a hand to the
+// crew whenever it has to wait for it. Level 1 must be tiled and every chunk
+// a whole number of level-1 tile rows (so a source of at least 8 rows).
 bool passSourceShared(const ByteSource& source, uint32_t width, uint32_t height, uint32_t bytesPerPixel,
                       ChainPass& pass, AlphaSum& alphaSum) {
   const size_t rowBytes = static_cast<size_t>(width) * bytesPerPixel;
-  const uint32_t rowsPerChunk = std::min(kSharedChunkTileRows * 4, height);
-  std::unique_ptr<uint8_t[]> buffers[2];
-  for (auto& buffer : buffers) {
-    buffer.reset(new (std::nothrow) uint8_t[rowsPerChunk * rowBytes]);
-    if (!buffer) throw std::bad_alloc();
+  const uint32_t rowsPerChunk = std::min(std::max(kSharedChunkTileRows, 4 * pass.threads) * 4, height);
+  ChunkSlot slots[2];
+  for (ChunkSlot& slot : slots) {
+    slot.source.reset(new (std::nothrow) uint8_t[rowsPerChunk * rowBytes]);
+    if (!slot.source || !allocateRows(width / 2, rowsPerChunk / 2, bytesPerPixel == 4, slot.levelOne))
+      throw std::bad_alloc();
   }
   TileRowCrew crew;
   crew.encode = [&](const TileRowBatch& batch, uint32_t tile) {
-    pass.kernels.encodeSourceLevel(batch.chunk + static_cast<size_t>(tile) * 4 * rowBytes, bytesPerPixel, width, 4,
-                                   pass.topLeftOrigin, tileRowOutput(pass, 0, batch.firstStored + tile));
+    const ChunkSlot& slot = batch.chunk == slots[0].source.get() ? slots[0] : slots[1];
+    const uint8_t* rows = batch.chunk + static_cast<size_t>(tile) * 4 * rowBytes;
+    pass.kernels.encodeSourceLevel(rows, bytesPerPixel, width, 4, pass.topLeftOrigin,
+                                   tileRowOutput(pass, 0, batch.firstStored + tile));
+    pass.kernels.reduceSourceLevel(rows, bytesPerPixel, width, 4, rowsFrom(slot.levelOne, 2 * tile));
   };
   if (pass.progress) {
     crew.finished = [&](const TileRowBatch& batch) {
@@ -277,24 +303,33 @@ bool passSourceShared(const ByteSource& source, uint32_t width, uint32_t height,
     };
   }
   startCrew(crew, pass.threads - 1);
-  CrewStop stop{crew};  // no helper outlives the buffers, whatever happens
+  CrewStop stop{crew};  // no helper outlives the slots, whatever happens
   uint64_t handedIn = 0;
+  const ChunkSlot* before = nullptr;  // handed in, not yet down the chain
+  uint32_t beforeLevelOneRows = 0;
   for (uint32_t firstRow = 0, k = 0; firstRow < height; firstRow += rowsPerChunk, ++k) {
-    if (handedIn >= 2) helpUntilRetired(crew, handedIn - 1);  // the buffer of two chunks ago is free
-    uint8_t* chunk = buffers[k % 2].get();
+    // The slot's chunk of two rounds ago went down the chain last round.
+    ChunkSlot& slot = slots[k % 2];
     const uint32_t chunkHeight = std::min(height - firstRow, rowsPerChunk);
-    if (!readPadded(source, chunk, chunkHeight * rowBytes)) return false;
-    if (bytesPerPixel == 4) addAlphas(alphaSum, chunk, static_cast<size_t>(chunkHeight) * width);
-    if (addBatch(crew, chunk, pass.tileRowsDone[0], chunkHeight / 4)) ++handedIn;
+    if (!readPadded(source, slot.source.get(), chunkHeight * rowBytes)) return false;
+    if (bytesPerPixel == 4) addAlphas(alphaSum, slot.source.get(), static_cast<size_t>(chunkHeight) * width);
+    if (addBatch(crew, slot.source.get(), pass.tileRowsDone[0], chunkHeight / 4)) ++handedIn;
     pass.tileRowsDone[0] += chunkHeight / 4;
-    reduceSourceRows(pass, chunk, rowBytes, bytesPerPixel, width, chunkHeight);
+    if (before) {
+      helpUntilRetired(crew, handedIn - 1);
+      passLevelOneRows(pass, *before, beforeLevelOneRows);
+    }
+    before = &slot;
+    beforeLevelOneRows = chunkHeight / 2;
   }
+  helpUntilRetired(crew, handedIn);
+  if (before) passLevelOneRows(pass, *before, beforeLevelOneRows);
   return true;
 }
 
 bool passSource(const ByteSource& source, uint32_t width, uint32_t height, uint32_t bytesPerPixel, ChainPass& pass,
                 AlphaSum& alphaSum) {
-  if (pass.threads > 1 && pass.tiledLevels > 0)
+  if (pass.threads > 1 && pass.tiledLevels >= 2 && height % 8 == 0)
     return passSourceShared(source, width, height, bytesPerPixel, pass, alphaSum);
   return passSourceAlone(source, width, height, bytesPerPixel, pass, alphaSum);
 }
