@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# check-package.sh [BUILD_DIR]
+# Makes the Debian package from a Linux build (default build) with
+# cpack -G DEB, checks that it holds exactly the installed files under /usr
+# and dependencies read from the programs, installs it with dpkg -i, runs
+# Tessark -? and a directory-mode run of Quorvel from /usr/bin on a copy of
+# the sample work directory, and removes it. Needs root and dpkg-dev; leaves
+# an installed quorvel package or other programs of these names alone.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+repo=$PWD
+build=$(cd "${1:-build}" && pwd)
+fail() { echo "check-package: $*" >&2; exit 1; }
+
+if dpkg -s quorvel > /dev/null 2>&1 || [ -e /usr/bin/Tessark ] || [ -e /usr/bin/Quorvel ]; then
+  fail "quorvel, /usr/bin/Tessark or /usr/bin/Quorvel is installed already; not touching them"
+fi
+rm -f "$build"/quorvel_*.deb
+(cd "$build" && cpack -G DEB > /dev/null)
+deb=$(ls "$build"/quorvel_*.deb)
+[[ $(basename "$deb") == quorvel_*.*.*_"$(dpkg --print-architecture)".deb ]] || fail "unexpected package name $deb"
+diff -u <(sed 's|^|usr/|' tests/shipping/installed_files.txt) \
+  <(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./||' | LC_ALL=C sort)
+depends=$(dpkg-deb -f "$deb" Depends)
+[[ $depends == *libc6* ]] || fail "Depends is \"$depends\", not computed from the programs"
+echo "check-package: $deb holds the installed files; Depends: $depends"
+
+trap 'dpkg -r quorvel > /dev/null 2>&1 || true' EXIT
+dpkg -i "$deb"
+/usr/bin/Tessark -? > /dev/null || fail "Tessark -? ended with status $?"
+work=$(mktemp -d)
+cp -r samples/work "$work/"
+# Tessark is found on PATH in /usr/bin; the stand-in is the model compiler.
+(cd "$work" && PATH="$build/tests/standins:/usr/bin:/bin" /usr/bin/Quorvel work) \
+  || fail "Quorvel from /usr/bin ended with status $?"
+[ -f "$work/work/stone.tga" ] && [ -f "$work/work/universal.material" ] || fail "directory mode left no texture or material script"
+rm -rf "$work"
+dpkg -r quorvel
+[ ! -e /usr/bin/Tessark ] && [ ! -e /usr/bin/Quorvel ] || fail "dpkg -r left the programs in /usr/bin"
+trap - EXIT
+echo "check-package: installed, ran Tessark -? and Quorvel from /usr/bin, removed"
