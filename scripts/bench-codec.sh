@@ -74,7 +74,8 @@ for side in 256 4096 8192; do
     head -c $((side * side * 4)) /dev/urandom; } >"noise$side.tga"
   commands=()
   if [ -n "$baseline" ]; then
-    commands+=(-n "earlier build, ${side}²" "$baseline/codec/Tessark -e noise$side.tga")
+    # Through env like the others, so that every run pays the same extra start.
+    commands+=(-n "earlier build, ${side}²" "env TESSARK_THREADS=1 $baseline/codec/Tessark -e noise$side.tga")
   fi
   commands+=(-n "TESSARK_THREADS=1, ${side}²" "env TESSARK_THREADS=1 $tessark -e noise$side.tga")
   commands+=(-n "TESSARK_THREADS=$threads, ${side}²" "env TESSARK_THREADS=$threads $tessark -e noise$side.tga")
