@@ -50,6 +50,16 @@ struct ModelJob {
   CapturedRun run;
 };
 
+// The model's copy is made under a temporary name and only then given its
+// backup name: a run killed while copying must not leave a partial copy that
+// the next run would put back over the model.
+static bool keepCopyAside(const Folder& work, const std::string& fileName) {
+  if (!copyFileIn(work, fileName, work, kModelCopyTemporaryName)) return false;
+  if (renameReplacingIn(work, kModelCopyTemporaryName, work, backupNameOf(fileName))) return true;
+  removeFileIn(work, kModelCopyTemporaryName);
+  return false;
+}
+
 // Rewriting in place through a link would write outside the work
 // directory: a symbolic link is passed over, and a file with other hard
 // links first gets a copy of its own, so the other names keep their bytes.
@@ -69,7 +79,7 @@ static void prepareModel(const Folder& work, ModelJob& job) {
   }
   if (entry.linkCount > 1)
     job.message = "Quorvel: " + modelPath + " had other hard links: compiling a copy of its own, the other names keep their bytes\n";
-  if (!copyFileIn(work, job.fileName, work, backupNameOf(job.fileName))) {
+  if (!keepCopyAside(work, job.fileName)) {
     job.message += "Quorvel: not compiling " + modelPath + ": no copy of it could be kept while it is rewritten\n";
     job.choice = ModelChoice::Fail;
   }

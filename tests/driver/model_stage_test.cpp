@@ -19,11 +19,13 @@ TEST_F(ModelStageTest, HandsEveryModelToTheCompilerQuotedTwice) {
   };
   const Captured output = captureOutput([&] { EXPECT_TRUE(convertBinaryModels(work())); });
   EXPECT_EQ(output.out, "Converting all binary-mdl to ascii-mdl\nmy door.mdl\nrock.mdl\n");
+  // Each copy takes its backup name only once complete.
   EXPECT_EQ(events(), (std::vector<std::string>{
-                          "copy W/my door.mdl as W/.quorvel-backup-my door.mdl",
+                          "copy W/my door.mdl as W/.quorvel-model.tmp",
+                          "rename over W/.quorvel-model.tmp -> W/.quorvel-backup-my door.mdl",
                           "run nwnmdlcomp -d \"W/my door.mdl\" \"W/my door.mdl\"", "delete W/.quorvel-backup-my door.mdl",
-                          "copy W/rock.mdl as W/.quorvel-backup-rock.mdl", "run nwnmdlcomp -d \"W/rock.mdl\" \"W/rock.mdl\"",
-                          "delete W/.quorvel-backup-rock.mdl"}));
+                          "copy W/rock.mdl as W/.quorvel-model.tmp", "rename over W/.quorvel-model.tmp -> W/.quorvel-backup-rock.mdl",
+                          "run nwnmdlcomp -d \"W/rock.mdl\" \"W/rock.mdl\"", "delete W/.quorvel-backup-rock.mdl"}));
   ASSERT_EQ(received.size(), 2u);
   EXPECT_EQ(received[0], (std::vector<std::string>{"nwnmdlcomp", "-d", path("my door.mdl"), path("my door.mdl")}));
 }
