@@ -58,3 +58,26 @@ if command -v perf >/dev/null 2>&1; then
   all="$(grep task-clock "$work/all.csv" | cut -d, -f1)"
   echo "CPU: Quorvel itself ${self} ms of ${all} ms with its children"
 fi
+
+# Listing mode on COUNT models, one record each, through Lua and the
+# conversion script's stand-in; half the models name a texture that is
+# missing, so their outputs are removed again. Then the peak memory of both
+# modes (GNU time): it stays flat as COUNT grows when nothing is held per
+# file beyond the walk's names.
+scripts/install-deps.sh lua5.4 time
+drevik="$PWD/tests/standins/Drevik.lua"
+mkdir -p "$work/l/work.orig"
+cp "$drevik" "$work/l/"
+for i in $(seq -w 1 "$count"); do
+  printf 'newmodel m%s\nbitmap tex%s\n' "$i" "$i" >"$work/l/work.orig/m$i.mdl"
+  if [ $((10#$i % 2)) = 0 ]; then : >"$work/l/work.orig/tex$i.tga"; fi
+done
+(cd "$work/l/work.orig" && grep -H -n '^newmodel' -- *.mdl | sed 's|^|work/|' >"$work/l/listing.txt")
+fresh="rm -rf $work/l/work && cp -r $work/l/work.orig $work/l/work"
+hyperfine --warmup 1 --runs "${LISTING_RUNS:-5}" --prepare "$fresh" -n "listing mode, $count records" \
+  "cd $work/l && $quorvel listing.txt 1.0 1 1 1 work"
+eval "$fresh"
+(cd "$work/l" && /usr/bin/time -f "listing mode: peak memory %M KB" "$quorvel" listing.txt 1.0 1 1 1 work >/dev/null 2>"$work/l/err.txt"; tail -1 "$work/l/err.txt")
+eval "$clean"
+/usr/bin/time -f "directory mode: peak memory %M KB" "$quorvel" "$work/w" >/dev/null 2>"$work/err.txt" || true
+tail -1 "$work/err.txt"

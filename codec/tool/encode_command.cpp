@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <mutex>
 #include <string>
-#include <thread>
 
 #include "files/positioned_write.h"
+#include "files/processors.h"
 #include "files/regular_file.h"
 #include "tool/commands.h"
 #include "tool/input_file.h"
@@ -139,7 +139,7 @@ constexpr unsigned long kMaxEncoderThreads = 256;
 bool chooseEncoderThreads(unsigned& threads) {
   const char* text = getenv("TESSARK_THREADS");
   if (!text || !*text) {
-    threads = std::max(1u, std::thread::hardware_concurrency());
+    threads = processorsOfThisProcess();
     return true;
   }
   unsigned long value = 0;

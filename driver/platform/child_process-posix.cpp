@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <pthread.h>
-#include <sched.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
@@ -14,6 +13,8 @@
 #include <climits>
 #include <cstring>
 #include <vector>
+
+#include "files/processors.h"
 
 extern char** environ;
 
@@ -163,12 +164,7 @@ void passOnChildOutput(FILE* stream, const std::string& bytes) {
   fflush(stream);
 }
 
-unsigned usableProcessors() {
-  cpu_set_t set;
-  if (sched_getaffinity(0, sizeof set, &set) != 0) return 1;
-  const int count = CPU_COUNT(&set);
-  return count > 0 ? static_cast<unsigned>(count) : 1;
-}
+unsigned usableProcessors() { return processorsOfThisProcess(); }
 
 bool isRunnableFile(const std::string& path) {
   struct stat info;

@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "files/processors.h"
+
 // The full path of a folder, for a child's current directory.
 static std::string fullPathOf(const std::string& path) {
   char full[MAX_PATH];
@@ -167,10 +169,7 @@ void passOnChildOutput(FILE* stream, const std::string& bytes) {
   if (mode != -1) _setmode(_fileno(stream), mode);
 }
 
-unsigned usableProcessors() {
-  const DWORD count = GetActiveProcessorCount(ALL_PROCESSOR_GROUPS);
-  return count > 0 ? static_cast<unsigned>(count) : 1;
-}
+unsigned usableProcessors() { return processorsOfThisProcess(); }
 
 bool isRunnableFile(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());

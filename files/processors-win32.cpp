@@ -1,0 +1,8 @@
+#include "files/processors.h"
+
+#include <windows.h>
+
+unsigned processorsOfThisProcess() {
+  const DWORD count = GetActiveProcessorCount(ALL_PROCESSOR_GROUPS);
+  return count > 0 ? static_cast<unsigned>(count) : 1;
+}
