@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <mutex>
+#include <new>
 #include <string>
 
 #include "files/positioned_write.h"
@@ -45,14 +46,18 @@ struct EarlyLevelZero {
   std::atomic<bool> failed{false};
 };
 
-// Called from the encoding threads.
+// Called from the encoding threads, so nothing may escape it.
 void storeLevelZeroStretch(void* context, const uint8_t* levelZero, size_t offset, size_t size) {
   auto* early = static_cast<EarlyLevelZero*>(context);
   {
     std::lock_guard<std::mutex> guard(early->lock);
     if (!early->tried) {
       early->tried = true;
-      early->created = createOutputFile(*early->name, early->out);
+      try {
+        early->created = createOutputFile(*early->name, early->out);
+      } catch (const std::bad_alloc&) {
+        early->created = false;
+      }
     }
   }
   if (!early->created || early->failed) return;
