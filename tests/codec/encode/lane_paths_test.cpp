@@ -396,6 +396,13 @@ TEST(LanePaths, SettingCapsThePath) {
     EXPECT_EQ(simdPathFromSetting(c.setting, c.best), c.chosen) << (c.setting ? c.setting : "(unset)");
   }
   EXPECT_EQ(laneKernelsFor(SimdPath::Plain), &scalarLaneKernels());
+#if defined(__x86_64__) || defined(__i386__)
+  // The codec's own processor check against the compiler's table (a build
+  // without vector paths always says plain).
+  if (bestSimdPath() != SimdPath::Plain) {
+    EXPECT_EQ(bestSimdPath() == SimdPath::Avx2, __builtin_cpu_supports("avx2") != 0);
+  }
+#endif
   // Which paths the tests above compared on this machine, for the log.
   std::string here;
   for (SimdPath path : simdPathsHere()) here += std::string(" ") + simdPathName(path);
