@@ -2,8 +2,10 @@
 // the scratch folder, and only its complete level 0 leaves it.
 #include <algorithm>
 #include <cctype>
+#include <condition_variable>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "run_report.h"
@@ -86,15 +88,20 @@ static void count(RunTally& tally, ContainerResult result) {
   else ++tally.decodeFailed;
 }
 
-// Up to `jobs` decoders at once, each in a scratch folder of its own (its
-// slot). Textures are installed in walk order, when each container's turn
-// comes, and a container whose texture name an earlier one may still
+// Up to `decoders` decoders at once, each in a scratch folder of its own
+// (its slot). Textures are installed in walk order, when each container's
+// turn comes, and a container whose texture name an earlier one may still
 // install waits for it: the results are those of one decoder at a time.
+// With several decoders, twice as many containers may hold a slot: a
+// decoder that is done waits for its turn without keeping the next
+// container from starting.
 class ContainerDecodes {
  public:
-  ContainerDecodes(const Folder& work, unsigned jobs, RunTally& tally)
-      : work_(work), slots_(jobs), slotReady_(jobs, false), slotBusy_(jobs, false), tally_(tally),
-        jobs_(jobs, [this](ContainerJob& job) { decodeInSlot(job); }, [this](ContainerJob& job) { finish(job); }) {}
+  ContainerDecodes(const Folder& work, unsigned decoders, size_t containers, RunTally& tally)
+      : work_(work), slotCount_(slotsFor(decoders, containers)), slots_(slotCount_), slotReady_(slotCount_, false),
+        slotBusy_(slotCount_, false), tally_(tally), decodersFree_(decoders),
+        jobs_(static_cast<unsigned>(slotCount_), [this](ContainerJob& job) { decodeInSlot(job); },
+              [this](ContainerJob& job) { finish(job); }) {}
 
   void add(const std::string& fileName) {
     auto job = std::make_unique<ContainerJob>();
@@ -113,6 +120,12 @@ class ContainerDecodes {
   }
 
  private:
+  // No more slots than containers, nor fewer than one.
+  static size_t slotsFor(unsigned decoders, size_t containers) {
+    const size_t wanted = decoders > 1 ? 2 * static_cast<size_t>(decoders) : 1;
+    return std::max<size_t>(1, std::min(wanted, containers));
+  }
+
   // Containers of one texture name (rock.dds, rock.DDS) never overlap.
   static std::string textureKey(const std::string& fileName) {
     std::string key = withoutExtension(fileName);
@@ -144,11 +157,21 @@ class ContainerDecodes {
 
   // On a worker thread: prints nothing. A decoder that cannot be found is
   // left to the container's turn, which names it once.
-  void decodeInSlot(ContainerJob& job) const {
+  void decodeInSlot(ContainerJob& job) {
     if (job.aliasFailure || decoderPath_.empty()) return;
     const Folder& scratch = slots_[job.slot];
+    {
+      std::unique_lock<std::mutex> guard(decoderLock_);
+      decoderFreed_.wait(guard, [this] { return decodersFree_ > 0; });
+      --decodersFree_;
+    }
     job.run = runCaptured(decoderPath_, decoderArguments(decoderProgramName(), scratch), decoderFolder(scratch));
     job.captured = true;
+    {
+      std::lock_guard<std::mutex> guard(decoderLock_);
+      ++decodersFree_;
+    }
+    decoderFreed_.notify_one();
   }
 
   // The container's turn: its name, its decoder's output (kept, or written
@@ -183,6 +206,7 @@ class ContainerDecodes {
   }
 
   const Folder& work_;
+  const size_t slotCount_;
   std::vector<Folder> slots_;
   std::vector<bool> slotReady_, slotBusy_;
   RunTally& tally_;
@@ -190,6 +214,9 @@ class ContainerDecodes {
   bool decoderLooked_ = false;
   bool allDecoded_ = true;
   size_t finished_ = 0;
+  std::mutex decoderLock_;
+  std::condition_variable decoderFreed_;
+  unsigned decodersFree_;  // decoders that may start now
   OrderedJobs<ContainerJob> jobs_;  // last: finished before the rest goes
 };
 
@@ -200,9 +227,7 @@ bool decodeTextures(const Folder& work, unsigned jobs, RunTally* tally) {
   if (!listStageFiles(work, ".dds", containers)) allDecoded = false;
   RunTally ignored;
   startProgress("decoding containers", containers.size());
-  // No more slots than containers, nor fewer than one.
-  ContainerDecodes decodes(work, std::max(1u, std::min<unsigned>(jobs, static_cast<unsigned>(containers.size()))),
-                           tally ? *tally : ignored);
+  ContainerDecodes decodes(work, jobs, containers.size(), tally ? *tally : ignored);
   for (const std::string& fileName : containers) decodes.add(fileName);
   const bool decoded = decodes.finishAll();
   clearProgress();
