@@ -18,6 +18,7 @@ struct ToolRun {
   bool encode;
   std::string path;
   bool succeeded = false;
+  unsigned threads = 1;
 };
 
 // Runs -e or -d on path with the faults planted; returns what it printed.
@@ -26,7 +27,7 @@ std::string runWithFaults(ToolRun& run, const FileFaults& faults) {
   const std::string printed = captureStdout(
       [](void* context) {
         auto* r = static_cast<ToolRun*>(context);
-        r->succeeded = r->encode ? encodeTgaFile(r->path) : decodeContainerFile(r->path);
+        r->succeeded = r->encode ? encodeTgaFile(r->path, r->threads) : decodeContainerFile(r->path);
       },
       &run);
   plantFileFaults(FileFaults{});
@@ -82,6 +83,26 @@ TEST(InputFaults, AReadErrorAnywhereFailsWithOneMessageAndNoOutput) {
     EXPECT_EQ(openDescriptors(), descriptors);
     if (c.succeeds) continue;
     EXPECT_EQ(printed, c.encode ? "Source TGA File could not be read!\n" : "Failed to read Sourcefile: " + run.path + "\n");
+    EXPECT_EQ(entriesIn(dir.path()), 1u) << "only the input remains";
+  }
+}
+
+// With threads, level 0 of a large source is written while it is encoded:
+// a read error half-way or at the last byte still leaves nothing behind.
+TEST(InputFaults, AReadErrorInAThreadedEncodeLeavesNothing) {
+  const Bytes tga = makeTga(1024, 1024, 32, false, naturalPixel);
+  for (uint64_t failAfter : {uint64_t{tga.size() / 2}, uint64_t{tga.size() - 1}}) {
+    SCOPED_TRACE("read fails after " + std::to_string(failAfter));
+    ScratchDir dir;
+    ToolRun run{true, (dir / "big.tga").string()};
+    run.threads = 2;
+    writeFileBytes(run.path, tga);
+    const size_t descriptors = openDescriptors();
+    FileFaults faults;
+    faults.readFailsAfter = failAfter;
+    EXPECT_EQ(runWithFaults(run, faults), "Source TGA File could not be read!\n");
+    EXPECT_FALSE(run.succeeded);
+    EXPECT_EQ(openDescriptors(), descriptors);
     EXPECT_EQ(entriesIn(dir.path()), 1u) << "only the input remains";
   }
 }
