@@ -48,6 +48,12 @@ std::vector<std::string> namesIn(const fs::path& dir) {
 // A decoder stand-in that tells where it runs and then takes its time.
 const char kSlowDecoder[] = "#!/bin/sh\necho $$ > ../../child.pid\nexec sleep 30\n";
 
+// A decoder stand-in that counts the decoders running beside it (itself
+// included) before it takes its time and writes level 0.
+const char kCountingDecoder[] =
+    "#!/bin/sh\nmkdir ../../busy.$$\nls -d ../../busy.* | wc -l >> ../../running.log\n"
+    "sleep 0.1\nrmdir ../../busy.$$\nprintf 'level 0' > texture0.tga\n";
+
 // Gone, or dead and waiting to be collected by whoever adopted it.
 const char kChildGone[] =
     "p=$(cat child.pid); [ ! -e /proc/$p ] || grep -q '^State:.*Z' /proc/$p/status && echo gone";
@@ -125,6 +131,16 @@ TEST(HostileSystem, EveryRunEndsSaysWhatFailedAndStaysInside) {
            kChildGone,
        0, {}, [](const fs::path&, const ProgramResult& result) {
          EXPECT_EQ(result.out.substr(result.out.size() - std::min<size_t>(result.out.size(), 5)), "gone\n");
+       }},
+      {"never more decoders than asked for",
+       [&](const fs::path& run) {
+         for (const char* name : {"a.dds", "b.dds", "c.dds", "d.dds", "e.dds", "f.dds"})
+           writeFileBytes(run / "w" / name, container);
+         writeExecutable(run / "Tessark", kCountingDecoder);
+       },
+       "QUORVEL_JOBS=2 $Q w > /dev/null && sort -n running.log | tail -1", 0, {},
+       [](const fs::path&, const ProgramResult& result) {
+         EXPECT_EQ(result.out, "2\n") << "two at once, never more";
        }},
       {"standard error on a terminal",
        [&](const fs::path& run) {
