@@ -134,28 +134,29 @@ void storeSourceRows(const uint8_t* pixels, uint32_t bytesPerPixel, size_t first
   }
 }
 
-// A chunk's source rows reduced, one tile row after the other, into the
-// window of level 1; the later levels follow in order.
-void reduceSourceRows(ChainPass& pass, const uint8_t* chunk, size_t rowBytes, uint32_t bytesPerPixel, uint32_t width,
-                      uint32_t chunkHeight) {
+// One tile row of level 0 (four source rows) encoded straight from the bytes.
+void encodeSourceTileRow(const ChainPass& pass, const uint8_t* fourRows, uint32_t bytesPerPixel, uint32_t width,
+                         uint32_t storedTileRow) {
+  pass.kernels.encodeSourceLevel(fourRows, bytesPerPixel, width, 4, pass.topLeftOrigin,
+                                 tileRowOutput(pass, 0, storedTileRow));
+}
+
+// Tile rows of level 0 through the chain on this thread: encoded, then
+// reduced one after the other into the window of level 1, which the later
+// levels follow in order.
+void passSourceRows(ChainPass& pass, const uint8_t* chunk, uint32_t bytesPerPixel, uint32_t width,
+                    uint32_t chunkHeight) {
+  const size_t rowBytes = static_cast<size_t>(width) * bytesPerPixel;
+  for (uint32_t tile = 0; tile < chunkHeight / 4; ++tile)
+    encodeSourceTileRow(pass, chunk + static_cast<size_t>(tile) * 4 * rowBytes, bytesPerPixel, width,
+                        pass.tileRowsDone[0] + tile);
+  pass.tileRowsDone[0] += chunkHeight / 4;
   for (uint32_t row = 0; row < chunkHeight; row += 4) {
     RowBuffer& next = pass.rows[1];
     pass.kernels.reduceSourceLevel(chunk + row * rowBytes, bytesPerPixel, width, 4, rowsFrom(next, next.filledRows));
     next.filledRows += 2;
     passWindowDown(pass, 1);
   }
-}
-
-// Tile rows of level 0 through the chain on this thread: encoded, then
-// reduced into the windows of the later levels.
-void passSourceRows(ChainPass& pass, const uint8_t* chunk, uint32_t bytesPerPixel, uint32_t width,
-                    uint32_t chunkHeight) {
-  const size_t rowBytes = static_cast<size_t>(width) * bytesPerPixel;
-  for (uint32_t tile = 0; tile < chunkHeight / 4; ++tile)
-    pass.kernels.encodeSourceLevel(chunk + static_cast<size_t>(tile) * 4 * rowBytes, bytesPerPixel, width, 4,
-                                   pass.topLeftOrigin, tileRowOutput(pass, 0, pass.tileRowsDone[0] + tile));
-  pass.tileRowsDone[0] += chunkHeight / 4;
-  reduceSourceRows(pass, chunk, rowBytes, bytesPerPixel, width, chunkHeight);
 }
 
 // The levels from the first with a side below 4 to the last, held whole:
@@ -220,18 +221,17 @@ TextureHeader textureHeaderOf(const TgaHeader& source) {
   return header;
 }
 
-// Where level 0's stored tile rows [first, first + count) lie in its bytes.
+// Where level 0's stored tile rows [first, first + count) lie in its bytes:
+// from whichever of the two ends is displayed first.
 struct ByteSpan {
   size_t offset;
   size_t size;
 };
 
 ByteSpan storedTileRowsSpan(const ChainPass& pass, uint32_t first, uint32_t count) {
-  const EncodedLevel& level = pass.levels[0];
-  const uint32_t tileRows = level.size.h / 4;
-  const uint32_t displayedFirst = pass.topLeftOrigin ? first : tileRows - first - count;
-  const size_t tileRowBytes = static_cast<size_t>(level.size.w / 4) * blockByteCount(pass.bitsPerPixel);
-  return ByteSpan{displayedFirst * tileRowBytes, count * tileRowBytes};
+  const uint8_t* start = std::min(tileRowOutput(pass, 0, first), tileRowOutput(pass, 0, first + count - 1));
+  const size_t tileRowBytes = static_cast<size_t>(pass.levels[0].size.w / 4) * blockByteCount(pass.bitsPerPixel);
+  return ByteSpan{static_cast<size_t>(start - pass.levels[0].bytes.get()), count * tileRowBytes};
 }
 
 // Reads the source once, a chunk of whole rows at a time, into the chain on
@@ -292,8 +292,7 @@ bool passSourceShared(const ByteSource& source, uint32_t width, uint32_t height,
   crew.encode = [&](const TileRowBatch& batch, uint32_t tile) {
     const ChunkSlot& slot = batch.chunk == slots[0].source.get() ? slots[0] : slots[1];
     const uint8_t* rows = batch.chunk + static_cast<size_t>(tile) * 4 * rowBytes;
-    pass.kernels.encodeSourceLevel(rows, bytesPerPixel, width, 4, pass.topLeftOrigin,
-                                   tileRowOutput(pass, 0, batch.firstStored + tile));
+    encodeSourceTileRow(pass, rows, bytesPerPixel, width, batch.firstStored + tile);
     pass.kernels.reduceSourceLevel(rows, bytesPerPixel, width, 4, rowsFrom(slot.levelOne, 2 * tile));
   };
   if (pass.progress) {

@@ -53,13 +53,8 @@ struct ChildStart {
 // let through, so no handler of the driver's can run here), reports a failed
 // exec on `report` (closed on exec).
 [[noreturn]] static void becomeProgram(const ChildStart& start) {
-  const char* const program = start.program;
-  char* const* const argv = start.argv;
-  const int workingFd = start.workingFd;
-  const int report = start.report;
-  const int* const outputs = start.outputs;
   prctl(PR_SET_PDEATHSIG, SIGKILL);
-  if (outputs && (dup2(outputs[0], 1) < 0 || dup2(outputs[1], 2) < 0)) _exit(127);
+  if (start.outputs && (dup2(start.outputs[0], 1) < 0 || dup2(start.outputs[1], 2) < 0)) _exit(127);
   if (getppid() != start.driver) _exit(127);  // the driver ended before the line above
   struct sigaction defaultAction;
   memset(&defaultAction, 0, sizeof defaultAction);
@@ -69,12 +64,12 @@ struct ChildStart {
   sigemptyset(&none);
   sigprocmask(SIG_SETMASK, &none, nullptr);
   int error = 0;
-  if (workingFd >= 0 && fchdir(workingFd) != 0) error = errno;
+  if (start.workingFd >= 0 && fchdir(start.workingFd) != 0) error = errno;
   if (error == 0) {
-    execve(program, argv, environ);
+    execve(start.program, start.argv, environ);
     error = errno;
   }
-  (void)!write(report, &error, sizeof error);
+  (void)!write(start.report, &error, sizeof error);
   _exit(127);
 }
 

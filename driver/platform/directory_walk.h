@@ -15,3 +15,9 @@
 // sorts the names bytewise so that runs are repeatable.
 bool listFilesWithExtension(const Folder& folder, const std::string& extension, std::vector<std::string>& names,
                             std::vector<std::string>& passedOver, std::string& why);
+
+// The walk over a folder's sorted listing, for systems that list a folder
+// through `listFolder` (POSIX, and the tests' recording fake).
+bool listFilesWithExtensionFromListing(const Folder& folder, const std::string& extension,
+                                       std::vector<std::string>& names, std::vector<std::string>& passedOver,
+                                       std::string& why);

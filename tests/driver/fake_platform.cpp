@@ -13,7 +13,6 @@
 
 #include "driver.h"
 #include "process.h"
-#include "file_name_match.h"
 #include "platform/child_process.h"
 #include "platform/directory_walk.h"
 #include "files/file_ops.h"
@@ -121,14 +120,7 @@ bool listFolder(const Folder& folder, std::vector<std::string>& names, std::stri
 
 bool listFilesWithExtension(const Folder& folder, const std::string& extension, std::vector<std::string>& names,
                             std::vector<std::string>& passedOver, std::string& why) {
-  names.clear();
-  passedOver.clear();
-  std::vector<std::string> entries;
-  if (!listFolder(folder, entries, why)) return false;
-  for (const std::string& name : entries) {
-    if (!endsWithIgnoringCase(name, extension)) continue;
-    (lookUpEntry(in(folder, name)).target == EntryTarget::RegularFile ? names : passedOver).push_back(name);
-  }
+  if (!listFilesWithExtensionFromListing(folder, extension, names, passedOver, why)) return false;
   if (fakePlatform().reverseWalk) std::reverse(names.begin(), names.end());
   return true;
 }
