@@ -2,10 +2,8 @@
 // the scratch folder, and only its complete level 0 leaves it.
 #include <algorithm>
 #include <cctype>
-#include <condition_variable>
 #include <cstdio>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include "run_report.h"
@@ -99,9 +97,10 @@ class ContainerDecodes {
  public:
   ContainerDecodes(const Folder& work, unsigned decoders, size_t containers, RunTally& tally)
       : work_(work), slotCount_(slotsFor(decoders, containers)), slots_(slotCount_), slotReady_(slotCount_, false),
-        slotBusy_(slotCount_, false), tally_(tally), decodersFree_(decoders),
-        jobs_(static_cast<unsigned>(slotCount_), [this](ContainerJob& job) { decodeInSlot(job); },
-              [this](ContainerJob& job) { finish(job); }) {}
+        slotBusy_(slotCount_, false), tally_(tally),
+        jobs_(static_cast<unsigned>(std::min<size_t>(decoders, slotCount_)),
+              [this](ContainerJob& job) { decodeInSlot(job); }, [this](ContainerJob& job) { finish(job); },
+              slotCount_) {}
 
   void add(const std::string& fileName) {
     auto job = std::make_unique<ContainerJob>();
@@ -157,21 +156,11 @@ class ContainerDecodes {
 
   // On a worker thread: prints nothing. A decoder that cannot be found is
   // left to the container's turn, which names it once.
-  void decodeInSlot(ContainerJob& job) {
+  void decodeInSlot(ContainerJob& job) const {
     if (job.aliasFailure || decoderPath_.empty()) return;
     const Folder& scratch = slots_[job.slot];
-    {
-      std::unique_lock<std::mutex> guard(decoderLock_);
-      decoderFreed_.wait(guard, [this] { return decodersFree_ > 0; });
-      --decodersFree_;
-    }
     job.run = runCaptured(decoderPath_, decoderArguments(decoderProgramName(), scratch), decoderFolder(scratch));
     job.captured = true;
-    {
-      std::lock_guard<std::mutex> guard(decoderLock_);
-      ++decodersFree_;
-    }
-    decoderFreed_.notify_one();
   }
 
   // The container's turn: its name, its decoder's output (kept, or written
@@ -214,9 +203,6 @@ class ContainerDecodes {
   bool decoderLooked_ = false;
   bool allDecoded_ = true;
   size_t finished_ = 0;
-  std::mutex decoderLock_;
-  std::condition_variable decoderFreed_;
-  unsigned decodersFree_;  // decoders that may start now
   OrderedJobs<ContainerJob> jobs_;  // last: finished before the rest goes
 };
 
