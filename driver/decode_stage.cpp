@@ -95,8 +95,8 @@ static void count(RunTally& tally, ContainerResult result) {
 // container from starting.
 class ContainerDecodes {
  public:
-  ContainerDecodes(const Folder& work, unsigned decoders, size_t containers, RunTally& tally)
-      : work_(work), slotCount_(slotsFor(decoders, containers)), slots_(slotCount_), slotReady_(slotCount_, false),
+  ContainerDecodes(const Folder& work, const RunArea& run, unsigned decoders, size_t containers, RunTally& tally)
+      : work_(work), run_(run), slotCount_(slotsFor(decoders, containers)), slots_(slotCount_), slotReady_(slotCount_, false),
         slotBusy_(slotCount_, false), tally_(tally),
         jobs_(static_cast<unsigned>(std::min<size_t>(decoders, slotCount_)),
               [this](ContainerJob& job) { decodeInSlot(job); }, [this](ContainerJob& job) { finish(job); },
@@ -110,11 +110,8 @@ class ContainerDecodes {
 
   bool finishAll() {
     jobs_.finishAll();
-    for (size_t slot = 0; slot < slots_.size(); ++slot) {
-      if (!slotReady_[slot]) continue;
-      closeFolder(slots_[slot]);
-      if (!removeScratchFolder(work_, scratchFolderName(slot))) allDecoded_ = false;
-    }
+    // The slots go with the run's area.
+    for (Folder& slot : slots_) closeFolder(slot);
     return allDecoded_;
   }
 
@@ -140,7 +137,7 @@ class ContainerDecodes {
     job.existing = lookUpTexture(work_, withoutExtension(job.fileName));
     if (job.existing == TextureEntry::Present) return false;
     job.slot = static_cast<size_t>(std::find(slotBusy_.begin(), slotBusy_.end(), false) - slotBusy_.begin());
-    if (!slotReady_[job.slot] && !(slotReady_[job.slot] = openScratchFolder(work_, job.slot, slots_[job.slot]))) {
+    if (!slotReady_[job.slot] && !(slotReady_[job.slot] = openDecodeSlot(run_, job.slot, slots_[job.slot]))) {
       job.refusal = "the scratch folder could not be created";
       return false;
     }
@@ -190,11 +187,12 @@ class ContainerDecodes {
     else job.run.status = runAndWait(decoderProgramName(), decoderArguments(decoderProgramName(), scratch), decoderFolder(scratch));
     const bool installed =
         installTexture(work_, scratch, job.fileName, job.existing == TextureEntry::DanglingLinkAtName, job.run.status);
-    emptyScratchFolder(scratch);
+    emptyDecodeSlot(scratch);
     return installed && job.run.status == 0;
   }
 
   const Folder& work_;
+  const RunArea& run_;
   const size_t slotCount_;
   std::vector<Folder> slots_;
   std::vector<bool> slotReady_, slotBusy_;
@@ -206,14 +204,14 @@ class ContainerDecodes {
   OrderedJobs<ContainerJob> jobs_;  // last: finished before the rest goes
 };
 
-bool decodeTextures(const Folder& work, unsigned jobs, RunTally* tally) {
+bool decodeTextures(const Folder& work, const RunArea& run, unsigned jobs, RunTally* tally) {
   printOutput("Converting all dds to tga\n");
-  bool allDecoded = removeScratchFolders(work);  // the leftovers of a killed run
+  bool allDecoded = true;
   std::vector<std::string> containers;
   if (!listStageFiles(work, ".dds", containers)) allDecoded = false;
   RunTally ignored;
   startProgress("decoding containers", containers.size());
-  ContainerDecodes decodes(work, jobs, containers.size(), tally ? *tally : ignored);
+  ContainerDecodes decodes(work, run, jobs, containers.size(), tally ? *tally : ignored);
   for (const std::string& fileName : containers) decodes.add(fileName);
   const bool decoded = decodes.finishAll();
   clearProgress();

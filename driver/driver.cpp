@@ -102,7 +102,7 @@ static void reportWaitingForLock(const Folder& work) {
 }
 
 // Opens the work directory and holds it for this run alone: a second run on
-// the same directory waits until this one and its children have ended.
+// the same directory waits until this one has ended.
 static int openWorkDirectory(const std::string& directory, Folder& work) {
   const int usable = checkWorkDirectory(directory);
   if (usable != kExitSuccess) return usable;
@@ -124,15 +124,22 @@ int runDirectoryMode(const std::string& directory, const RunSettings& settings) 
   Folder work;
   const int opened = openWorkDirectory(directory, work);
   if (opened != kExitSuccess) return opened;
+  RunArea run;
+  bool cleanedUp = true;
+  if (!openRunArea(work, run, cleanedUp)) {
+    closeFolder(work);
+    return kExitFailure;
+  }
   // Every stage runs whatever the one before it left undone.
   RunTally tally;
-  const bool decoded = decodeTextures(work, settings.jobs, &tally);
-  const bool declared = writeUniversalMaterial(work);
+  const bool decoded = decodeTextures(work, run, settings.jobs, &tally);
+  const bool declared = writeUniversalMaterial(work, run);
   // Outside programs run side by side only when the caller said how many may.
-  const bool compiled = convertBinaryModels(work, &tally, settings.jobsGiven ? settings.jobs : 1);
+  const bool compiled = convertBinaryModels(work, run, &tally, settings.jobsGiven ? settings.jobs : 1);
+  closeRunArea(work, run);
   closeFolder(work);
   printSummary(directorySummary(tally, secondsSince(start)));
-  return decoded && declared && compiled ? kExitSuccess : kExitFailure;
+  return cleanedUp && decoded && declared && compiled ? kExitSuccess : kExitFailure;
 }
 
 // A switch that is neither "0" nor "1" starts no conversion for any model;

@@ -12,3 +12,7 @@ bool endsWithIgnoringCase(const std::string& name, const std::string& ending) {
   }
   return true;
 }
+
+bool sameNameIgnoringCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && endsWithIgnoringCase(a, b);
+}

@@ -6,3 +6,7 @@
 // True when `name` ends in `ending` (such as ".dds"), letters compared
 // without regard to case.
 bool endsWithIgnoringCase(const std::string& name, const std::string& ending);
+
+// True when the names are the same, ASCII letters compared without regard
+// to case (as Windows compares them).
+bool sameNameIgnoringCase(const std::string& a, const std::string& b);

@@ -1,5 +1,5 @@
-// The material stage: "universal.material" is written under a temporary name
-// and renamed into place once complete.
+// The material stage: "universal.material" is written in the run's scratch
+// area and renamed into place once complete.
 #include <cstdio>
 #include <vector>
 
@@ -10,7 +10,6 @@
 #include "work_paths.h"
 
 constexpr char kMaterialScriptName[] = "universal.material";
-constexpr char kMaterialScriptTemporaryName[] = ".quorvel-universal.material.tmp";
 
 // Writes every block into the open temporary script; false on a write error
 // or a walk that failed (the script would miss materials).
@@ -31,22 +30,20 @@ static bool writeMaterialBlocks(FILE* script, const Folder& work) {
   return listed && !ferror(script);
 }
 
-bool writeUniversalMaterial(const Folder& work) {
+bool writeUniversalMaterial(const Folder& work, const RunArea& run) {
   printOutput("Generating universal material file\n");
   const std::string scriptPath = pathIn(work.path, kMaterialScriptName);
-  // A killed run may have left its temporary script.
-  removeLeftoverTemporary(work, kMaterialScriptTemporaryName);
   FILE* script = nullptr;
-  if (createFileIn(work, kMaterialScriptTemporaryName, FileMode::Text, script) != CreateResult::Created) {
+  if (createFileIn(run.area, kMaterialScriptName, FileMode::Text, script) != CreateResult::Created) {
     printOutput("Cannot create the material script %s; no materials written\n", scriptPath.c_str());
     return false;
   }
   const bool written = writeMaterialBlocks(script, work);
   const bool closed = fclose(script) == 0;
   // The rename replaces a link of that name as a name, never its target.
-  if (written && closed && renameReplacingIn(work, kMaterialScriptTemporaryName, work, kMaterialScriptName))
+  if (written && closed && renameReplacingIn(run.area, kMaterialScriptName, work, kMaterialScriptName))
     return true;
-  removeFileIn(work, kMaterialScriptTemporaryName);
+  removeFileIn(run.area, kMaterialScriptName);
   printOutput("Failed to write the material script %s\n", scriptPath.c_str());
   return false;
 }

@@ -117,5 +117,5 @@ MeshCheck scanMeshMaterials(const std::string& meshXmlPath, const Folder& work, 
 }
 
 bool textureExists(const Folder& work, const std::string& materialName) {
-  return textureFileExists(work, materialName);
+  return textureFileExistsIgnoringCase(work, materialName);
 }

@@ -45,7 +45,8 @@ enum class MeshCheck { AllTexturesFound, TextureMissing, Unreadable };
 MeshCheck scanMeshMaterials(const std::string& meshXmlPath, const Folder& work, std::string& missingMaterial);
 
 // True when the work directory holds the TGA texture for the material name:
-// a regular file (or a link to one), its extension in any case.
+// a regular file (or a link to one) whose name is NAME.tga with ASCII
+// letters in any case, on every system.
 bool textureExists(const Folder& work, const std::string& materialName);
 
 // One white-space separated token of any length; false at the end of the file.

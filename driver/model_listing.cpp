@@ -111,6 +111,14 @@ static bool finishRecord(ListingRecord& record, const Folder& work, RunTally& ta
   return converted;
 }
 
+// Records that reach one file (by two spellings, a link, "..") share a key,
+// so they never run at once; a name that reaches no file is its own key.
+static std::string modelKey(const std::string& modelName) {
+  FileStamp stamp;
+  if (!fileStampOf(modelName, stamp)) return "name " + modelName;
+  return "file " + std::to_string(stamp.device) + ":" + std::to_string(stamp.file);
+}
+
 // Converts up to `jobs` models at once; each model's own material file,
 // verification and deletions follow its conversion when its turn comes, and
 // records that name one model never run at once.
@@ -143,7 +151,7 @@ unsigned readModelListing(FILE* listing, const ConversionOptions& options, const
     record->countAfter = count;
     record->headerAfter = !feof(listing);
     const bool more = record->headerAfter;
-    conversions.add(std::move(record), overlong ? "" : modelName, [&](ListingRecord& ready) {
+    conversions.add(std::move(record), overlong ? "" : modelKey(modelName), [&](ListingRecord& ready) {
       ready.converting = ready.countsAsModel && conversionArguments(ready.modelName, options, ready.args);
       return ready.converting && !luaPath.empty();
     });

@@ -1,8 +1,9 @@
 // The binary model stage: every model file goes to the outside model
-// compiler, which rewrites it in place. A copy of the model is kept beside it
-// while the compiler runs, so a compiler that fails, or is ended with a
-// killed run, never leaves a model cut short: the copy is put back, at once
-// or by the next run.
+// compiler, which reads it where it is and writes its text form into the
+// run's scratch area. The result replaces the model by one rename, and only
+// while the model is still the file the compiler read: a kill at any moment
+// leaves the model exactly as it was, and a model the user saved anew or
+// removed meanwhile stays the user's.
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -16,27 +17,8 @@
 #include "stages.h"
 #include "work_paths.h"
 
-constexpr char kModelCopyTemporaryName[] = ".quorvel-model.tmp";
-constexpr char kBackupPrefix[] = ".quorvel-backup-";
-
-static std::string backupNameOf(const std::string& fileName) { return kBackupPrefix + fileName; }
-
-// Puts back the models whose compiling a killed run left unfinished.
-static bool restoreUnfinishedModels(const Folder& work) {
-  std::vector<std::string> names;
-  std::string why;
-  if (!listFolder(work, names, why)) return false;  // the stage's own walk reports it
-  bool restored = true;
-  for (const std::string& name : names) {
-    if (name.rfind(kBackupPrefix, 0) != 0) continue;
-    const EntryInfo backup = entryIn(work, name);
-    if (backup.isLink || backup.target != EntryTarget::RegularFile) continue;
-    if (renameReplacingIn(work, name, work, name.substr(sizeof kBackupPrefix - 1))) continue;
-    printDiagnostic("Quorvel: cannot put back %s\n", printableName(pathIn(work.path, name)).c_str());
-    restored = false;
-  }
-  return restored;
-}
+// What an earlier version kept beside a model while compiling it.
+constexpr char kOldBackupPrefix[] = ".quorvel-backup-";
 
 enum class ModelChoice { Compile, PassOver, Fail };
 
@@ -45,84 +27,99 @@ enum class ModelChoice { Compile, PassOver, Fail };
 struct ModelJob {
   std::string fileName;
   ModelChoice choice = ModelChoice::Compile;
-  std::string message;  // the driver's line about the model's links or copy, or ""
+  std::string message;  // the driver's line about the model, or ""
+  FileStamp before;     // the model as the compiler is given it
   bool captured = false;
   CapturedRun run;
 };
 
-// The model's copy is made under a temporary name and only then given its
-// backup name: a run killed while copying must not leave a partial copy that
-// the next run would put back over the model.
-static bool keepCopyAside(const Folder& work, const std::string& fileName) {
-  if (!copyFileIn(work, fileName, work, kModelCopyTemporaryName)) return false;
-  if (renameReplacingIn(work, kModelCopyTemporaryName, work, backupNameOf(fileName))) return true;
-  removeFileIn(work, kModelCopyTemporaryName);
-  return false;
+static std::string modelPathOf(const Folder& work, const ModelJob& job) {
+  return printableName(pathIn(work.path, job.fileName));
 }
 
-// Rewriting in place through a link would write outside the work
-// directory: a symbolic link is passed over, and a file with other hard
-// links first gets a copy of its own, so the other names keep their bytes.
-// Then a copy of the model is kept aside while the compiler rewrites it.
+// A model that is a symbolic link is passed over: its result would replace
+// the link, not the file it reaches. The copy an earlier version kept aside
+// is the user's to keep or delete, and no model.
 static void prepareModel(const Folder& work, ModelJob& job) {
-  const std::string modelPath = printableName(pathIn(work.path, job.fileName));
+  const std::string modelPath = modelPathOf(work, job);
+  if (job.fileName.rfind(kOldBackupPrefix, 0) == 0) {
+    job.message = "Quorvel: not compiling " + modelPath + ": an earlier Quorvel kept it as the copy of " +
+                  printableName(job.fileName.substr(sizeof kOldBackupPrefix - 1)) +
+                  " while compiling that and was stopped; it may hold that model as it was before: keep or delete it\n";
+    job.choice = ModelChoice::PassOver;
+    return;
+  }
   const EntryInfo entry = entryIn(work, job.fileName);
   if (entry.isLink) {
     job.message = "Quorvel: not compiling " + modelPath + ": it is a symbolic link\n";
     job.choice = ModelChoice::PassOver;
     return;
   }
-  if (entry.linkCount > 1 && !detachHardLinks(work, job.fileName, kModelCopyTemporaryName)) {
-    job.message = "Quorvel: not compiling " + modelPath + ": it has other hard links and could not be given a copy of its own\n";
-    job.choice = ModelChoice::Fail;
-    return;
-  }
-  if (entry.linkCount > 1)
-    job.message = "Quorvel: " + modelPath + " had other hard links: compiling a copy of its own, the other names keep their bytes\n";
-  if (!keepCopyAside(work, job.fileName)) {
-    job.message += "Quorvel: not compiling " + modelPath + ": no copy of it could be kept while it is rewritten\n";
+  if (!fileStampIn(work, job.fileName, job.before)) {
+    job.message = "Quorvel: not compiling " + modelPath + ": it is gone\n";
     job.choice = ModelChoice::Fail;
   }
 }
 
-static std::vector<ChildArgument> compilerArguments(const Folder& work, const ModelJob& job) {
+static std::vector<ChildArgument> compilerArguments(const Folder& work, const RunArea& run, const ModelJob& job) {
   const std::string compiler = modelCompilerProgramName();
-  const std::string modelPath = pathIn(work.path, job.fileName);
-  return {{compiler}, {"-d"}, pathArgument(modelPath), pathArgument(modelPath)};
+  return {{compiler}, {"-d"}, pathArgument(pathIn(work.path, job.fileName)),
+          pathArgument(pathIn(run.models.path, job.fileName))};
 }
 
-// After the compiler: its copy goes, or comes back when the compiler failed.
-static bool settleBackup(const Folder& work, const ModelJob& job, bool compiled) {
-  const std::string backup = backupNameOf(job.fileName);
-  if (compiled ? removeFileIn(work, backup) : renameReplacingIn(work, backup, work, job.fileName)) return compiled;
-  printDiagnostic("Quorvel: cannot %s %s\n", compiled ? "remove" : "put back",
-                  printableName(pathIn(work.path, backup)).c_str());
+// Why the compiler's result may not replace the model, or "" when it may.
+static std::string whyNotReplaced(const Folder& work, const RunArea& run, const ModelJob& job) {
+  const EntryInfo result = entryIn(run.models, job.fileName);
+  if (result.isLink || result.target != EntryTarget::RegularFile) return "the compiler's result is not a regular file";
+  FileStamp now;
+  if (!fileStampIn(work, job.fileName, now)) return "it was removed while the compiler ran";
+  if (now != job.before) return "it changed while the compiler ran";
+  copyPermissionsIn(work, job.fileName, run.models, job.fileName);
+  if (!renameReplacingIn(run.models, job.fileName, work, job.fileName)) return "the result could not be renamed into place";
+  return "";
+}
+
+// After a compiler that ended with status 0: its result takes the model's
+// place; no result leaves the model as it is. False when a result was dropped.
+static bool placeResult(const Folder& work, const RunArea& run, const ModelJob& job) {
+  if (!entryIn(run.models, job.fileName).exists) return true;
+  const std::string why = whyNotReplaced(work, run, job);
+  if (why.empty()) return true;
+  removeFileIn(run.models, job.fileName);
+  printDiagnostic("Quorvel: kept %s as it is, without its compiled form: %s\n", modelPathOf(work, job).c_str(),
+                  why.c_str());
   return false;
 }
 
 // The model's turn: its lines, then the compiler's (kept, or written now by
-// a compiler started here), then its copy settled. False when it was not
-// compiled.
-static bool finishModel(const Folder& work, ModelJob& job, RunTally& tally) {
+// a compiler started here), then its result put in place. False when it was
+// not compiled.
+static bool finishModel(const Folder& work, const RunArea& run, ModelJob& job, RunTally& tally) {
   printOutput("%s\n", job.fileName.c_str());
   if (!job.message.empty()) printDiagnostic("%s", job.message.c_str());
   if (job.choice == ModelChoice::PassOver) return true;
   bool compiled = false;
   if (job.choice == ModelChoice::Compile) {
     if (job.captured) writeCapturedRun(job.run);
-    else job.run.status = runAndWait(modelCompilerProgramName(), compilerArguments(work, job));
-    compiled = settleBackup(work, job, job.run.status == 0);
+    else job.run.status = runAndWait(modelCompilerProgramName(), compilerArguments(work, run, job));
+    if (job.run.status == 0) compiled = placeResult(work, run, job);
+    else removeFileIn(run.models, job.fileName);  // a failed compiler's result is no model
   }
   ++(compiled ? tally.compiled : tally.compileFailed);
   return compiled;
 }
 
-bool convertBinaryModels(const Folder& work, RunTally* tally, unsigned jobs) {
+// Two names of one file (hard links) never compile at once.
+static std::string fileKey(const Folder& work, const std::string& fileName) {
+  FileStamp stamp;
+  if (!fileStampIn(work, fileName, stamp)) return "";
+  return std::to_string(stamp.device) + ":" + std::to_string(stamp.file);
+}
+
+bool convertBinaryModels(const Folder& work, const RunArea& run, RunTally* tally, unsigned jobs) {
   printOutput("Converting all binary-mdl to ascii-mdl\n");
-  removeLeftoverTemporary(work, kModelCopyTemporaryName);
-  bool allCompiled = restoreUnfinishedModels(work);
   std::vector<std::string> models;
-  if (!listStageFiles(work, ".mdl", models)) allCompiled = false;
+  bool allCompiled = listStageFiles(work, ".mdl", models);
   RunTally ignored;
   RunTally& counts = tally ? *tally : ignored;
   startProgress("compiling models", models.size());
@@ -132,17 +129,17 @@ bool convertBinaryModels(const Folder& work, RunTally* tally, unsigned jobs) {
   OrderedJobs<ModelJob> compiles(
       jobs,
       [&](ModelJob& job) {
-        job.run = runCaptured(compilerPath, compilerArguments(work, job), nullptr);
+        job.run = runCaptured(compilerPath, compilerArguments(work, run, job), nullptr);
         job.captured = true;
       },
       [&](ModelJob& job) {
-        if (!finishModel(work, job, counts)) allCompiled = false;
+        if (!finishModel(work, run, job, counts)) allCompiled = false;
         advanceProgress(++finished);
       });
   for (const std::string& fileName : models) {
     auto job = std::make_unique<ModelJob>();
     job->fileName = fileName;
-    compiles.add(std::move(job), "", [&](ModelJob& ready) {
+    compiles.add(std::move(job), fileKey(work, fileName), [&](ModelJob& ready) {
       prepareModel(work, ready);
       return ready.choice == ModelChoice::Compile && !compilerPath.empty();
     });

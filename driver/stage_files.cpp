@@ -25,8 +25,3 @@ bool listStageFiles(const Folder& folder, const char* extension, std::vector<std
     printDiagnostic("Quorvel: passing over %s: not a regular file\n", printableName(pathIn(folder.path, name)).c_str());
   return true;
 }
-
-void removeLeftoverTemporary(const Folder& folder, const std::string& name) {
-  const EntryInfo leftover = entryIn(folder, name);
-  if (leftover.exists && !leftover.isLink && leftover.target == EntryTarget::RegularFile) removeFileIn(folder, name);
-}

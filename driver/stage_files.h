@@ -14,7 +14,3 @@ std::string withoutExtension(const std::string& fileName);
 // and passed over. False, after a line on standard error, when the folder
 // cannot be listed to its end.
 bool listStageFiles(const Folder& folder, const char* extension, std::vector<std::string>& names);
-
-// Removes a temporary file of ours that a killed run left: a regular file
-// of that name, never a link or anything else.
-void removeLeftoverTemporary(const Folder& folder, const std::string& name);

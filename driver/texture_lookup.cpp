@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "file_name_match.h"
 #include "platform/host_names.h"
 
 constexpr char kTextureExtension[] = ".tga";
@@ -43,5 +44,17 @@ TextureEntry lookUpTexture(const Folder& folder, const std::string& baseName) {
 bool textureFileExists(const Folder& folder, const std::string& baseName) {
   for (const std::string& name : textureNames(baseName))
     if (entryIn(folder, name).target == EntryTarget::RegularFile) return true;
+  return false;
+}
+
+bool textureFileExistsIgnoringCase(const Folder& folder, const std::string& baseName) {
+  if (textureFileExists(folder, baseName)) return true;
+  if (!fileNamesAreCaseSensitive()) return false;  // the system has compared without case already
+  std::vector<std::string> names;
+  std::string why;
+  if (!listFolder(folder, names, why)) return false;
+  const std::string wanted = baseName + kTextureExtension;
+  for (const std::string& name : names)
+    if (sameNameIgnoringCase(name, wanted) && entryIn(folder, name).target == EntryTarget::RegularFile) return true;
   return false;
 }

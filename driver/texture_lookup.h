@@ -22,3 +22,8 @@ TextureEntry lookUpTexture(const Folder& folder, const std::string& baseName);
 
 // True when a regular file (or a link to one) is the texture of baseName.
 bool textureFileExists(const Folder& folder, const std::string& baseName);
+
+// As textureFileExists, but the whole name NAME.tga compared without regard
+// to the case of ASCII letters on every system, as Windows compares names:
+// one folder then keeps the same models whichever system checks it.
+bool textureFileExistsIgnoringCase(const Folder& folder, const std::string& baseName);

@@ -19,3 +19,5 @@ bool fdopenFaultPlanted() { return fdopens++ == planted.fdopensBeforeFault; }
 bool renameWithoutReplacingFaultPlanted() { return planted.renameWithoutReplacingRefused; }
 
 bool linkFaultPlanted() { return planted.linksRefused; }
+
+bool vanishingFileFaultPlanted() { return planted.vanishingFilesRefused; }

@@ -10,6 +10,7 @@ struct FileFaults {
   uint64_t fdopensBeforeFault = UINT64_MAX;  // descriptors that become streams before one fails
   bool renameWithoutReplacingRefused = false;  // as a file system that knows no RENAME_NOREPLACE
   bool linksRefused = false;                    // as a file system without hard links (FAT, exFAT)
+  bool vanishingFilesRefused = false;           // as a system without unnamed temporary files
 };
 
 // Replaces the planted faults and restarts the counts.
@@ -24,3 +25,4 @@ bool fdopenFaultPlanted();
 
 bool renameWithoutReplacingFaultPlanted();
 bool linkFaultPlanted();
+bool vanishingFileFaultPlanted();

@@ -27,6 +27,16 @@ EntryInfo lookUpEntry(const std::string& path) {
   return entry;
 }
 
+bool fileStampOf(const std::string& path, FileStamp& stamp) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return false;
+  stamp.device = static_cast<uint64_t>(info.st_dev);
+  stamp.file = static_cast<uint64_t>(info.st_ino);
+  stamp.size = static_cast<uint64_t>(info.st_size);
+  stamp.modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  return true;
+}
+
 // Any name but "." and ".." is a name of its own here.
 std::string whyNameIsUnusable(const std::string&) { return std::string(); }
 

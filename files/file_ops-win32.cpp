@@ -74,6 +74,16 @@ EntryInfo lookUpEntry(const std::string& path) {
   return entry;
 }
 
+bool fileStampOf(const std::string& path, FileStamp& stamp) {
+  const HANDLE file = CreateFileW(widePath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool known = fileStampOfHandle(file, stamp);
+  CloseHandle(file);
+  return known;
+}
+
 bool deleteFile(const std::string& path) { return DeleteFileW(widePath(path).c_str()) != 0; }
 
 // "N": not inherited by children.

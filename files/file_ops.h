@@ -1,6 +1,7 @@
 // Looking up, deleting and opening single files by path.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -16,6 +17,24 @@ struct EntryInfo {
   unsigned long linkCount = 1;                // names of the entry itself (hard links)
 };
 EntryInfo lookUpEntry(const std::string& path);
+
+// Which file an entry is (its device and file number) and what it held when
+// looked at (size, modification time): a file left alone keeps an equal
+// stamp; one saved anew, replaced or removed does not.
+struct FileStamp {
+  uint64_t device = 0;
+  uint64_t file = 0;
+  uint64_t size = 0;
+  int64_t modified = 0;  // in the system's own unit
+  bool sameFileAs(const FileStamp& other) const { return device == other.device && file == other.file; }
+  bool operator==(const FileStamp& other) const {
+    return sameFileAs(other) && size == other.size && modified == other.modified;
+  }
+  bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
+
+// The stamp of what `path` reaches (links followed). False when nothing is there.
+bool fileStampOf(const std::string& path, FileStamp& stamp);
 
 // Why no file of its own can be made under `path`'s name on this system (a
 // device name, another entry's short name), or "" when one can.

@@ -35,6 +35,15 @@ bool openFolderIn(const Folder& parent, const std::string& name, Folder& folder)
 
 void closeFolder(Folder& folder) { closeOutputFolder(folder); }
 
+static FileStamp stampOf(const struct stat& info) {
+  FileStamp stamp;
+  stamp.device = static_cast<uint64_t>(info.st_dev);
+  stamp.file = static_cast<uint64_t>(info.st_ino);
+  stamp.size = static_cast<uint64_t>(info.st_size);
+  stamp.modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  return stamp;
+}
+
 static EntryTarget targetOf(const struct stat& info) {
   if (S_ISREG(info.st_mode)) return EntryTarget::RegularFile;
   if (S_ISDIR(info.st_mode)) return EntryTarget::Directory;
@@ -187,15 +196,17 @@ bool aliasFileIn(const Folder& from, const std::string& fromName, const Folder& 
   return copyFollowing(from, fromName, 0, to, toName);
 }
 
-bool copyFileIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName) {
-  return copyFollowing(from, fromName, 0, to, toName);
+bool fileStampIn(const Folder& folder, const std::string& name, FileStamp& stamp) {
+  struct stat info;
+  if (fstatat(fdOf(folder), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  stamp = stampOf(info);
+  return true;
 }
 
-bool detachHardLinks(const Folder& folder, const std::string& name, const std::string& temporaryName) {
-  if (!copyFollowing(folder, name, O_NOFOLLOW, folder, temporaryName)) return false;
-  if (renameat(fdOf(folder), temporaryName.c_str(), fdOf(folder), name.c_str()) == 0) return true;
-  unlinkat(fdOf(folder), temporaryName.c_str(), 0);
-  return false;
+bool copyPermissionsIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName) {
+  struct stat info;
+  return fstatat(fdOf(from), fromName.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+         fchmodat(fdOf(to), toName.c_str(), info.st_mode & 07777, 0) == 0;
 }
 
 // Locks `fd`, waiting (after one call of `waiting`) while another run holds it.
@@ -209,16 +220,34 @@ static bool lockDescriptor(int fd, const Folder& folder, void (*waiting)(const F
 }
 
 bool lockFolder(const Folder& folder, void (*waiting)(const Folder&), std::string& why) {
-  // A descriptor children inherit (no close-on-exec): the lock lasts until
-  // the last child of a killed run is gone, not only until the driver is.
-  int fd = fcntl(fdOf(folder), F_DUPFD, 3);
+  // A descriptor of its own (the lock belongs to it), closed in every child:
+  // a child's helper left running must never keep the next run waiting.
+  int fd = openat(fdOf(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd >= 0 && lockDescriptor(fd, folder, waiting)) return true;
   if (fd >= 0) close(fd);
   // Where a folder cannot be locked itself (some network file systems), a
   // lock file of ours stands for it.
-  fd = openat(fdOf(folder), kLockFileName, O_RDWR | O_CREAT | O_NOFOLLOW | O_NOCTTY, 0600);
+  fd = openat(fdOf(folder), kLockFileName, O_RDWR | O_CREAT | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600);
   if (fd >= 0 && lockDescriptor(fd, folder, waiting)) return true;
   why = strerror(errno);
   if (fd >= 0) close(fd);
   return false;
+}
+
+bool holdFolderWithChildren(const Folder& folder) {
+  // Inherited on purpose (no close-on-exec), and never closed: the hold
+  // lasts while this process or any child of it lives.
+  const int fd = openat(fdOf(folder), ".", O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return false;
+  if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+  close(fd);
+  return false;
+}
+
+bool folderIsHeld(const Folder& folder) {
+  const int fd = openat(fdOf(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool held = flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  close(fd);  // also lets go of the lock just taken
+  return held;
 }

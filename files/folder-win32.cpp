@@ -130,7 +130,7 @@ static bool copyBytes(HANDLE from, HANDLE to) {
 }
 
 // A complete copy with plain attributes under `toName`, or nothing there.
-bool copyFileIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName) {
+static bool copyFileIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName) {
   const HANDLE source = CreateFileW(wideIn(from, fromName).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (source == INVALID_HANDLE_VALUE) return false;
@@ -153,13 +153,19 @@ bool aliasFileIn(const Folder& from, const std::string& fromName, const Folder& 
   return copyFileIn(from, fromName, to, toName);
 }
 
-bool detachHardLinks(const Folder& folder, const std::string& name, const std::string& temporaryName) {
-  if (!copyFileIn(folder, name, folder, temporaryName)) return false;
-  if (MoveFileExW(wideIn(folder, temporaryName).c_str(), wideIn(folder, name).c_str(), MOVEFILE_REPLACE_EXISTING))
-    return true;
-  DeleteFileW(wideIn(folder, temporaryName).c_str());
-  return false;
+bool fileStampIn(const Folder& folder, const std::string& name, FileStamp& stamp) {
+  const HANDLE file = CreateFileW(wideIn(folder, name).c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool known = fileStampOfHandle(file, stamp);
+  CloseHandle(file);
+  return known;
 }
+
+// Windows keeps who may read a file in its folder's inherited rights; the
+// read-only attribute stops the rename over it, which is then reported.
+bool copyPermissionsIn(const Folder&, const std::string&, const Folder&, const std::string&) { return true; }
 
 // A named mutex per folder, named after the folder's identity (volume and
 // file index, whatever path reached it), so no lock file is needed: the
@@ -190,3 +196,9 @@ bool lockFolder(const Folder& folder, void (*waiting)(const Folder&), std::strin
   CloseHandle(mutex);
   return false;
 }
+
+// Children are ended with the process (a job object that kills on close), so
+// no child can outlive it to hold a folder.
+bool holdFolderWithChildren(const Folder&) { return true; }
+
+bool folderIsHeld(const Folder&) { return false; }

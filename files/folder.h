@@ -58,18 +58,26 @@ CreateResult createFileIn(const Folder& folder, const std::string& name, FileMod
 // `toName` exists.
 bool aliasFileIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName);
 
-// Copies the regular file `fromName` of `from` (a link of that name is
-// followed) to the new file `toName` in `to`: a complete copy, or nothing
-// under that name.
-bool copyFileIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName);
+// The stamp of the entry `name` itself (a link is not followed). False when
+// there is none.
+bool fileStampIn(const Folder& folder, const std::string& name, FileStamp& stamp);
 
-// Replaces the file `name` by a copy of its own bytes under the same name,
-// so that its other hard links keep the old bytes when it is rewritten. The
-// copy is made under `temporaryName` and renamed over it once complete.
-bool detachHardLinks(const Folder& folder, const std::string& name, const std::string& temporaryName);
+// Gives the file `toName` of `to` the permissions of `fromName` in `from`
+// (where the system has them), so a file put in another's place keeps who
+// may read it.
+bool copyPermissionsIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName);
 
-// Holds an exclusive lock on the folder until the process and every child
-// started after it have ended. Returns at once when the lock is free; else
-// calls `waiting` once and waits for it. False, with the reason in `why`,
-// when the folder cannot be locked at all.
+// Holds an exclusive lock on the folder until this process ends (children
+// do not inherit it). Returns at once when the lock is free; else calls
+// `waiting` once and waits for it. False, with the reason in `why`, when the
+// folder cannot be locked at all.
 bool lockFolder(const Folder& folder, void (*waiting)(const Folder&), std::string& why);
+
+// Marks the folder as in use by this process and every child it starts
+// from now on, for as long as any of them lives (children inherit the mark;
+// where children cannot outlive the process, as on Windows, nothing is
+// needed). False when the mark cannot be set.
+bool holdFolderWithChildren(const Folder& folder);
+
+// True while a process holds the folder through holdFolderWithChildren.
+bool folderIsHeld(const Folder& folder);

@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <string>
 
-enum class CreateResult { Created, NameTaken, Failed };
+// Unsupported: the system or file system has no file of the kind asked for.
+enum class CreateResult { Created, NameTaken, Failed, Unsupported };
 enum class FileMode { Binary, Text };  // Text: CR LF line ends on Windows
 
 // Creates a new file for writing: never over an existing file, never

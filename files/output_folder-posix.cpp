@@ -3,8 +3,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
 
 #include "files/file_faults.h"
+#include "files/interrupt_cleanup.h"
 #include "files/output_folder.h"
 
 void splitOutputPath(const std::string& path, std::string& folder, std::string& name) {
@@ -50,4 +52,49 @@ bool removeFileAt(const Folder& folder, const std::string& name) {
 bool isDirectoryAt(const Folder& folder, const std::string& name) {
   struct stat entry;
   return fstatat(fdOf(folder), name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(entry.st_mode);
+}
+
+CreateResult createVanishingFileAt(const Folder& folder, const std::string&, FILE*& stream) {
+  if (vanishingFileFaultPlanted()) return CreateResult::Unsupported;
+  const int fd = openat(fdOf(folder), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  if (fd < 0) return CreateResult::Unsupported;
+  stream = fdopenFaultPlanted() ? nullptr : fdopen(fd, "wb");
+  if (stream) return CreateResult::Created;
+  close(fd);
+  return CreateResult::Failed;
+}
+
+// The unnamed file gets a name through /proc, which needs no privilege
+// (AT_EMPTY_PATH would).
+static bool linkUnnamed(int fd, const Folder& folder, const std::string& name) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  return linkat(AT_FDCWD, self.c_str(), fdOf(folder), name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+bool keepVanishingFileAt(const Folder& folder, FILE*& stream, const std::string& temporaryName,
+                         const std::string& finalName) {
+  const int fd = fileno(stream);
+  bool kept = fflush(stream) == 0;
+  if (kept && !linkUnnamed(fd, folder, finalName)) {
+    // The final name exists: a named step, then one rename over it.
+    kept = errno == EEXIST;
+    if (kept) removeIfInterrupted(folder, temporaryName);
+    kept = kept && linkUnnamed(fd, folder, temporaryName);
+    if (kept && renameat(fdOf(folder), temporaryName.c_str(), fdOf(folder), finalName.c_str()) != 0) {
+      unlinkat(fdOf(folder), temporaryName.c_str(), 0);
+      kept = false;
+    }
+    forgetInterruptRemoval();
+  }
+  // A close can still report a write the system deferred (a network file
+  // system): the file just named is then incomplete, and goes.
+  const bool closed = fclose(stream) == 0;
+  stream = nullptr;
+  if (kept && !closed) unlinkat(fdOf(folder), finalName.c_str(), 0);
+  return kept && closed;
+}
+
+void dropVanishingFile(FILE*& stream) {
+  if (stream) fclose(stream);
+  stream = nullptr;
 }

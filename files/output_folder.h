@@ -31,3 +31,22 @@ bool renameReplacingAt(const Folder& folder, const std::string& from, const std:
 bool removeFileAt(const Folder& folder, const std::string& name);
 // True when the entry itself is a directory (a link is not followed).
 bool isDirectoryAt(const Folder& folder, const std::string& name);
+
+// A temporary that vanishes with the process however the process ends, until
+// it is kept: unnamed on Linux (O_TMPFILE), and on Windows named
+// `temporaryName` but marked for deletion when closed. Unsupported where it
+// cannot be made (the system or file system has none, or the folder refuses
+// it: a named file then tells why); NameTaken when `temporaryName` is taken
+// (Windows).
+CreateResult createVanishingFileAt(const Folder& folder, const std::string& temporaryName, FILE*& stream);
+
+// Flushes and closes the vanishing file and gives it `finalName`, replacing a
+// file or link of that name as a name. Where the system needs a name on the
+// way (Linux, when `finalName` exists), it is `temporaryName`, removed if
+// an interrupting signal comes meanwhile. False on any failure, leaving
+// nothing behind.
+bool keepVanishingFileAt(const Folder& folder, FILE*& stream, const std::string& temporaryName,
+                         const std::string& finalName);
+
+// Closes a vanishing file that will not be kept; nothing of it remains.
+void dropVanishingFile(FILE*& stream);

@@ -13,3 +13,7 @@ std::wstring widePath(const std::string& path);
 
 // A name the system returned, back in the ANSI code page.
 std::string narrowName(const wchar_t* name);
+
+// The stamp (file_ops.h) of an open file.
+struct FileStamp;
+bool fileStampOfHandle(void* handle, FileStamp& stamp);

@@ -1,5 +1,7 @@
 #include "tool/output_file.h"
 
+#include "files/interrupt_cleanup.h"
+
 std::string temporaryOutputName(unsigned long processId, unsigned counter) {
   return ".tessark-" + std::to_string(processId) + "-" + std::to_string(counter) + ".tmp";
 }
@@ -12,10 +14,17 @@ static bool createTemporary(OutputFile& file) {
   static unsigned counter = 0;
   for (unsigned attempt = 0; attempt < kCreateAttempts; ++attempt) {
     file.temporaryName = temporaryOutputName(currentProcessId(), counter++);
-    switch (createNewFileAt(file.folder, file.temporaryName, FileMode::Binary, file.stream)) {
+    CreateResult created = createVanishingFileAt(file.folder, file.temporaryName, file.stream);
+    file.vanishing = created == CreateResult::Created;
+    if (created == CreateResult::Unsupported) {
+      created = createNewFileAt(file.folder, file.temporaryName, FileMode::Binary, file.stream);
+      if (created == CreateResult::Created) removeIfInterrupted(file.folder, file.temporaryName);
+    }
+    switch (created) {
       case CreateResult::Created: return true;
       case CreateResult::NameTaken: continue;
-      case CreateResult::Failed: return false;
+      case CreateResult::Failed:
+      case CreateResult::Unsupported: return false;
     }
   }
   return false;
@@ -36,19 +45,30 @@ bool createOutputFile(const std::string& finalPath, OutputFile& file) {
 // process, and costs 15-20 % on large textures and nearly doubles the time of
 // small ones.
 bool commitOutputFile(OutputFile& file) {
+  if (file.vanishing) {
+    const bool kept = keepVanishingFileAt(file.folder, file.stream, file.temporaryName, file.finalName);
+    closeOutputFolder(file.folder);
+    return kept;
+  }
   const bool flushed = fflush(file.stream) == 0;
   const bool closed = fclose(file.stream) == 0;
   file.stream = nullptr;
   const bool committed =
       flushed && closed && renameReplacingAt(file.folder, file.temporaryName, file.finalName);
   if (!committed) removeFileAt(file.folder, file.temporaryName);
+  forgetInterruptRemoval();
   closeOutputFolder(file.folder);
   return committed;
 }
 
 void discardOutputFile(OutputFile& file) {
-  if (file.stream) fclose(file.stream);
-  file.stream = nullptr;
-  removeFileAt(file.folder, file.temporaryName);
+  if (file.vanishing) {
+    dropVanishingFile(file.stream);
+  } else {
+    if (file.stream) fclose(file.stream);
+    file.stream = nullptr;
+    removeFileAt(file.folder, file.temporaryName);
+    forgetInterruptRemoval();
+  }
   closeOutputFolder(file.folder);
 }

@@ -1,7 +1,12 @@
 // All-or-nothing output files: the bytes go to a new temporary file beside
 // the final name, which is renamed over the final name only once complete.
 // A failure or a kill at any moment leaves under the final name either the
-// complete new file or whatever was there before. The temporary is created,
+// complete new file or whatever was there before. Where the system offers
+// temporaries that vanish with the process (Linux's unnamed files, Windows'
+// delete-on-close), nothing of an unfinished output remains however the
+// process ends; elsewhere the named temporary is removed when an
+// interrupting signal ends the process, and only a SIGKILL or a power cut
+// can leave one (".tessark-*.tmp", safe to delete once no Tessark runs). The temporary is created,
 // renamed and removed through a handle on the output's folder, so a folder
 // renamed away meanwhile keeps no temporary file of ours.
 #pragma once
@@ -16,6 +21,7 @@ struct OutputFile {
   Folder folder;
   std::string temporaryName;  // both names within the folder
   std::string finalName;
+  bool vanishing = false;  // a temporary that vanishes with the process
 };
 
 // Temporary names: ".tessark-<process id>-<counter>.tmp" in the final

@@ -49,17 +49,25 @@ struct ChildStart {
 
 // Between vfork and exec: the child shares the driver's memory, so only
 // system calls on what was prepared before (no allocation, no stdio). Dies
-// with the driver, starts with default signal handling (before any signal is
-// let through, so no handler of the driver's can run here), reports a failed
-// exec on `report` (closed on exec).
+// with the driver, starts with default handling of every signal but those
+// the driver's caller ignored (nohup's SIGHUP, a script's trap '' INT),
+// which stay ignored; this is done before any signal is let through, so no
+// handler of the driver's can run here. Reports a failed exec on `report`
+// (closed on exec).
 [[noreturn]] static void becomeProgram(const ChildStart& start) {
   prctl(PR_SET_PDEATHSIG, SIGKILL);
   if (start.outputs && (dup2(start.outputs[0], 1) < 0 || dup2(start.outputs[1], 2) < 0)) _exit(127);
   if (getppid() != start.driver) _exit(127);  // the driver ended before the line above
+  // The driver itself ignores no signal of its own accord, so an ignored
+  // one is the caller's choice.
   struct sigaction defaultAction;
   memset(&defaultAction, 0, sizeof defaultAction);
   defaultAction.sa_handler = SIG_DFL;
-  for (int signal = 1; signal < NSIG; ++signal) sigaction(signal, &defaultAction, nullptr);
+  for (int signal = 1; signal < NSIG; ++signal) {
+    struct sigaction current;
+    if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler != SIG_IGN)
+      sigaction(signal, &defaultAction, nullptr);
+  }
   sigset_t none;
   sigemptyset(&none);
   sigprocmask(SIG_SETMASK, &none, nullptr);

@@ -12,6 +12,9 @@ void prepareProcess() {
     // The lowest free descriptor is this one.
     if (open("/dev/null", O_RDWR) < 0) break;
   }
+  // The one disposition changed: an ignored SIGCHLD would reap children
+  // before the driver could wait for their status. Every other signal the
+  // caller ignored stays ignored, here and in every child.
   signal(SIGCHLD, SIG_DFL);
 }
 

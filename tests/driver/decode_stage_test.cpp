@@ -22,11 +22,20 @@ std::string text(const fs::path& file) {
   return std::string(bytes.begin(), bytes.end());
 }
 
+Files namesIn(const fs::path& folder) {
+  Files names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 class DecodeStageTest : public StageTest {
  protected:
   Captured decode(bool expectedResult = true) { return decodeIn(dir(), expectedResult); }
   static Captured decodeIn(const std::string& directory, bool expectedResult = true) {
-    return captureOutput([&] { EXPECT_EQ(decodeTextures(folderAt(directory)), expectedResult); });
+    return inRunArea(folderAt(directory), [&](const RunArea& run) {
+      return captureOutput([&] { EXPECT_EQ(decodeTextures(folderAt(directory), run), expectedResult); });
+    });
   }
   // What a decoded texture holds: the fake decoder's level 0.
   // The decoder works in the scratch folder, on the container's alias there.
@@ -39,11 +48,11 @@ TEST_F(DecodeStageTest, LevelZeroLeavesTheScratchFolderAsTheTexture) {
   const Captured output = decode();
   EXPECT_EQ(output.out, "Converting all dds to tga\nrock.dds\n");
   EXPECT_EQ(output.err, "");
-  EXPECT_EQ(events(), (Events{"mkdir W/.quorvel-scratch", "alias W/rock.dds as W/.quorvel-scratch/texture.dds",
-                              "run Tessark -d \"texture.dds\" in W/.quorvel-scratch",
-                              "rename W/.quorvel-scratch/texture0.tga -> W/rock.tga",
-                              "delete W/.quorvel-scratch/texture.dds", "delete W/.quorvel-scratch/texture1.tga",
-                              "delete W/.quorvel-scratch/texture2.tga", "rmdir W/.quorvel-scratch"}));
+  const std::string slot = "W/.quorvel-scratch/1/decode-0";
+  EXPECT_EQ(events(), (Events{"mkdir " + slot, "alias W/rock.dds as " + slot + "/texture.dds",
+                              "run Tessark -d \"texture.dds\" in " + slot, "rename " + slot + "/texture0.tga -> W/rock.tga",
+                              "delete " + slot + "/texture.dds", "delete " + slot + "/texture1.tga",
+                              "delete " + slot + "/texture2.tga"}));
   EXPECT_EQ(files(), (Files{"rock.dds", "rock.tga"}));
   EXPECT_EQ(read("rock.tga"), levelZeroText());
 }
@@ -149,20 +158,35 @@ TEST_F(DecodeStageTest, FailedDecodesFailTheStage) {
   }
 }
 
-TEST_F(DecodeStageTest, AKilledRunsScratchFolderIsRemovedUnlessItHoldsOtherFiles) {
-  fs::create_directory(path(".quorvel-scratch"));
-  for (const char* name : {"texture.dds", "texture0.tga", "texture12.tga", ".tessark-7-0.tmp"}) touch(".quorvel-scratch/" + std::string(name));
-  touch("rock.tga");
-  decode();
-  EXPECT_EQ(files(), Files{"rock.tga"});
+// What earlier runs left: areas nobody holds go whatever they hold, held
+// ones stay, earlier versions' scratch folders go when they hold only decode
+// files, and anything else in the scratch folder is named and left alone.
+TEST_F(DecodeStageTest, ARunAreaRemovesWhatEarlierRunsLeftButNothingElse) {
+  for (const char* name : {".quorvel-scratch/7/models", ".quorvel-scratch/7/decode-0", ".quorvel-scratch/8", ".quorvel-scratch-2"})
+    fs::create_directories(path(name));
+  for (const char* name : {".quorvel-scratch/texture.dds", ".quorvel-scratch/texture12.tga", ".quorvel-scratch-2/.tessark-7-0.tmp",
+                           ".quorvel-scratch/7/models/m.mdl", ".quorvel-scratch/7/decode-0/texture0.tga",
+                           ".quorvel-scratch/7/universal.material", ".quorvel-scratch/8/universal.material"})
+    touch(name);
+  fakePlatform().heldFolders.insert(path(".quorvel-scratch/8"));
+  RunArea run;
+  bool cleanedUp = false;
+  captureOutput([&] { ASSERT_TRUE(openRunArea(work(), run, cleanedUp)); });
+  EXPECT_TRUE(cleanedUp);
+  EXPECT_EQ(run.areaName, "1");
+  closeRunArea(work(), run);
+  EXPECT_EQ(namesIn(path(".quorvel-scratch")), Files{"8"}) << "a held area stays";
+  EXPECT_FALSE(has(".quorvel-scratch-2"));
 
-  fs::create_directory(path(".quorvel-scratch"));
-  touch(".quorvel-scratch/texture3.tga");
   touch(".quorvel-scratch/notes.txt", "user");
-  const Captured output = decode(false);
-  EXPECT_NE(output.err.find("holds files that are not Quorvel's"), std::string::npos) << output.err;
+  fs::create_directory(path(".quorvel-scratch/x"));
+  const Captured output = captureOutput([&] { ASSERT_TRUE(openRunArea(work(), run, cleanedUp)); });
+  closeRunArea(work(), run);
+  EXPECT_FALSE(cleanedUp);
+  EXPECT_NE(output.err.find(path(".quorvel-scratch/notes.txt") + " holds files that are not Quorvel's"), std::string::npos)
+      << output.err;
   EXPECT_EQ(read(".quorvel-scratch/notes.txt"), "user");
-  EXPECT_FALSE(has(".quorvel-scratch/texture3.tga"));
+  EXPECT_TRUE(has(".quorvel-scratch/x"));
 }
 
 TEST_F(DecodeStageTest, NoContainersPrintsTheFirstLineOnlyAndAFailedWalkFails) {

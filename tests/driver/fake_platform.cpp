@@ -185,20 +185,36 @@ bool aliasFileIn(const Folder& from, const std::string& fromName, const Folder& 
   return !error;
 }
 
-bool copyFileIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName) {
-  fakePlatform().events.push_back("copy " + in(from, fromName) + " as " + in(to, toName));
+// Which file is told by its real path here; what it holds by size and time.
+static bool fakeStamp(const std::string& path, bool followLink, FileStamp& stamp) {
   std::error_code error;
-  fs::copy_file(in(from, fromName), in(to, toName), error);
-  return !error;
+  const fs::file_status status = followLink ? fs::status(path, error) : fs::symlink_status(path, error);
+  if (error || !fs::exists(status)) return false;
+  const fs::path real = followLink ? fs::canonical(path, error) : fs::absolute(path, error).lexically_normal();
+  stamp = FileStamp();
+  stamp.file = std::hash<std::string>()(real.string());
+  if (fs::is_regular_file(status)) {
+    stamp.size = fs::file_size(path, error);
+    stamp.modified = static_cast<int64_t>(fs::last_write_time(path, error).time_since_epoch().count());
+  }
+  return true;
 }
 
-bool detachHardLinks(const Folder& folder, const std::string& name, const std::string& temporaryName) {
-  fakePlatform().events.push_back("detach " + in(folder, name) + " through " + temporaryName);
-  std::error_code error;
-  fs::copy_file(in(folder, name), in(folder, temporaryName), error);
-  if (!error) fs::rename(in(folder, temporaryName), in(folder, name), error);
-  return !error;
+bool fileStampOf(const std::string& path, FileStamp& stamp) { return fakeStamp(path, true, stamp); }
+
+bool fileStampIn(const Folder& folder, const std::string& name, FileStamp& stamp) {
+  return fakeStamp(in(folder, name), false, stamp);
 }
+
+bool copyPermissionsIn(const Folder&, const std::string&, const Folder&, const std::string&) { return true; }
+
+bool holdFolderWithChildren(const Folder& folder) {
+  fakePlatform().events.push_back("hold " + folder.path);
+  fakePlatform().heldFolders.insert(folder.path);
+  return true;
+}
+
+bool folderIsHeld(const Folder& folder) { return fakePlatform().heldFolders.count(folder.path) > 0; }
 
 bool lockFolder(const Folder& folder, void (*)(const Folder&), std::string&) {
   fakePlatform().events.push_back("lock " + folder.path);

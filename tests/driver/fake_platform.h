@@ -8,10 +8,12 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "files/folder.h"
+#include "scratch_folder.h"
 #include "test_support.h"
 
 using FakeChild = std::function<int(const std::vector<std::string>& argv)>;
@@ -25,6 +27,7 @@ struct FakePlatform {
   bool caseSensitiveNames = true;
   bool priorityLowered = false;
   bool failCreation = false;  // every exclusive creation fails
+  std::set<std::string> heldFolders;  // by a process that is still alive
 };
 
 // The one fake every platform call goes to; resetFakePlatform() before each test.
@@ -56,6 +59,21 @@ Captured captureOutput(Body body) {
   captured.out = testing::internal::GetCapturedStdout();
   captured.err = testing::internal::GetCapturedStderr();
   return captured;
+}
+
+// Runs `stage(run)` with a run area opened in `work` and closes the area
+// after; the fake's events are those of the stage alone.
+template <class Stage>
+auto inRunArea(const Folder& work, Stage stage) {
+  RunArea run;
+  bool cleanedUp = true;
+  const bool opened = openRunArea(work, run, cleanedUp);
+  fakePlatform().events.clear();
+  auto result = stage(run);
+  const size_t stageEvents = fakePlatform().events.size();
+  if (opened) closeRunArea(work, run);
+  fakePlatform().events.resize(stageEvents);
+  return result;
 }
 
 // Fixture: a fresh fake and a scratch work directory.

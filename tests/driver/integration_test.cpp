@@ -110,7 +110,8 @@ TEST_F(QuorvelBinaryTest, DirectoryModeDecodesWritesMaterialsAndCompilesModels) 
   const std::string materialStage = programText("Generating universal material file\n");
   const std::string modelStage = programText("Converting all binary-mdl to ascii-mdl\n");
   const std::string doorCompiled = programText("door.mdl\nnwnmdlcomp stand-in: " + nativePath("work/door.mdl") + " -> " +
-                                               nativePath("work/door.mdl") + " (binary model decompiled)\n");
+                                               nativePath("work/.quorvel-scratch/1/models/door.mdl") +
+                                               " (binary model decompiled)\n");
   if (runsOnWindows()) {
     // The system's walk order: each container's header comes right after its
     // name, before the material stage.
@@ -407,7 +408,7 @@ TEST_F(ChildCommandLineTest, DirectoryModeStartsTheRealDecoderAndTheCompilerWith
   const ProgramResult result = quorvel({work.string()});
   EXPECT_EQ(result.err, "");
   EXPECT_EQ(childrenLog(), expectedRecord({executable("nwnmdlcomp"), "-d", quotedPath(work, "old door.mdl"),
-                                           quotedPath(work, "old door.mdl")}));
+                                           quotedPath(work / ".quorvel-scratch" / "1" / "models", "old door.mdl")}));
   EXPECT_EQ(text(work / "old door.mdl"), "newmodel door\n");
   EXPECT_EQ(readFileBytes(work / "my wall.tga").size(), 18u + 8 * 8 * 3 + 26) << "the decoder found the container";
   EXPECT_FALSE(fs::exists(work / "my wall0.tga"));

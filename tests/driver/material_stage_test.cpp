@@ -80,7 +80,9 @@ TEST(MaterialBlockTest, TexturedBlockHasNineteenLines) {
 class MaterialStageTest : public StageTest {
  protected:
   Captured writeScript() {
-    return captureOutput([this] { writeUniversalMaterial(work()); });
+    return inRunArea(work(), [this](const RunArea& run) {
+      return captureOutput([&] { writeUniversalMaterial(work(), run); });
+    });
   }
 };
 
@@ -112,7 +114,9 @@ TEST_F(MaterialStageTest, NoTexturesGivesTheBaseBlockAloneAndRerunsReplaceTheScr
 
 TEST_F(MaterialStageTest, ScriptThatCannotBeCreatedIsReportedAndSkipped) {
   const std::string missing = path("missing");
-  const Captured output = captureOutput([&] { writeUniversalMaterial(folderAt(missing)); });
+  RunArea run;
+  run.area = folderAt(missing);
+  const Captured output = captureOutput([&] { writeUniversalMaterial(folderAt(missing), run); });
   EXPECT_EQ(output.out, "Generating universal material file\nCannot create the material script " + missing +
                             "/universal.material; no materials written\n");
 }
