@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "diagnostics.h"
+#include "old_backup.h"
 #include "ordered_jobs.h"
 #include "files/file_ops.h"
+#include "files/output_folder.h"
 #include "platform/host_names.h"
 #include "process.h"
 #include "run_report.h"
@@ -40,6 +42,14 @@ static void skipRestOfLine(FILE* listing) {
   }
 }
 
+// The copy an earlier version may have left beside the model, pointed out.
+static std::string oldBackupLine(const std::string& modelName) {
+  std::string folder, name;
+  splitOutputPath(modelName, folder, name);
+  const std::string backup = modelName.substr(0, modelName.size() - name.size()) + oldBackupNameOf(name);
+  return lookUpEntry(backup).exists ? oldBackupNote(backup, modelName) : "";
+}
+
 enum class ListedModel { ModelFile, NoModelFile, SpecialFile };
 
 // A record whose name is no model file (cut at a colon inside a file name, a
@@ -49,7 +59,10 @@ enum class ListedModel { ModelFile, NoModelFile, SpecialFile };
 // `message` gets the standard-error line about it, or "".
 static ListedModel classifyModel(const std::string& modelName, std::string& message) {
   const EntryTarget target = lookUpEntry(modelName).target;
-  if (target == EntryTarget::RegularFile) return ListedModel::ModelFile;
+  if (target == EntryTarget::RegularFile) {
+    message = oldBackupLine(modelName);
+    return ListedModel::ModelFile;
+  }
   if (target == EntryTarget::Other) {
     message = "Quorvel: not converting " + printableName(modelName) + ": it is not a regular file or a directory\n";
     return ListedModel::SpecialFile;

@@ -10,15 +10,13 @@
 
 #include "run_report.h"
 #include "diagnostics.h"
+#include "old_backup.h"
 #include "ordered_jobs.h"
 #include "platform/host_names.h"
 #include "process.h"
 #include "stage_files.h"
 #include "stages.h"
 #include "work_paths.h"
-
-// What an earlier version kept beside a model while compiling it.
-constexpr char kOldBackupPrefix[] = ".quorvel-backup-";
 
 enum class ModelChoice { Compile, PassOver, Fail };
 
@@ -42,10 +40,9 @@ static std::string modelPathOf(const Folder& work, const ModelJob& job) {
 // is the user's to keep or delete, and no model.
 static void prepareModel(const Folder& work, ModelJob& job) {
   const std::string modelPath = modelPathOf(work, job);
-  if (job.fileName.rfind(kOldBackupPrefix, 0) == 0) {
-    job.message = "Quorvel: not compiling " + modelPath + ": an earlier Quorvel kept it as the copy of " +
-                  printableName(job.fileName.substr(sizeof kOldBackupPrefix - 1)) +
-                  " while compiling that and was stopped; it may hold that model as it was before: keep or delete it\n";
+  std::string backedUp;
+  if (isOldBackupName(job.fileName, backedUp)) {
+    job.message = oldBackupNote(pathIn(work.path, job.fileName), pathIn(work.path, backedUp));
     job.choice = ModelChoice::PassOver;
     return;
   }

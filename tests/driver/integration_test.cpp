@@ -695,3 +695,85 @@ TEST_F(QuorvelBinaryTest, WindowsNamesAttributesAndLocksInAUsersFolder) {
 #endif
 
 }  // namespace
+
+namespace {
+
+// What one run touches: files named like an earlier version's temporaries
+// stay the user's, a model of the longest name a folder allows compiles, and
+// the texture check compares names as Windows does on every system.
+TEST_F(QuorvelBinaryTest, OnlyOurOwnFilesAreTouchedAndOneFolderKeepsTheSameModelsEverywhere) {
+  const std::string binaryModel = std::string("\0\0\0\0newmodel m\n", 15);
+  const std::string longName = std::string(251, 'm') + ".mdl";
+  struct Row {
+    const char* label;
+    std::map<std::string, std::string> files;  // in the work directory
+    std::vector<std::string> args;             // "" stands for the work directory
+    std::map<std::string, std::string> after;  // files as they must end
+    const char* errHas;                        // or null for an empty standard error
+    bool windowsToo;
+  };
+  const Row rows[] = {
+      {"user files named like old temporaries",
+       {{"notes.txt", "user notes"}, {".quorvel-backup-notes.txt", "older notes"}, {".quorvel-model.tmp", "user"},
+        {".quorvel-universal.material.tmp", "user"}, {"m.mdl", "newmodel m\n"}, {".quorvel-backup-m.mdl", binaryModel}},
+       {""},
+       {{"notes.txt", "user notes"}, {".quorvel-backup-notes.txt", "older notes"}, {".quorvel-model.tmp", "user"},
+        {".quorvel-universal.material.tmp", "user"}, {"m.mdl", "newmodel m\n"}, {".quorvel-backup-m.mdl", binaryModel}},
+       "was left by an earlier Quorvel stopped while compiling", true},
+      {"a model name of 255 bytes", {{longName, binaryModel}}, {""}, {{longName, "newmodel m\n"}}, nullptr, false},
+      {"a material named in another case than its texture",
+       {{"Rock.tga", ""}, {"m.mdl", "newmodel m\nbitmap rock\n"}},
+       {"listing.txt", "1", "1", "1", "1", ""},
+       {{"m.mdl.mesh.xml", ""}, {"m.mdl.mesh", ""}},
+       nullptr, true},
+  };
+  for (const Row& row : rows) {
+    if (runsOnWindows() && !row.windowsToo) continue;
+    SCOPED_TRACE(row.label);
+    fs::remove_all(run / "w");
+    fs::create_directory(run / "w");
+    for (const auto& [name, content] : row.files) writeFileText(run / "w" / name, content);
+    writeFileText(run / "listing.txt", "w/m.mdl:1:newmodel m\n");
+    std::vector<std::string> args = row.args;
+    for (std::string& arg : args)
+      if (arg.empty()) arg = "w";
+    const ProgramResult result = quorvel(args);
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    if (row.errHas) {
+      EXPECT_NE(result.err.find(row.errHas), std::string::npos) << result.err;
+    } else {
+      EXPECT_EQ(result.err, "");
+    }
+    for (const auto& [name, content] : row.after) {
+      ASSERT_TRUE(fs::exists(run / "w" / name)) << name;
+      if (!content.empty()) {
+        EXPECT_EQ(text(run / "w" / name), content) << name;
+      }
+    }
+  }
+}
+
+// Records that reach one model by other spellings run one after the other at
+// every QUORVEL_JOBS, so what a run prints and leaves is that of one at a time.
+TEST_F(QuorvelBinaryTest, OneModelSpelledSeveralWaysRunsAsWithOneJob) {
+  if (runsOnWindows()) GTEST_SKIP() << "symbolic links";
+  fs::create_directory(run / "work");
+  writeFileText(run / "work/rock.tga", "");
+  std::string model = "newmodel m\n";
+  for (int i = 0; i < 2000; ++i) model += "bitmap rock\n";
+  writeFileText(run / "work/m.mdl", model);
+  fs::create_symlink("m.mdl", run / "work/link.mdl");
+  writeFileText(run / "listing.txt", "work/m.mdl:1:x\nwork//m.mdl:1:x\nwork/./m.mdl:1:x\nwork/link.mdl:1:x\n");
+  std::map<std::string, ProgramResult> results;
+  for (const char* jobs : {"1", "8"}) {
+    setEnvironmentVariable("QUORVEL_JOBS", jobs);
+    results[jobs] = quorvel({"listing.txt", "1", "1", "1", "1", "work"});
+  }
+  setEnvironmentVariable("QUORVEL_JOBS", "");
+  EXPECT_EQ(results["1"].exitStatus, 0) << results["1"].err;
+  EXPECT_EQ(results["8"].exitStatus, results["1"].exitStatus) << results["8"].err;
+  EXPECT_EQ(results["8"].out, results["1"].out);
+  EXPECT_EQ(results["8"].err, results["1"].err);
+}
+
+}  // namespace
