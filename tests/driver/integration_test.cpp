@@ -759,8 +759,10 @@ TEST_F(QuorvelBinaryTest, OneModelSpelledSeveralWaysRunsAsWithOneJob) {
   if (runsOnWindows()) GTEST_SKIP() << "symbolic links";
   fs::create_directory(run / "work");
   writeFileText(run / "work/rock.tga", "");
+  // A large mesh, whose outputs the texture check then removes: runs of
+  // one model side by side would meet each other's half-written files.
   std::string model = "newmodel m\n";
-  for (int i = 0; i < 2000; ++i) model += "bitmap rock\n";
+  for (int i = 0; i < 4000; ++i) model += "bitmap t" + std::to_string(i) + "\n";
   writeFileText(run / "work/m.mdl", model);
   fs::create_symlink("m.mdl", run / "work/link.mdl");
   writeFileText(run / "listing.txt", "work/m.mdl:1:x\nwork//m.mdl:1:x\nwork/./m.mdl:1:x\nwork/link.mdl:1:x\n");
