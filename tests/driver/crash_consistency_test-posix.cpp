@@ -26,7 +26,10 @@
 #include <random>
 
 #include "container_builder.h"
+#include "files/file_faults.h"
+#include "tga_builder.h"
 #include "test_support.h"
+#include "tool/output_file.h"
 
 namespace fs = std::filesystem;
 
@@ -102,18 +105,21 @@ void expectConsistent(const fs::path& dir, const WorkSet& set, const std::string
   for (const auto& [name, bytes] : expected) EXPECT_TRUE(actual.count(name)) << where << ": " << name << " is missing";
 }
 
-// Starts Quorvel with `args` in `cwd`, in a process group of its own;
-// returns its pid.
-pid_t startQuorvel(const std::vector<std::string>& args, const fs::path& cwd) {
-  std::vector<char*> argv{const_cast<char*>(QUORVEL_PATH)};
+// Starts `program` (Quorvel unless said) with `args` in `cwd`, in a process
+// group of its own, with `ignored` ignored as nohup or `trap ''` would leave
+// it (0: none); returns its pid.
+pid_t startQuorvel(const std::vector<std::string>& args, const fs::path& cwd, int ignored = 0,
+                   const char* program = QUORVEL_PATH) {
+  std::vector<char*> argv{const_cast<char*>(program)};
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   const pid_t pid = fork();
   if (pid == 0) {
     setpgid(0, 0);
+    if (ignored) signal(ignored, SIG_IGN);
     if (chdir(cwd.c_str()) != 0) _exit(125);
     if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr)) _exit(126);
-    execv(QUORVEL_PATH, argv.data());
+    execv(program, argv.data());
     _exit(127);
   }
   setpgid(pid, pid);  // also here, so the group exists before any kill
@@ -284,6 +290,184 @@ TEST(CrashConsistency, ListingModeKilledThenRunAgain) {
             EXPECT_EQ(actual.erase("m" + std::to_string(model) + ".mdl" + suffix), 1u) << where << ": m" << model << suffix;
         for (const auto& [name, bytes] : actual) ADD_FAILURE() << where << ": stray " << name;
       });
+}
+
+// A model compiler that, like one rewriting its output in place, first cuts
+// its output short and only later writes it whole; `before` runs first.
+void putSlowCompilerOnPath(const fs::path& tools, const std::string& before = "") {
+  fs::create_directories(tools);
+  writeFileText(tools / "nwnmdlcomp", "#!/bin/sh\n" + before + "printf PARTIAL > \"$3\"\nsleep 0.02\nexec '" +
+                                          std::string(NWNMDLCOMP_PATH) + "' \"$@\"\n");
+  fs::permissions(tools / "nwnmdlcomp", fs::perms::owner_all);
+  const char* path = getenv("PATH");
+  setenv("PATH", (tools.string() + ":" + (path ? path : "")).c_str(), 1);
+}
+
+std::string binaryModel(const std::string& text) { return std::string(4, '\0') + text; }
+
+// Killed while slow compilers cut their output short, then the user edits
+// one model, deletes another, or does nothing: the models are never left cut
+// short (a listing-mode run finds each whole), and the rerun compiles what
+// the user left and loses nothing the user did.
+TEST(CrashConsistency, ModelsKilledWhileCompilingThenEditedDeletedOrLeft) {
+  ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+  ScratchDir scratch;
+  putSlowCompilerOnPath(scratch / "tools");
+  fs::create_symlink(LUA_INTERPRETER, scratch / "tools/lua");
+  fs::copy_file(DREVIK_SCRIPT, scratch / "Drevik.lua");
+  const fs::path dir = scratch / "w";
+  const std::vector<std::string> models{"m0.mdl", "m1.mdl", "m2.mdl", "m3.mdl"};
+  std::string listing;
+  for (const std::string& name : models) listing += "w/" + name + ":1:x\n";
+  writeFileText(scratch / "listing.txt", listing);
+  const auto textOf = [](const std::string& name) { return "newmodel " + name + "\nbitmap rock\n"; };
+  const auto prepare = [&] {
+    fs::remove_all(dir);
+    fs::create_directory(dir);
+    writeFileText(dir / "rock.tga", "");
+    for (const std::string& name : models) writeFileText(dir / name, binaryModel(textOf(name)));
+  };
+  const std::vector<std::string> args{dir.string()};
+  prepare();
+  const long runMicroseconds = timeOneRun(args, scratch.path());
+  const unsigned trials = environmentNumber("QUORVEL_CRASH_TRIALS", 24);
+  const unsigned seed = environmentNumber("QUORVEL_CRASH_SEED", 20261208);
+  std::mt19937 random(seed);
+  const char* const edits[] = {"an edit", "a deletion", "nothing"};
+  for (unsigned trial = 0; trial < trials; ++trial) {
+    const KillKind& kind = kKillKinds[trial % (sizeof kKillKinds / sizeof kKillKinds[0])];
+    const unsigned edit = trial % 3;
+    const long delay = std::uniform_int_distribution<long>(0, runMicroseconds)(random);
+    const std::string where = "models, seed " + std::to_string(seed) + ", trial " + std::to_string(trial) + ", " +
+                              kind.label + " after " + std::to_string(delay) + " us, then " + edits[edit];
+    prepare();
+    const pid_t pid = startQuorvel(args, scratch.path());
+    sleepMicroseconds(delay);
+    kill(kind.wholeGroup ? -pid : pid, kind.signal);
+    waitForGroupToEnd(pid);
+    for (const std::string& name : models) {
+      const Bytes bytes = readFileBytes(dir / name);
+      const std::string now(bytes.begin(), bytes.end());
+      EXPECT_TRUE(now == binaryModel(textOf(name)) || now == textOf(name)) << where << ": " << name << " is cut short";
+    }
+    const ProgramResult listed = runProgram(QUORVEL_PATH, {"listing.txt", "1", "1", "1", "1", "w"}, scratch.path());
+    EXPECT_EQ(listed.exitStatus, 0) << where;
+    EXPECT_EQ(listed.err.find("removed the outputs"), std::string::npos) << where << ": listing mode met a cut model\n"
+                                                                        << listed.err;
+    if (edit == 0) writeFileText(dir / "m1.mdl", binaryModel("newmodel m1 edited\nbitmap rock\n"));
+    if (edit == 1) fs::remove(dir / "m2.mdl");
+    const ProgramResult rerun = runProgram(QUORVEL_PATH, args, scratch.path());
+    EXPECT_EQ(rerun.exitStatus, 0) << where << "\n" << rerun.err;
+    for (const std::string& name : models) {
+      if (edit == 1 && name == "m2.mdl") {
+        EXPECT_FALSE(fs::exists(dir / name)) << where << ": a deleted model came back";
+        continue;
+      }
+      const std::string wanted = edit == 0 && name == "m1.mdl" ? "newmodel m1 edited\nbitmap rock\n" : textOf(name);
+      const Bytes bytes = readFileBytes(dir / name);
+      EXPECT_EQ(std::string(bytes.begin(), bytes.end()), wanted) << where << ": " << name;
+    }
+    EXPECT_FALSE(fs::exists(dir / ".quorvel-scratch")) << where;
+  }
+}
+
+// A compiler that leaves a helper running in the background (a compile
+// server) keeps no later run waiting.
+TEST(CrashConsistency, AChildsHelperLeftRunningKeepsNoLaterRunWaiting) {
+  ScratchDir scratch;
+  putSlowCompilerOnPath(scratch / "tools", "sh -c 'echo $$ > \"$0\"; exec sleep 300' \"$PWD/helper.pid\" &\n");
+  const fs::path dir = scratch / "w";
+  fs::create_directory(dir);
+  writeFileText(dir / "m.mdl", binaryModel("newmodel m\n"));
+  EXPECT_EQ(runProgram(QUORVEL_PATH, {"w"}, scratch.path()).exitStatus, 0);
+  // Bounded by runProgram's time limit: a run that waits for the helper fails.
+  const ProgramResult second = runProgram("/usr/bin/timeout", {"20", QUORVEL_PATH, "w"}, scratch.path());
+  EXPECT_EQ(second.exitStatus, 0) << second.err;
+  EXPECT_EQ(second.err.find("waiting for another run"), std::string::npos) << second.err;
+  for (const char* pidFile : {"helper.pid"}) {
+    const Bytes pid = readFileBytes(scratch / pidFile);
+    if (!pid.empty()) kill(std::stoi(std::string(pid.begin(), pid.end())), SIGKILL);
+  }
+}
+
+// Under nohup, or a script's trap '' INT, the signal sent to the whole group
+// ends no child: every child keeps what the caller ignored.
+TEST(CrashConsistency, SignalsTheCallerIgnoredEndNoChild) {
+  putModelCompilerOnPath();
+  const WorkSet set = makeWorkSet();
+  ScratchDir scratch;
+  const fs::path dir = scratch / "work";
+  writeWorkSet(dir, set);
+  const long runMicroseconds = timeOneRun({dir.string()}, scratch.path());
+  std::mt19937 random(environmentNumber("QUORVEL_CRASH_SEED", 20261208));
+  for (int ignored : {SIGHUP, SIGINT}) {
+    for (unsigned trial = 0; trial < environmentNumber("QUORVEL_CRASH_TRIALS", 24) / 4; ++trial) {
+      const long delay = std::uniform_int_distribution<long>(0, runMicroseconds)(random);
+      const std::string where = std::string(strsignal(ignored)) + " ignored and sent after " + std::to_string(delay) + " us";
+      fs::remove_all(dir);
+      writeWorkSet(dir, set);
+      const pid_t pid = startQuorvel({dir.string()}, scratch.path(), ignored);
+      sleepMicroseconds(delay);
+      kill(-pid, ignored);
+      EXPECT_EQ(waitForExit(pid), 0) << where;
+      expectConsistent(dir, set, where);
+    }
+  }
+}
+
+// Tessark ended by a signal while it writes leaves no temporary file: its
+// temporaries vanish with the process where the system has such files, and
+// are removed by the signals that can be caught where it has not.
+TEST(CrashConsistency, TessarkEndedBySignalsLeavesNoTemporary) {
+  ScratchDir scratch;
+  writeFileBytes(scratch / "big.tga", makeTga(2048, 2048, 32, false, [](uint32_t x, uint32_t y) {
+                   return Bgra{uint8_t(x), uint8_t(y), uint8_t(x ^ y), uint8_t(x + y)};
+                 }));
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(runProgram(TESSARK_PATH, {"-e", "big.tga"}, scratch.path()).exitStatus, 0);
+  const long runMicroseconds =
+      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
+  const Bytes complete = readFileBytes(scratch / "big.dds");
+  std::mt19937 random(environmentNumber("QUORVEL_CRASH_SEED", 20261208));
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGKILL}) {
+    for (int trial = 0; trial < 3; ++trial) {
+      const long delay = std::uniform_int_distribution<long>(0, runMicroseconds)(random);
+      const std::string where = std::string(strsignal(signal)) + " after " + std::to_string(delay) + " us";
+      fs::remove(scratch / "big.dds");
+      const pid_t pid = startQuorvel({"-e", "big.tga"}, scratch.path(), 0, TESSARK_PATH);
+      sleepMicroseconds(delay);
+      kill(pid, signal);
+      const int status = waitForExit(pid);
+      EXPECT_TRUE(status == 0 || status == 128 + signal) << where << ": " << status;
+      for (const std::string& name : scratch.fileNames())
+        EXPECT_TRUE(name == "big.tga" || (name == "big.dds" && readFileBytes(scratch / name) == complete))
+            << where << ": " << name;
+    }
+  }
+}
+
+// Where temporaries must be named (no unnamed files), each catchable signal
+// removes the one being written before the process ends by that signal.
+TEST(CrashConsistency, ANamedTemporaryGoesWithTheSignalThatEndsTheProcess) {
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+    ScratchDir scratch;
+    const pid_t pid = fork();
+    if (pid == 0) {
+      FileFaults faults;
+      faults.vanishingFilesRefused = true;
+      plantFileFaults(faults);
+      OutputFile file;
+      if (!createOutputFile((scratch / "out.dds").string(), file)) _exit(3);
+      fputs("part of a container", file.stream);
+      fflush(file.stream);
+      raise(signal);
+      _exit(4);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << strsignal(signal) << ": " << status;
+    EXPECT_EQ(scratch.fileNames(), std::vector<std::string>{}) << strsignal(signal);
+  }
 }
 
 // A small filesystem of its own (needs root); a filler leaves little room.
