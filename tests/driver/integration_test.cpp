@@ -756,7 +756,6 @@ TEST_F(QuorvelBinaryTest, OnlyOurOwnFilesAreTouchedAndOneFolderKeepsTheSameModel
 // Records that reach one model by other spellings run one after the other at
 // every QUORVEL_JOBS, so what a run prints and leaves is that of one at a time.
 TEST_F(QuorvelBinaryTest, OneModelSpelledSeveralWaysRunsAsWithOneJob) {
-  if (runsOnWindows()) GTEST_SKIP() << "symbolic links";
   fs::create_directory(run / "work");
   writeFileText(run / "work/rock.tga", "");
   // A large mesh, whose outputs the texture check then removes: runs of
@@ -764,8 +763,12 @@ TEST_F(QuorvelBinaryTest, OneModelSpelledSeveralWaysRunsAsWithOneJob) {
   std::string model = "newmodel m\n";
   for (int i = 0; i < 4000; ++i) model += "bitmap t" + std::to_string(i) + "\n";
   writeFileText(run / "work/m.mdl", model);
-  fs::create_symlink("m.mdl", run / "work/link.mdl");
-  writeFileText(run / "listing.txt", "work/m.mdl:1:x\nwork//m.mdl:1:x\nwork/./m.mdl:1:x\nwork/link.mdl:1:x\n");
+  std::string listing = "work/m.mdl:1:x\nwork//m.mdl:1:x\nwork/./m.mdl:1:x\n";
+  if (!runsOnWindows()) {
+    fs::create_symlink("m.mdl", run / "work/link.mdl");
+    listing += "work/link.mdl:1:x\n";
+  }
+  writeFileText(run / "listing.txt", listing);
   std::map<std::string, ProgramResult> results;
   for (const char* jobs : {"1", "8"}) {
     setEnvironmentVariable("QUORVEL_JOBS", jobs);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "container_builder.h"
+#include "files/output_folder.h"
 #include "tga_builder.h"
 
 namespace fs = std::filesystem;
@@ -239,6 +240,35 @@ TEST(OutputSafety, LinkedOutputNamesAreReplacedNotFollowed) {
       EXPECT_EQ(readFileBytes(dir / name), bytes) << op.name << ": " << name;
       EXPECT_FALSE(fs::exists(outer / ("created-" + name))) << op.name << ": " << name;
     }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A temporary whose process ends before it is kept leaves nothing, on every
+// system: its handle closed without keeping it is what the system does for
+// a process that ends. Kept, it holds its bytes under the final name.
+TEST(OutputSafety, AVanishingTemporaryLeavesNothingUnlessKept) {
+  for (bool kept : {false, true}) {
+    SCOPED_TRACE(kept ? "kept" : "closed unkept");
+    ScratchDir dir;
+    writeFileText(dir / "out.dds", "older");
+    Folder folder;
+    ASSERT_TRUE(openOutputFolder(dir.path().string(), folder));
+    FILE* stream = nullptr;
+    ASSERT_EQ(createVanishingFileAt(folder, ".tessark-1-0.tmp", stream), CreateResult::Created);
+    fputs("complete", stream);
+    if (kept) {
+      EXPECT_TRUE(keepVanishingFileAt(folder, stream, ".tessark-1-0.tmp", "out.dds"));
+    } else {
+      fclose(stream);
+    }
+    closeOutputFolder(folder);
+    EXPECT_EQ(dir.fileNames(), std::vector<std::string>{"out.dds"});
+    const Bytes bytes = readFileBytes(dir / "out.dds");
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), kept ? "complete" : "older");
   }
 }
 
