@@ -103,7 +103,10 @@ static void reportWaitingForLock(const Folder& work) {
 
 // Opens the work directory and holds it for this run alone: a second run on
 // the same directory waits until this one has ended.
-static int openWorkDirectory(const std::string& directory, Folder& work) {
+static int openWorkDirectory(const std::string& given, Folder& work) {
+  // As the system resolves it ("DIR." on Windows is DIR), so every name
+  // joined to it reaches that folder.
+  const std::string directory = folderSpelling(given);
   const int usable = checkWorkDirectory(directory);
   if (usable != kExitSuccess) return usable;
   std::string why;

@@ -5,11 +5,19 @@
 
 #include "run_report.h"
 #include "diagnostics.h"
+#include "files/program_text.h"
 #include "stage_files.h"
 #include "stages.h"
 #include "work_paths.h"
 
 constexpr char kMaterialScriptName[] = "universal.material";
+
+// The script names its textures in the code page, as it always has; a name
+// the code page cannot hold is written as UTF-8 (as the Linux build writes
+// every name), never as a look-alike that names another file.
+static std::string scriptText(const std::string& fileName) {
+  return survivesCodePage(fileName) ? consoleText(fileName) : fileName;
+}
 
 // Writes every block into the open temporary script; false on a write error
 // or a walk that failed (the script would miss materials).
@@ -25,7 +33,8 @@ static bool writeMaterialBlocks(FILE* script, const Folder& work) {
               printableName(pathIn(work.path, fileName)).c_str());
       continue;
     }
-    writeMaterialBlock(script, withoutExtension(fileName), fileName.c_str());
+    const std::string name = scriptText(fileName);
+    writeMaterialBlock(script, withoutExtension(name), name.c_str());
   }
   return listed && !ferror(script);
 }

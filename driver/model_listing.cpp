@@ -11,6 +11,7 @@
 #include "ordered_jobs.h"
 #include "files/file_ops.h"
 #include "files/output_folder.h"
+#include "files/program_text.h"
 #include "platform/host_names.h"
 #include "process.h"
 #include "run_report.h"
@@ -156,15 +157,17 @@ unsigned readModelListing(FILE* listing, const ConversionOptions& options, const
   while (readModelName(listing, modelName, overlong)) {
     skipRestOfLine(listing);
     auto record = std::make_unique<ListingRecord>();
-    record->modelName = modelName;
+    // A listing is written in the code page, as grep and dir write it.
+    record->modelName = textFromCodePage(modelName);
     record->overlong = overlong;
-    if (!overlong) record->kind = classifyModel(modelName, record->message);
+    if (!overlong) record->kind = classifyModel(record->modelName, record->message);
     record->countsAsModel = !overlong && record->kind != ListedModel::SpecialFile;
     if (record->countsAsModel) ++count;
     record->countAfter = count;
     record->headerAfter = !feof(listing);
     const bool more = record->headerAfter;
-    conversions.add(std::move(record), overlong ? "" : modelKey(modelName), [&](ListingRecord& ready) {
+    const std::string key = overlong ? "" : modelKey(record->modelName);
+    conversions.add(std::move(record), key, [&](ListingRecord& ready) {
       ready.converting = ready.countsAsModel && conversionArguments(ready.modelName, options, ready.args);
       return ready.converting && !luaPath.empty();
     });

@@ -10,6 +10,7 @@
 
 #include "run_report.h"
 #include "diagnostics.h"
+#include "files/file_ops.h"
 #include "old_backup.h"
 #include "ordered_jobs.h"
 #include "platform/host_names.h"
@@ -26,7 +27,8 @@ struct ModelJob {
   std::string fileName;
   ModelChoice choice = ModelChoice::Compile;
   std::string message;  // the driver's line about the model, or ""
-  FileStamp before;     // the model as the compiler is given it
+  std::string resultName;  // the compiler's result in the area: the model's name, or its short name
+  FileStamp before;        // the model as the compiler is given it
   bool captured = false;
   CapturedRun run;
 };
@@ -37,7 +39,9 @@ static std::string modelPathOf(const Folder& work, const ModelJob& job) {
 
 // A model that is a symbolic link is passed over: its result would replace
 // the link, not the file it reaches. The copy an earlier version kept aside
-// is the user's to keep or delete, and no model.
+// is the user's to keep or delete, and no model. A device name (Windows) is
+// never read, and a name the compiler would receive as another one never
+// handed to it.
 static void prepareModel(const Folder& work, ModelJob& job) {
   const std::string modelPath = modelPathOf(work, job);
   std::string backedUp;
@@ -52,37 +56,45 @@ static void prepareModel(const Folder& work, ModelJob& job) {
     job.choice = ModelChoice::PassOver;
     return;
   }
-  if (!fileStampIn(work, job.fileName, job.before)) {
-    job.message = "Quorvel: not compiling " + modelPath + ": it is gone\n";
-    job.choice = ModelChoice::Fail;
-  }
+  const std::string unusable = whyNameIsUnusable(pathIn(work.path, job.fileName));
+  job.resultName = childSafeNameIn(work, job.fileName);
+  const std::string why = !unusable.empty() ? unusable
+                          : job.resultName.empty()
+                              ? "the compiler would receive its name as another one (it does not survive the ANSI "
+                                "code page and has no short name); rename it"
+                          : !fileStampIn(work, job.fileName, job.before) ? "it is gone"
+                                                                         : "";
+  if (why.empty()) return;
+  job.message = "Quorvel: not compiling " + modelPath + ": " + why + "\n";
+  job.choice = ModelChoice::Fail;
 }
 
 static std::vector<ChildArgument> compilerArguments(const Folder& work, const RunArea& run, const ModelJob& job) {
   const std::string compiler = modelCompilerProgramName();
   return {{compiler}, {"-d"}, pathArgument(pathIn(work.path, job.fileName)),
-          pathArgument(pathIn(run.models.path, job.fileName))};
+          pathArgument(pathIn(run.models.path, job.resultName))};
 }
 
 // Why the compiler's result may not replace the model, or "" when it may.
 static std::string whyNotReplaced(const Folder& work, const RunArea& run, const ModelJob& job) {
-  const EntryInfo result = entryIn(run.models, job.fileName);
+  const EntryInfo result = entryIn(run.models, job.resultName);
   if (result.isLink || result.target != EntryTarget::RegularFile) return "the compiler's result is not a regular file";
   FileStamp now;
   if (!fileStampIn(work, job.fileName, now)) return "it was removed while the compiler ran";
   if (now != job.before) return "it changed while the compiler ran";
-  copyPermissionsIn(work, job.fileName, run.models, job.fileName);
-  if (!renameReplacingIn(run.models, job.fileName, work, job.fileName)) return "the result could not be renamed into place";
+  copyPermissionsIn(work, job.fileName, run.models, job.resultName);
+  if (!renameReplacingIn(run.models, job.resultName, work, job.fileName))
+    return "the result could not be renamed into place";
   return "";
 }
 
 // After a compiler that ended with status 0: its result takes the model's
 // place; no result leaves the model as it is. False when a result was dropped.
 static bool placeResult(const Folder& work, const RunArea& run, const ModelJob& job) {
-  if (!entryIn(run.models, job.fileName).exists) return true;
+  if (!entryIn(run.models, job.resultName).exists) return true;
   const std::string why = whyNotReplaced(work, run, job);
   if (why.empty()) return true;
-  removeFileIn(run.models, job.fileName);
+  removeFileIn(run.models, job.resultName);
   printDiagnostic("Quorvel: kept %s as it is, without its compiled form: %s\n", modelPathOf(work, job).c_str(),
                   why.c_str());
   return false;
@@ -100,7 +112,7 @@ static bool finishModel(const Folder& work, const RunArea& run, ModelJob& job, R
     if (job.captured) writeCapturedRun(job.run);
     else job.run.status = runAndWait(modelCompilerProgramName(), compilerArguments(work, run, job));
     if (job.run.status == 0) compiled = placeResult(work, run, job);
-    else removeFileIn(run.models, job.fileName);  // a failed compiler's result is no model
+    else removeFileIn(run.models, job.resultName);  // a failed compiler's result is no model
   }
   ++(compiled ? tally.compiled : tally.compileFailed);
   return compiled;

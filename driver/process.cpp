@@ -9,6 +9,7 @@
 #include "diagnostics.h"
 #include "platform/child_process.h"
 #include "files/file_ops.h"
+#include "files/program_text.h"
 #include "platform/host_names.h"
 #include "program_search.h"
 
@@ -52,7 +53,7 @@ static void reportMissingProgram(const std::string& program, const std::string& 
 
 static ProgramSearchPlaces searchPlaces() {
   const char* searchPath = getenv("PATH");
-  return ProgramSearchPlaces{".", searchPath ? searchPath : "", runningExecutableDirectory()};
+  return ProgramSearchPlaces{".", textFromCodePage(searchPath ? searchPath : ""), runningExecutableDirectory()};
 }
 
 std::string programPathOf(const std::string& program) {
@@ -76,9 +77,29 @@ static std::string noteAbout(const std::string& programPath, const std::string& 
 
 static int statusOf(const ChildOutcome& outcome) { return outcome.started ? outcome.exitStatus : -1; }
 
-int runAndWait(const std::string& program, const std::vector<ChildArgument>& args, const Folder* workingFolder) {
+// The paths as the child will receive them, each reaching the same file
+// (childReadablePath); false, with the driver's line in `note`, when one
+// cannot be handed over exactly.
+static bool handOver(std::vector<ChildArgument>& args, std::string& note) {
+  for (ChildArgument& arg : args) {
+    if (!arg.isPath || childReadablePath(arg.text)) continue;
+    note = "Quorvel: not starting " + args.front().text + " on " + printableName(arg.text) +
+           ": it would receive that name as another one (the name does not survive the ANSI code page and has no "
+           "short name); rename it\n";
+    return false;
+  }
+  return true;
+}
+
+int runAndWait(const std::string& program, const std::vector<ChildArgument>& given, const Folder* workingFolder) {
   const std::string programPath = locateProgram(program);
   if (programPath.empty()) return -1;
+  std::vector<ChildArgument> args = given;
+  std::string refusal;
+  if (!handOver(args, refusal)) {
+    printDiagnostic("%s", refusal.c_str());
+    return -1;
+  }
   // The child writes straight to the same console: our own lines go first.
   clearProgress();
   fflush(stdout);
@@ -89,9 +110,11 @@ int runAndWait(const std::string& program, const std::vector<ChildArgument>& arg
   return statusOf(outcome);
 }
 
-CapturedRun runCaptured(const std::string& programPath, const std::vector<ChildArgument>& args,
+CapturedRun runCaptured(const std::string& programPath, const std::vector<ChildArgument>& given,
                         const Folder* workingFolder) {
   CapturedRun run;
+  std::vector<ChildArgument> args = given;
+  if (!handOver(args, run.note)) return run;
   const std::string commandLine = windowsCommandLine(args);
   const ChildOutcome outcome =
       startProgramAndWait(programPath, exactArgumentVector(args), commandLine, workingFolder, &run.output);

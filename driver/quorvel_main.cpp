@@ -1,3 +1,13 @@
-#include "driver.h"
+#include <string>
+#include <vector>
 
-int main(int argc, char** argv) { return runQuorvel(argc, argv); }
+#include "driver.h"
+#include "files/program_text.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> arguments = programArguments(argc, argv);
+  std::vector<char*> pointers;
+  for (std::string& argument : arguments) pointers.push_back(&argument[0]);
+  pointers.push_back(nullptr);
+  return runQuorvel(static_cast<int>(arguments.size()), pointers.data());
+}

@@ -2,6 +2,9 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <string>
+
+#include "files/program_text.h"
 
 #include "platform/process_setup.h"
 
@@ -22,11 +25,23 @@ ProgressLine& progressLine() {
 
 }  // namespace
 
+// Names inside are internal text; the console gets them as it reads text.
+static void printTo(FILE* stream, const char* format, va_list arguments) {
+  va_list again;
+  va_copy(again, arguments);
+  const int length = vsnprintf(nullptr, 0, format, arguments);
+  std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+  if (length > 0) vsnprintf(&text[0], text.size() + 1, format, again);
+  va_end(again);
+  const std::string shown = consoleText(text);
+  fwrite(shown.data(), 1, shown.size(), stream);
+}
+
 void printDiagnostic(const char* format, ...) {
   clearProgress();
   va_list arguments;
   va_start(arguments, format);
-  vfprintf(stderr, format, arguments);
+  printTo(stderr, format, arguments);
   va_end(arguments);
 }
 
@@ -34,7 +49,7 @@ void printOutput(const char* format, ...) {
   clearProgress();
   va_list arguments;
   va_start(arguments, format);
-  vprintf(format, arguments);
+  printTo(stdout, format, arguments);
   va_end(arguments);
 }
 

@@ -40,6 +40,8 @@ bool fileStampOf(const std::string& path, FileStamp& stamp) {
 // Any name but "." and ".." is a name of its own here.
 std::string whyNameIsUnusable(const std::string&) { return std::string(); }
 
+std::string folderSpelling(const std::string& path) { return path; }
+
 bool deleteFile(const std::string& path) { return unlink(path.c_str()) == 0; }
 
 FILE* openForReading(const std::string& path, std::string& why) {

@@ -42,6 +42,19 @@ static std::string foundEntryName(const std::string& path) {
   return narrowName(match.cFileName);
 }
 
+// The last component of the path as the system resolves it: "." and ".."
+// become the folder's own name, and trailing dots and blanks are trimmed.
+static std::string resolvedLastComponent(const std::string& path) {
+  const std::wstring wide = widePath(path);
+  const DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (length == 0) return lastComponent(path);
+  std::wstring full(length, L'\0');
+  const DWORD written = GetFullPathNameW(wide.c_str(), length, &full[0], nullptr);
+  if (written == 0 || written >= length) return lastComponent(path);
+  full.resize(written);
+  return lastComponent(narrowName(full.c_str()));
+}
+
 static bool sameNameIgnoringCase(const std::string& a, const std::string& b) {
   const std::wstring wideA = widePath(a), wideB = widePath(b);
   return CompareStringOrdinal(wideA.c_str(), -1, wideB.c_str(), -1, TRUE) == CSTR_EQUAL;
@@ -51,12 +64,14 @@ std::string whyNameIsUnusable(const std::string& path) {
   const std::string name = lastComponent(path);
   if (isDeviceName(name)) return name + " is a device name on Windows";
   const std::string found = foundEntryName(path);
-  if (!found.empty() && !sameNameIgnoringCase(found, name)) return name + " is another name of " + found;
+  if (!found.empty() && !sameNameIgnoringCase(found, resolvedLastComponent(path)))
+    return name + " is another name of " + found;
   return std::string();
 }
 
 // The entry of this very name: a device is no file, and an 8.3 short name
-// or a name the system trims (trailing dots and blanks) is another entry's.
+// is another entry's. A name the system trims (trailing dots and blanks,
+// "." and "..") is the entry it resolves to, as `cd` in cmd takes it.
 EntryInfo lookUpEntry(const std::string& path) {
   EntryInfo entry;
   if (isDeviceName(lastComponent(path))) {
@@ -67,7 +82,7 @@ EntryInfo lookUpEntry(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return entry;
   const std::string found = foundEntryName(path);
-  if (!found.empty() && !sameNameIgnoringCase(found, lastComponent(path))) return entry;
+  if (!found.empty() && !sameNameIgnoringCase(found, resolvedLastComponent(path))) return entry;
   entry.exists = true;
   entry.isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   entry.target = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryTarget::Directory : EntryTarget::RegularFile;
@@ -82,6 +97,17 @@ bool fileStampOf(const std::string& path, FileStamp& stamp) {
   const bool known = fileStampOfHandle(file, stamp);
   CloseHandle(file);
   return known;
+}
+
+std::string folderSpelling(const std::string& path) {
+  const std::string last = lastComponent(path);
+  if (last == "." || last == "..") return path;
+  std::string trimmed = path;
+  while (!trimmed.empty() && (trimmed.back() == '.' || trimmed.back() == ' ')) trimmed.pop_back();
+  const std::string kept = lastComponent(trimmed);
+  // "DIR\. " and the like: what is left must still name a component.
+  if (trimmed.empty() || kept.empty() || kept == "." || kept == "..") return path;
+  return trimmed;
 }
 
 bool deleteFile(const std::string& path) { return DeleteFileW(widePath(path).c_str()) != 0; }

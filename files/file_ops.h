@@ -40,6 +40,12 @@ bool fileStampOf(const std::string& path, FileStamp& stamp);
 // device name, another entry's short name), or "" when one can.
 std::string whyNameIsUnusable(const std::string& path);
 
+// The spelling of a folder path under which every name joined to it reaches
+// the folder the system resolves the path to: the path itself on POSIX; on
+// Windows without the trailing dots and blanks that Windows trims from a
+// path's end (but "." and ".."), as `cd` in cmd would take it.
+std::string folderSpelling(const std::string& path);
+
 // Deletes one file or link (never a directory, never a link's target).
 // Returns false when nothing was deleted.
 bool deleteFile(const std::string& path);

@@ -234,6 +234,8 @@ bool lockFolder(const Folder& folder, void (*waiting)(const Folder&), std::strin
   return false;
 }
 
+std::string childSafeNameIn(const Folder&, const std::string& name) { return name; }
+
 bool holdFolderWithChildren(const Folder& folder) {
   // Inherited on purpose (no close-on-exec), and never closed: the hold
   // lasts while this process or any child of it lives.

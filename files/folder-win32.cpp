@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "files/program_text.h"
 #include "files/wide_path.h"
 
 // Joined as the driver joins its paths: a bare drive ("C:") takes no separator.
@@ -195,6 +196,16 @@ bool lockFolder(const Folder& folder, void (*waiting)(const Folder&), std::strin
   why = lastErrorText();
   CloseHandle(mutex);
   return false;
+}
+
+std::string childSafeNameIn(const Folder& folder, const std::string& name) {
+  if (survivesCodePage(name)) return name;
+  wchar_t shortPath[32768];
+  const DWORD length = GetShortPathNameW(wideIn(folder, name).c_str(), shortPath, 32768);
+  if (length == 0 || length >= 32768) return std::string();
+  const std::string full = narrowName(shortPath);
+  const std::string shortName = full.substr(full.find_last_of("\\/") + 1);
+  return survivesCodePage(shortName) ? shortName : std::string();
 }
 
 // Children are ended with the process (a job object that kills on close), so

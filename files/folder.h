@@ -67,6 +67,12 @@ bool fileStampIn(const Folder& folder, const std::string& name, FileStamp& stamp
 // may read it.
 bool copyPermissionsIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName);
 
+// The name under which a child with a narrow command line receives exactly
+// the entry `name` of the folder: the name itself where it survives the
+// ANSI code page (always on POSIX), else the entry's short (8.3) name; ""
+// when there is none.
+std::string childSafeNameIn(const Folder& folder, const std::string& name);
+
 // Holds an exclusive lock on the folder until this process ends (children
 // do not inherit it). Returns at once when the lock is free; else calls
 // `waiting` once and waits for it. False, with the reason in `why`, when the

@@ -1,6 +1,6 @@
 // Windows only: paths for the wide-character file calls. The programs keep
-// their paths in the ANSI code page, as the system hands them over; the wide
-// calls take paths past MAX_PATH once these carry the "\\?\" prefix.
+// their paths as UTF-8 (program_text.h), which holds every name exactly; the
+// wide calls take paths past MAX_PATH once these carry the "\\?\" prefix.
 #pragma once
 
 #include <string>
@@ -11,7 +11,10 @@
 // are already resolved, just as the plain calls would resolve them.
 std::wstring widePath(const std::string& path);
 
-// A name the system returned, back in the ANSI code page.
+// Any text (a command line, a message) in UTF-16, as it is.
+std::wstring wideText(const std::string& text);
+
+// A name the system returned, as UTF-8.
 std::string narrowName(const wchar_t* name);
 
 // The stamp (file_ops.h) of an open file.

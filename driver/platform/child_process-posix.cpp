@@ -162,6 +162,8 @@ ChildOutcome startProgramAndWait(const std::string& programPath, const std::vect
 
 bool childCanStartInside(const Folder&) { return true; }
 
+bool childReadablePath(std::string&) { return true; }
+
 void passOnChildOutput(FILE* stream, const std::string& bytes) {
   fwrite(bytes.data(), 1, bytes.size(), stream);
   fflush(stream);

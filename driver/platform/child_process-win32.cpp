@@ -9,21 +9,44 @@
 #include <vector>
 
 #include "files/processors.h"
+#include "files/program_text.h"
+#include "files/wide_path.h"
 
 // The full path of a folder, for a child's current directory.
-static std::string fullPathOf(const std::string& path) {
-  char full[MAX_PATH];
-  const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
-  return length > 0 && length < sizeof full ? std::string(full, length) : std::string();
+static std::wstring fullPathOf(const std::string& path) {
+  wchar_t full[MAX_PATH];
+  const DWORD length = GetFullPathNameW(widePath(path).c_str(), MAX_PATH, full, nullptr);
+  return length > 0 && length < MAX_PATH ? std::wstring(full, length) : std::wstring();
+}
+
+// A narrow child turns its wide command line into the ANSI code page with
+// best fit, which can make one name another's: a path that does not survive
+// is handed over in its short form.
+bool childReadablePath(std::string& path) {
+  if (survivesCodePage(path)) return true;
+  const size_t separator = path.find_last_of("\\/");
+  const std::string folder = separator == std::string::npos ? "." : path.substr(0, separator);
+  const std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
+  std::vector<wchar_t> shortPath(32768);
+  // The file itself where it exists, else its folder and its (new) name.
+  if (GetShortPathNameW(widePath(path).c_str(), shortPath.data(), 32768) != 0) {
+    const std::string candidate = narrowName(shortPath.data());
+    if (survivesCodePage(candidate)) return path = candidate, true;
+  }
+  if (GetShortPathNameW(widePath(folder).c_str(), shortPath.data(), 32768) == 0) return false;
+  const std::string candidate = narrowName(shortPath.data()) + "\\" + name;
+  if (!survivesCodePage(candidate)) return false;
+  path = candidate;
+  return true;
 }
 
 // The system's text for an error code, without its trailing line end.
 static std::string errorText(DWORD error) {
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-      0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message = length > 0 && text ? std::string(text, length) : "";
+      0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string message = length > 0 && text ? narrowName(std::wstring(text, length).c_str()) : "";
   if (text) LocalFree(text);
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
     message.pop_back();
@@ -94,10 +117,11 @@ static std::mutex& creationLock() {
 
 ChildOutcome startProgramAndWait(const std::string& programPath, const std::vector<std::string>&,
                                  const std::string& commandLine, const Folder* workingFolder, ChildOutput* captured) {
-  // CreateProcessA may write into the command line, so it gets its own copy.
-  std::vector<char> line(commandLine.begin(), commandLine.end());
-  line.push_back('\0');
-  STARTUPINFOA startup{};
+  // CreateProcessW may write into the command line, so it gets its own copy.
+  const std::wstring wideLine = wideText(commandLine);
+  std::vector<wchar_t> line(wideLine.begin(), wideLine.end());
+  line.push_back(L'\0');
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   CapturePipe output, errors;
@@ -119,10 +143,10 @@ ChildOutcome startProgramAndWait(const std::string& programPath, const std::vect
   // The child shares the console and, by inheritance, the priority class;
   // TRUE hands it the driver's inheritable standard handles. It starts
   // suspended only until it has joined the job.
-  const std::string workingDirectory = workingFolder ? fullPathOf(workingFolder->path) : std::string();
-  const char* directory = workingFolder ? workingDirectory.c_str() : nullptr;
-  const bool created = CreateProcessA(programPath.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED,
-                                      nullptr, directory, &startup, &process) != 0;
+  const std::wstring workingDirectory = workingFolder ? fullPathOf(workingFolder->path) : std::wstring();
+  const wchar_t* directory = workingFolder ? workingDirectory.c_str() : nullptr;
+  const bool created = CreateProcessW(widePath(programPath).c_str(), line.data(), nullptr, nullptr, TRUE,
+                                      CREATE_SUSPENDED, nullptr, directory, &startup, &process) != 0;
   const DWORD creationError = GetLastError();
   if (captured) {
     SetHandleInformation(output.write, HANDLE_FLAG_INHERIT, 0);
@@ -157,7 +181,7 @@ ChildOutcome startProgramAndWait(const std::string& programPath, const std::vect
 // A current directory holds at most MAX_PATH - 2 characters (room for the
 // separator the system adds and the terminator).
 bool childCanStartInside(const Folder& folder) {
-  const std::string full = fullPathOf(folder.path);
+  const std::wstring full = fullPathOf(folder.path);
   return !full.empty() && full.size() < MAX_PATH - 2;
 }
 
@@ -172,18 +196,18 @@ void passOnChildOutput(FILE* stream, const std::string& bytes) {
 unsigned usableProcessors() { return processorsOfThisProcess(); }
 
 bool isRunnableFile(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::string runningExecutableDirectory() {
-  std::vector<char> buffer(MAX_PATH);
+  std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
-    const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (length == 0) return "";
     // A full buffer means the name was cut short: try again with more room.
     if (length < buffer.size()) {
-      const std::string path(buffer.data(), length);
+      const std::string path = narrowName(std::wstring(buffer.data(), length).c_str());
       const size_t separator = path.find_last_of("\\/");
       return separator == std::string::npos ? "" : path.substr(0, separator);
     }

@@ -34,6 +34,13 @@ ChildOutcome startProgramAndWait(const std::string& programPath, const std::vect
                                  const std::string& commandLine, const Folder* workingFolder,
                                  ChildOutput* captured = nullptr);
 
+// Rewrites `path` into a name that a child started with a narrow command
+// line receives exactly and that reaches the same file: the path itself on
+// POSIX, and on Windows where it survives the ANSI code page; else its short
+// (8.3) form, the last component of which may not exist yet. False when
+// there is none.
+bool childReadablePath(std::string& path);
+
 // True when a child can be started inside `folder`, and so be given names
 // in it: always through its handle on POSIX; on Windows while its full path
 // fits a current directory (MAX_PATH), past that a child gets full paths.

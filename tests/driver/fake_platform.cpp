@@ -143,6 +143,10 @@ EntryInfo lookUpEntry(const std::string& path) {
 
 std::string whyNameIsUnusable(const std::string&) { return std::string(); }
 
+std::string folderSpelling(const std::string& path) { return path; }
+
+std::string childSafeNameIn(const Folder&, const std::string& name) { return name; }
+
 bool renameWithoutReplacingIn(const Folder& from, const std::string& fromName, const Folder& to,
                               const std::string& toName) {
   fakePlatform().events.push_back("rename " + in(from, fromName) + " -> " + in(to, toName));
@@ -264,5 +268,7 @@ ChildOutcome startProgramAndWait(const std::string& programPath, const std::vect
 unsigned usableProcessors() { return 1; }
 
 bool childCanStartInside(const Folder&) { return true; }
+
+bool childReadablePath(std::string&) { return true; }
 
 void passOnChildOutput(FILE* stream, const std::string& bytes) { fwrite(bytes.data(), 1, bytes.size(), stream); }
