@@ -87,6 +87,7 @@ TEST(DdsDecode, EveryFormatMatchesTheReferenceDecoder) {
     SCOPED_TRACE(c.label);
     const DdsSpec& spec = c.spec;
     const Bytes file = makeDds(spec, 7);
+    saveFuzzSeed(file);
     ScratchDir dir;
     writeFileBytes(dir / "tex.dds", file);
     const std::string out = decodeFileInProcess((dir / "tex.dds").string());
@@ -178,6 +179,7 @@ TEST(DdsDecode, RefusalsNameTheFileAndWhatItHoldsAndWriteNothing) {
   };
   for (const Refusal& c : cases) {
     SCOPED_TRACE(c.label);
+    saveFuzzSeed(c.file);
     ScratchDir dir;
     writeFileBytes(dir / "bad.dds", c.file);
     const ProgramResult result = runProgram(TESSARK_PATH, {"-d", "bad.dds"}, dir.path());
