@@ -59,14 +59,26 @@ inline Bytes makeDds(const DdsSpec& spec, uint32_t seed = 1) {
   for (uint32_t k = 0; k < (spec.mipCount ? spec.mipCount : 1); ++k) {
     const size_t start = bytes.size();
     for (size_t i = 0; i < ddsSpecLevelBytes(spec, k); ++i) bytes.push_back(static_cast<uint8_t>(random()));
-    for (size_t b = start; b < bytes.size() && spec.fill != DdsSpec::Random; b += spec.blockBytes) {
-      if (spec.fill == DdsSpec::Bc7EveryMode) {  // modes 0 to 7 and the reserved one in turn
-        const unsigned mode = (b - start) / 16 % 9;
+    for (size_t b = start; b < bytes.size() && spec.blockBytes; b += spec.blockBytes) {
+      const size_t block = (b - start) / spec.blockBytes;
+      if (spec.fill == DdsSpec::Bc7EveryMode) {  // modes 0 to 7 and the reserved one in turn, every partition
+        const unsigned mode = block % 9, partition = block / 9 % 64;
         bytes[b] = static_cast<uint8_t>(mode == 8 ? 0 : (bytes[b] << (mode + 1) | 1u << mode));
-      } else if (bytes[b] + 256 * bytes[b + 1] <= bytes[b + 2] + 256 * bytes[b + 3]) {  // four-colour mode
-        std::swap(bytes[b], bytes[b + 2]);
-        std::swap(bytes[b + 1], bytes[b + 3]);
-        if (bytes[b] == bytes[b + 2] && bytes[b + 1] == bytes[b + 3]) bytes[b + 1] |= 0x80, bytes[b + 3] &= 0x7F;
+        if (mode <= 3 || mode == 7) {  // the partition number just above the mode bits
+          const unsigned field = (bytes[b] | bytes[b + 1] << 8) & ~(63u << (mode + 1));
+          const unsigned value = field | (partition & (mode == 0 ? 15u : 63u)) << (mode + 1);
+          bytes[b] = static_cast<uint8_t>(value), bytes[b + 1] = static_cast<uint8_t>(value >> 8);
+        }
+      } else if (spec.fill == DdsSpec::OpaqueBc1) {  // four-colour mode
+        if (bytes[b] + 256 * bytes[b + 1] <= bytes[b + 2] + 256 * bytes[b + 3]) {
+          std::swap(bytes[b], bytes[b + 2]);
+          std::swap(bytes[b + 1], bytes[b + 3]);
+          if (bytes[b] == bytes[b + 2] && bytes[b + 1] == bytes[b + 3]) bytes[b + 1] |= 0x80, bytes[b + 3] &= 0x7F;
+        }
+      } else if (block % 5 == 0) {  // equal endpoints, which random bytes almost never give
+        const size_t colour = spec.blockBytes == 16 ? b + 8 : b;
+        bytes[colour + 2] = bytes[colour], bytes[colour + 3] = bytes[colour + 1];
+        if (spec.blockBytes == 16) bytes[b + 1] = bytes[b];
       }
     }
   }

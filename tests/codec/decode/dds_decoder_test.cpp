@@ -60,7 +60,7 @@ TEST(DdsDecode, EveryFormatMatchesTheReferenceDecoder) {
       {"BC1 DX10 opaque sRGB", blocks(8, 8, 1, "DX10", 8, 72, DdsSpec::OpaqueBc1), "BC1_UNORM_SRGB (DX10)", 4},
       {"BC2 DX10", blocks(9, 4, 1, "DX10", 16, 74), "BC2_UNORM (DX10)", 8},
       {"BC3 DX10 sRGB", blocks(12, 3, 2, "DX10", 16, 78), "BC3_UNORM_SRGB (DX10)", 8},
-      {"BC7 every mode", blocks(36, 36, 6, "DX10", 16, 98, DdsSpec::Bc7EveryMode), "BC7_UNORM (DX10)", 8},
+      {"BC7 every mode and partition", blocks(100, 100, 7, "DX10", 16, 98, DdsSpec::Bc7EveryMode), "BC7_UNORM (DX10)", 8},
       {"BC7 sRGB, random", blocks(33, 17, 6, "DX10", 16, 99), "BC7_UNORM_SRGB (DX10)", 8},
       {"BGR 24", masked(7, 5, 3, kRgb, 24, 0xFF0000, 0xFF00, 0xFF, 0), "B8G8R8", 24},
       {"BGRA 32", masked(9, 3, 4, kRgb | kAlpha, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000), "B8G8R8A8", 32},
