@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr uint32_t kRgb = 0x40, kLuminance = 0x20000, kAlpha = 0x1, kFourCc = 0x4;
+constexpr uint32_t kRgb = 0x40, kLuminance = 0x20000, kAlpha = 0x1;
 
 struct Case {
   const char* label;
