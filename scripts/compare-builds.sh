@@ -3,10 +3,11 @@
 # Runs the Linux Tessark and the Windows Tessark.exe (under Wine) on the same
 # inputs - generated containers and standard DDS textures to decode, the
 # sample textures, generated TGA sources and the decoded levels to encode,
-# and the containers the encoder wrote to decode again -, then both Quorvel builds in directory mode on one
-# work directory, and fails on any difference: every written file must be
-# byte-identical, and the printed text and the material script must differ
-# only by the CR LF line ends of Windows.
+# and the containers the encoder wrote to decode again -, then both Quorvel
+# builds in directory mode on one work directory, and fails on any
+# difference: every written file must be byte-identical, and the printed
+# text and the material script must differ only by the CR LF line ends of
+# Windows.
 set -Eeuo pipefail
 # A failing command names itself and its status before the script stops.
 trap 'echo "compare-builds: \"$BASH_COMMAND\" failed with exit status $?" >&2' ERR
