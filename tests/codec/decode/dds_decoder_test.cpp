@@ -7,6 +7,7 @@
 #include "container_builder.h"
 #include "dds_builder.h"
 #include "reference/dds_reference.h"
+#include "tga_builder.h"
 #include "test_support.h"
 #include "tool/commands.h"
 
@@ -29,17 +30,18 @@ DdsSpec blocks(uint32_t w, uint32_t h, uint32_t mips, const char* fourCc, unsign
   return spec;
 }
 
+// DX10 pixels of `bits` bits: the bit count sizes the levels; the file stores 0.
+DdsSpec dx10Pixels(uint32_t w, uint32_t h, uint32_t mips, uint32_t dxgi, uint32_t bits) {
+  DdsSpec spec = blocks(w, h, mips, "DX10", 0, dxgi);
+  spec.bitCount = bits;
+  return spec;
+}
+
 DdsSpec masked(uint32_t w, uint32_t h, uint32_t mips, uint32_t flags, uint32_t bits, uint32_t r, uint32_t g,
                uint32_t b, uint32_t a) {
   DdsSpec spec;
   spec.width = w, spec.height = h, spec.mipCount = mips, spec.pixelFlags = flags, spec.bitCount = bits;
   spec.masks[0] = r, spec.masks[1] = g, spec.masks[2] = b, spec.masks[3] = a;
-  return spec;
-}
-
-DdsSpec dx10Pixels(uint32_t w, uint32_t h, uint32_t mips, uint32_t dxgi, uint32_t bits) {
-  DdsSpec spec = blocks(w, h, mips, "DX10", 0, dxgi);
-  spec.bitCount = bits;  // sizes the levels; the file stores 0
   return spec;
 }
 
@@ -105,10 +107,8 @@ TEST(DdsDecode, EveryFormatMatchesTheReferenceDecoder) {
       const Bytes tga = readFileBytes(dir / ("tex" + std::to_string(k) + ".tga"));
       const size_t depth = reference.withAlpha ? 4 : 3;
       ASSERT_EQ(tga.size(), 18 + size_t{level.width} * level.height * depth + 26);
-      EXPECT_EQ(Bytes(tga.begin(), tga.begin() + 18),
-                Bytes({0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, static_cast<uint8_t>(level.width), static_cast<uint8_t>(level.width >> 8),
-                       static_cast<uint8_t>(level.height), static_cast<uint8_t>(level.height >> 8),
-                       static_cast<uint8_t>(8 * depth), 0x20}));
+      EXPECT_EQ(Bytes(tga.begin(), tga.begin() + 18), tgaHeader(static_cast<uint16_t>(level.width),
+                                                                 static_cast<uint16_t>(level.height), static_cast<uint8_t>(8 * depth), true));
       Bytes pixels;
       for (const auto& rgba : level.rgba) {
         pixels.insert(pixels.end(), {rgba[2], rgba[1], rgba[0]});
