@@ -86,7 +86,7 @@ threads=$(nproc)
   rm -f "noise$side.tga" "noise$side.dds"
 done
 
-# Standard DDS decode: 2048x2048 BC1 and BC3 textures with all their mips,
+# Standard DDS decode: 2048x2048 BC1 (also made opaque) and BC3 textures with all their mips,
 # `Tessark -d` against fwrite_floor as above (new files, median of 15). The
 # textures are the photo's containers under a DDS header (their blocks are
 # BC1 and BC3 blocks). DDS_ONLY=1 runs only this.
@@ -108,9 +108,18 @@ for source, target, fourcc in (("photo24.dds", "bc1.dds", b"DXT1"), ("photo32.dd
     header = b"DDS " + struct.pack("<7I", 124, 0x21007, height, width, 0, 0, levels) + bytes(44)
     header += struct.pack("<2I4s5I", 32, 4, fourcc, 0, 0, 0, 0, 0) + struct.pack("<5I", 0x401008, 0, 0, 0, 0)
     open(target, "wb").write(header + data[20:])
+# The same BC1 blocks in four-colour mode (color0 > color1), as an opaque
+# texture has them: its files are 24-bit.
+blocks = bytearray(open("bc1.dds", "rb").read())
+for at in range(128, len(blocks), 8):
+    c0, c1 = struct.unpack_from("<HH", blocks, at)
+    if c0 <= c1:
+        c0, c1 = (c1, c0) if c0 != c1 else (c0 | 0x8000, c1 & 0x7FFF)
+        struct.pack_into("<HH", blocks, at, c0, c1)
+open("bc1opaque.dds", "wb").write(blocks)
 PY
   sync
-  for texture in bc1 bc3; do
+  for texture in bc1 bc1opaque bc3; do
     hyperfine -N -w 3 -r 15 --export-json "dds-$texture.json" --prepare "sh -c 'rm -f $texture[0-9]*.tga $texture-floor*.tga'" \
       "$tessark -d $texture.dds" "$build/bench/fwrite_floor $texture.dds" >/dev/null
     python3 -c "import json,sys; d,f=json.load(open(sys.argv[1]))['results']; \
