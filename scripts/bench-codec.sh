@@ -9,6 +9,8 @@
 # against writing the same TGA bytes with fwrite (decode_process_bench).
 # Sources are made in a scratch folder and not kept in the repository.
 # Last, encodes with threads (see below). THREADS_ONLY=1 runs only those.
+# Then standard DDS decodes (BC1, BC3) against the same floor; DDS_ONLY=1
+# runs only those.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build}")
@@ -20,7 +22,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
-if [ -z "${THREADS_ONLY:-}" ]; then
+if [ -z "${THREADS_ONLY:-}${DDS_ONLY:-}" ]; then
 square() { convert "$photos/$1" -resize 2048x2048^ -gravity center -extent 2048x2048 "${@:2}"; }
 square LadyBird.jpg -alpha off -type TrueColor photo24.tga
 square Wood.jpg -colorspace Gray alpha.png
@@ -69,7 +71,7 @@ fi
 # BASELINE_BUILD names its build folder (hyperfine -N, 10 runs, the container
 # removed before each).
 threads=$(nproc)
-for side in 256 4096 8192; do
+[ -n "${DDS_ONLY:-}" ] || for side in 256 4096 8192; do
   { python3 -c "import struct,sys; sys.stdout.buffer.write(bytes([0,0,2]) + bytes(9) + struct.pack('<HHBB', $side, $side, 32, 8))"
     head -c $((side * side * 4)) /dev/urandom; } >"noise$side.tga"
   commands=()
@@ -83,3 +85,45 @@ for side in 256 4096 8192; do
   cat "threads-$side.md"
   rm -f "noise$side.tga" "noise$side.dds"
 done
+
+# Standard DDS decode: 2048x2048 BC1 (also made opaque) and BC3 textures with all their mips,
+# `Tessark -d` against fwrite_floor as above (new files, median of 15). The
+# textures are the photo's containers under a DDS header (their blocks are
+# BC1 and BC3 blocks). DDS_ONLY=1 runs only this.
+if [ -z "${THREADS_ONLY:-}" ]; then
+  for depth in 24 32; do
+    if [ ! -e "photo$depth.tga" ]; then
+      alpha=(-alpha off -type TrueColor)
+      [ "$depth" = 32 ] && alpha=(-alpha set -channel A -evaluate set 60% +channel -type TrueColorAlpha)
+      convert "$photos/LadyBird.jpg" -resize 2048x2048^ -gravity center -extent 2048x2048 "${alpha[@]}" "photo$depth.tga"
+    fi
+    [ -e "photo$depth.dds" ] || "$tessark" -e "photo$depth.tga" >/dev/null
+  done
+  python3 - <<'PY'
+import struct
+for source, target, fourcc in (("photo24.dds", "bc1.dds", b"DXT1"), ("photo32.dds", "bc3.dds", b"DXT5")):
+    data = open(source, "rb").read()
+    width, height = struct.unpack("<ii", data[:8])
+    levels = max(width, height).bit_length()
+    header = b"DDS " + struct.pack("<7I", 124, 0x21007, height, width, 0, 0, levels) + bytes(44)
+    header += struct.pack("<2I4s5I", 32, 4, fourcc, 0, 0, 0, 0, 0) + struct.pack("<5I", 0x401008, 0, 0, 0, 0)
+    open(target, "wb").write(header + data[20:])
+# The same BC1 blocks in four-colour mode (color0 > color1), as an opaque
+# texture has them: its files are 24-bit.
+blocks = bytearray(open("bc1.dds", "rb").read())
+for at in range(128, len(blocks), 8):
+    c0, c1 = struct.unpack_from("<HH", blocks, at)
+    if c0 <= c1:
+        c0, c1 = (c1, c0) if c0 != c1 else (c0 | 0x8000, c1 & 0x7FFF)
+        struct.pack_into("<HH", blocks, at, c0, c1)
+open("bc1opaque.dds", "wb").write(blocks)
+PY
+  sync
+  for texture in bc1 bc1opaque bc3; do
+    hyperfine -N -w 3 -r 15 --export-json "dds-$texture.json" --prepare "sh -c 'rm -f $texture[0-9]*.tga $texture-floor*.tga'" \
+      "$tessark -d $texture.dds" "$build/bench/fwrite_floor $texture.dds" >/dev/null
+    python3 -c "import json,sys; d,f=json.load(open(sys.argv[1]))['results']; \
+print(f'DDS decode, {sys.argv[2]}: Tessark -d median {d[\"median\"]*1e3:.1f} ms, fwrite_floor {f[\"median\"]*1e3:.1f} ms, ratio {d[\"median\"]/f[\"median\"]:.2f}')" \
+      "dds-$texture.json" "$texture"
+  done
+fi

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # compare-builds.sh [LINUX_BUILD [WINDOWS_BUILD]]
 # Runs the Linux Tessark and the Windows Tessark.exe (under Wine) on the same
-# inputs - generated containers to decode, the sample textures, generated TGA
-# sources and the decoded levels to encode, and the containers the encoder
-# wrote to decode again -, then both Quorvel builds in directory mode on one
-# work directory, and fails on any difference: every written file must be
-# byte-identical, and the printed text and the material script must differ
-# only by the CR LF line ends of Windows.
+# inputs - generated containers and standard DDS textures to decode, the
+# sample textures, generated TGA sources and the decoded levels to encode,
+# and the containers the encoder wrote to decode again -, then both Quorvel
+# builds in directory mode on one work directory, and fails on any
+# difference: every written file must be byte-identical, and the printed
+# text and the material script must differ only by the CR LF line ends of
+# Windows.
 set -Eeuo pipefail
 # A failing command names itself and its status before the script stops.
 trap 'echo "compare-builds: \"$BASH_COMMAND\" failed with exit status $?" >&2' ERR
@@ -114,6 +115,30 @@ tga noise32-bottom-up.tga 128 16 32 0x08
 tga tiny24.tga 2 2 24 0x20
 tga odd-size.tga 12 12 24 0x20
 tga short-pixels.tga 16 16 32 0x28 100
+
+# dds NAME WIDTH HEIGHT MIPS KIND DATA_BYTES [DXGI]: a standard DDS texture
+# whose blocks or pixels come from the pool; KIND is a FourCC, DX10 (with
+# the DXGI format) or BGRA (32-bit bit masks with alpha).
+dds() {
+  local name=$1 w=$2 h=$3 mips=$4 kind=$5 size=$6 dxgi=${7:-0}
+  {
+    printf 'DDS '; le 4 124; le 4 0x21007; le 4 "$h"; le 4 "$w"; le 4 0; le 4 0; le 4 "$mips"
+    head -c 44 /dev/zero; le 4 32
+    if [ "$kind" = BGRA ]; then
+      le 4 0x41; le 4 0; le 4 32; le 4 0xFF0000; le 4 0xFF00; le 4 0xFF; le 4 0xFF000000
+    else
+      le 4 4; printf '%s' "$kind"; head -c 20 /dev/zero
+    fi
+    le 4 0x1000; head -c 16 /dev/zero
+    if [ "$kind" = DX10 ]; then le 4 "$dxgi"; le 4 3; le 4 0; le 4 1; le 4 0; fi
+    pool_bytes "$size" $((w * 5 + h))
+  } >"$work/inputs/$name"
+}
+
+dds dds-bc1.dds 13 9 3 DXT1 122
+dds dds-bc3-cut.dds 16 16 5 DXT5 266
+dds dds-bc7.dds 8 8 4 DX10 112 98
+dds dds-bgra.dds 5 3 1 BGRA 60
 
 # --- Runs -------------------------------------------------------------------
 

@@ -3,7 +3,8 @@
 # Builds the fuzz targets with clang and runs each for the given number of
 # seconds (default 60): the decoder, seeded with the containers the decoder
 # tests build, and the TGA reader and encoder (every vector path against the
-# plain one), seeded with the bundled sample textures and small sources.
+# plain one), seeded with the bundled sample textures and small sources;
+# last the standard DDS reader, seeded with the DDS tests' files.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
@@ -30,3 +31,12 @@ for source in "8 8 32 32" "8 4 24 0" "4 16 32 0" "2 2 24 32"; do
 done
 echo "encoder seed corpus: $(ls "$corpus/encoder" | wc -l) sources"
 build-fuzz/fuzz/encoder_fuzz -max_total_time="$seconds" -max_len=40000 -rss_limit_mb=2048 "$corpus/encoder"
+
+# Standard DDS textures: any bytes after a "DDS " magic, seeded with every
+# DDS file the DDS tests write (each format, the refusals).
+cmake --build build-fuzz -j"$(nproc)" --target dds_fuzz
+mkdir -p "$corpus/dds"
+QUORVEL_FUZZ_SEEDS="$PWD/$corpus/dds" build-fuzz/tests/codec/codec_tests \
+  --gtest_filter='DdsDecode.EveryFormat*:DdsDecode.Refusals*' >/dev/null
+echo "dds seed corpus: $(ls "$corpus/dds" | wc -l) files"
+build-fuzz/fuzz/dds_fuzz -max_total_time="$seconds" -max_len=16384 -rss_limit_mb=2048 "$corpus/dds"

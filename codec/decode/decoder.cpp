@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "decode/decode_kernels.h"
+#include "decode/level_file.h"
 #include "shared/byte_order.h"
 #include "shared/tga_format.h"
 
@@ -110,17 +111,6 @@ static size_t tileRowBytes(uint32_t w, int32_t bitsPerPixel) {
   return static_cast<size_t>(w / 4) * 2 * static_cast<size_t>(bitsPerPixel);
 }
 
-static void writeTgaHeader(uint32_t w, uint32_t h, int32_t bitsPerPixel, uint8_t* out) {
-  std::memset(out, 0, kTgaHeaderSize);
-  out[2] = kTgaTrueColor;
-  writeLe16(out + 12, static_cast<uint16_t>(w));
-  writeLe16(out + 14, static_cast<uint16_t>(h));
-  out[16] = bitsPerPixel == 8 ? 32 : 24;
-  out[17] = kTgaTopLeftOrigin;
-}
-
-static const char kTgaFooter[kTgaFooterSize] = "\0\0\0\0\0\0\0\0TRUEVISION-XFILE.";
-
 // Bytes decoded before each write: large enough that a level takes few
 // writes, small enough to stay in the cache.
 constexpr size_t kStripBytes = 512 * 1024;
@@ -141,7 +131,7 @@ static bool streamLevel(const TgaFileSink& sink, uint32_t w, uint32_t h, int32_t
   // whatever an earlier level left in the strip.
   if (w % 4 != 0) std::fill(strip.begin(), strip.begin() + stripTileRows * tileRowPixelBytes, uint8_t{0});
   uint8_t header[kTgaHeaderSize];
-  writeTgaHeader(w, h, bitsPerPixel, header);
+  packTgaFileHeader(w, h, bitsPerPixel == 8, header);
   bool ok = sink.write(sink.context, header, sizeof header);
   for (uint32_t by = 0; by < tileRows && ok; by += stripTileRows) {
     const uint32_t count = std::min(stripTileRows, tileRows - by);
@@ -159,19 +149,8 @@ static bool streamLevel(const TgaFileSink& sink, uint32_t w, uint32_t h, int32_t
 // One level into a file of its own, kept only once complete.
 static DecodeStatus decodeLevel(const TgaFileSink& sink, int number, LevelSize level, int32_t bitsPerPixel,
                                 const uint8_t* levelData, TileRowDecoder decodeTileRow, std::vector<uint8_t>& strip) {
-  if (!sink.open(sink.context, number)) return DecodeStatus::NotCreated;
-  bool written = false;
-  try {
-    written = streamLevel(sink, level.w, level.h, bitsPerPixel, levelData, decodeTileRow, strip);
-  } catch (const std::bad_alloc&) {
-    sink.close(sink.context, false);
-    return DecodeStatus::OutOfMemory;
-  }
-  if (!written) {
-    sink.close(sink.context, false);
-    return DecodeStatus::NotWritten;
-  }
-  return sink.close(sink.context, true) ? DecodeStatus::Decoded : DecodeStatus::NotWritten;
+  return writeLevelFile(sink, number,
+                        [&] { return streamLevel(sink, level.w, level.h, bitsPerPixel, levelData, decodeTileRow, strip); });
 }
 
 static DecodeResult withStatus(DecodeResult result, DecodeStatus status) {

@@ -32,3 +32,7 @@ bool readTgaFile(const std::string& path, SimdPath simdPath, EncodedTexture& tex
 // empty value counts as not set), else the processors of the machine. False
 // when the variable holds anything else.
 bool chooseEncoderThreads(unsigned& threads);
+
+// -d on a standard DDS texture in memory (the file starts with "DDS "):
+// path names it in a refusal, baseName is the output stem.
+bool decodeDdsBytes(const uint8_t* data, size_t size, const std::string& path, const std::string& baseName);

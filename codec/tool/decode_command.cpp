@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "decode/dds_decoder.h"
 #include "decode/decoder.h"
 #include "files/regular_file.h"
 #include "tool/commands.h"
@@ -55,6 +56,7 @@ bool decodeContainerFile(const std::string& path) {
     reportContainerNotRead(path);
     return false;
   }
+  if (hasDdsMagic(data.data(), data.size())) return decodeDdsBytes(data.data(), data.size(), path, outputBaseName(path));
   return decodeContainerBytes(data.data(), data.size(), outputBaseName(path));
 }
 
@@ -67,5 +69,22 @@ bool decodeContainerBytes(const uint8_t* data, size_t size, const std::string& b
     return false;
   }
   printTrailingBytes(data + result.trailingOffset, size - result.trailingOffset);
+  return true;
+}
+
+bool decodeDdsBytes(const uint8_t* data, size_t size, const std::string& path, const std::string& baseName) {
+  const DdsHeaderResult header = readDdsHeader(data, size);
+  if (!header.accepted) {
+    reportDdsRefused(path, header.found);
+    return false;
+  }
+  printDdsHeader(header.texture);
+  LevelFiles files{baseName, {}};
+  const TgaFileSink sink{nullptr, levelStarted, openLevel, writeLevel, closeLevel, &files};
+  const DecodeResult result = decodeDdsTexture(data, size, header.texture, sink);
+  if (result.status != DecodeStatus::Decoded) {
+    reportDecodeFailure(result, baseName);
+    return false;
+  }
   return true;
 }

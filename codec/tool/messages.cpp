@@ -124,3 +124,18 @@ void printEncodingLevel(int number, LevelSize size) {
 }
 
 void printEncodingFinished() { printf("Finished Encoding"); }
+
+void printDdsHeader(const DdsTexture& texture) {
+  printf("Header:\n");
+  printf("Width/Height: %u/%u\n", static_cast<unsigned>(texture.width), static_cast<unsigned>(texture.height));
+  printf("Bits per pixel: %u\n", texture.format.bitsPerPixel);
+  printf("Format: %s\n", texture.format.name.c_str());
+}
+
+void reportDdsRefused(const std::string& path, const std::string& found) {
+  fflush(stdout);  // keeps the order of the lines where both streams go to one place
+  fprintf(stderr,
+          "Tessark: %s: a DDS %s; only 2D textures in BC1, BC2, BC3, BC7 or uncompressed RGB, RGBA or luminance "
+          "are decoded\n",
+          path.c_str(), found.c_str());
+}

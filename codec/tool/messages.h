@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "decode/dds_header.h"
 #include "decode/decoder.h"
 #include "encode/encoder.h"
 
@@ -36,3 +37,8 @@ void printSourceRead();
 void printEncodingLevel(int number, LevelSize size);
 // No line end: the last thing an encode prints.
 void printEncodingFinished();
+
+// Decode of a standard DDS texture.
+void printDdsHeader(const DdsTexture& texture);
+// On standard error: what the file holds and what is decoded.
+void reportDdsRefused(const std::string& path, const std::string& found);

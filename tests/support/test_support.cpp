@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -57,4 +58,12 @@ std::string captureStdout(void (*body)(void*), void* context) {
   body(context);
   fflush(stdout);
   return testing::internal::GetCapturedStdout();
+}
+
+void saveFuzzSeed(const Bytes& bytes) {
+  const char* dir = std::getenv("QUORVEL_FUZZ_SEEDS");
+  if (!dir) return;
+  uint64_t hash = 14695981039346656037ull;
+  for (uint8_t b : bytes) hash = (hash ^ b) * 1099511628211ull;
+  writeFileBytes(std::filesystem::path(dir) / ("seed-" + std::to_string(hash)), bytes);
 }

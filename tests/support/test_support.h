@@ -65,3 +65,7 @@ bool makeFifo(const std::filesystem::path& path);
 
 // Captures stdout of code running in this process.
 std::string captureStdout(void (*body)(void*), void* context);
+
+// With QUORVEL_FUZZ_SEEDS set, saves bytes there (named by their FNV-1a
+// hash) as a seed for a fuzz target.
+void saveFuzzSeed(const Bytes& bytes);

@@ -16,16 +16,6 @@ struct DecodeRun {
   std::string base;
 };
 
-// With QUORVEL_FUZZ_SEEDS set, every container decoded here is also saved
-// there as a seed for the decoder fuzzer.
-void saveFuzzSeed(const Bytes& container) {
-  const char* dir = std::getenv("QUORVEL_FUZZ_SEEDS");
-  if (!dir) return;
-  uint64_t hash = 14695981039346656037ull;  // FNV-1a names the seed
-  for (uint8_t b : container) hash = (hash ^ b) * 1099511628211ull;
-  writeFileBytes(std::filesystem::path(dir) / ("seed-" + std::to_string(hash)), container);
-}
-
 // Decodes a container held in memory; returns what the decoder printed.
 std::string decodeInMemory(const Bytes& container, const std::string& base) {
   saveFuzzSeed(container);
