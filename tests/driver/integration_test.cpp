@@ -692,6 +692,78 @@ TEST_F(QuorvelBinaryTest, WindowsNamesAttributesAndLocksInAUsersFolder) {
     removeFolder(work);
   }
 }
+
+Files wideFolderContents(const fs::path& folder) {
+  Files names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().u8string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Names as Windows users have them: a work directory and entries named
+// outside the ANSI code page, each beside its look-alike (which the code
+// page's best fit would make of it), at one and two jobs; device-named
+// models; work directories spelled ".", "DIR\." and with a trailing dot.
+TEST_F(QuorvelBinaryTest, WindowsNamesOutsideTheCodePageDevicesAndSpellings) {
+  const auto binary = [](const std::string& text) { return std::string(4, '\0') + text; };
+  const Bytes plain = greyContainer();
+  const Bytes bright = makeContainer(8, 8, kFormatRgb, hexBytes("ff ff ff ff 00 00 00 00"));
+  // "ŝub", and what the code page's best fit makes of it.
+  const fs::path wide = run.path() / L"\u015Dub", lookAlike = run.path() / L"sub";
+  for (const char* jobs : {"1", "2"}) {
+    SCOPED_TRACE(std::string("QUORVEL_JOBS=") + jobs);
+    setEnvironmentVariable("QUORVEL_JOBS", jobs);
+    for (const fs::path& folder : {wide, lookAlike}) {
+      fs::remove_all(folder);
+      fs::create_directory(folder);
+    }
+    writeFileBytes(lookAlike / "wall.dds", plain);
+    writeFileText(lookAlike / "stone big.mdl", binary("newmodel look-alike\n"));
+    writeFileBytes(wide / L"w\u0101ll.dds", bright);  // "wāll.dds"
+    writeFileBytes(wide / "wall.dds", plain);
+    writeFileText(wide / L"\u015Dtone big.mdl", binary("newmodel wide\n"));  // "ŝtone big.mdl"
+    writeFileText(wide / "stone big.mdl", binary("newmodel plain\n"));
+    const ProgramResult result = quorvel({wide.u8string()});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(wideFolderContents(lookAlike), (Files{"stone big.mdl", "wall.dds"})) << "the look-alike is untouched";
+    EXPECT_EQ(text(lookAlike / "stone big.mdl"), binary("newmodel look-alike\n"));
+    EXPECT_EQ(text(wide / L"\u015Dtone big.mdl"), "newmodel wide\n");
+    EXPECT_EQ(text(wide / "stone big.mdl"), "newmodel plain\n");
+    ASSERT_TRUE(fs::exists(wide / L"w\u0101ll.tga"));
+    ASSERT_TRUE(fs::exists(wide / "wall.tga"));
+    EXPECT_NE(readFileBytes(wide / L"w\u0101ll.tga"), readFileBytes(wide / "wall.tga")) << "each from its own container";
+  }
+  setEnvironmentVariable("QUORVEL_JOBS", "");
+
+  // Device names: never read, written or handed to a child; nothing waits.
+  const fs::path devices = run.path() / "devices";
+  fs::create_directory(devices);
+  for (const char* name : {"NUL.mdl", "aux.mdl", "com1.mdl"}) writeFileText(literalPath(devices / name), binary("m\n"));
+  writeFileText(devices / "m.mdl", binary("newmodel m\n"));
+  const ProgramResult refused = quorvel({"devices"});
+  EXPECT_EQ(refused.exitStatus, 1) << refused.err;
+  for (const char* name : {"NUL.mdl", "aux.mdl", "com1.mdl"})
+    EXPECT_NE(refused.err.find("Quorvel: not compiling devices\\" + std::string(name) + ": " + name +
+                               " is a device name on Windows"),
+              std::string::npos)
+        << refused.err;
+  EXPECT_EQ(text(devices / "m.mdl"), "newmodel m\n");
+
+  // Work directories as cmd's cd would take them.
+  const fs::path work = run.path() / "work";
+  fs::create_directory(work);
+  const std::vector<std::pair<std::string, fs::path>> spellings{
+      {".", work}, {"work\\.", run.path()}, {"work.", run.path()}, {"work ", run.path()}, {"..\\work", work}};
+  for (const auto& [argument, cwd] : spellings) {
+    SCOPED_TRACE(argument);
+    fs::remove(work / "rock.tga");
+    writeFileBytes(work / "rock.dds", plain);
+    ProgramResult result = runProgram(QUORVEL_PATH, {argument}, cwd);
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_TRUE(fs::exists(work / "rock.tga"));
+    EXPECT_EQ(wideFolderContents(work), (Files{"rock.dds", "rock.tga", "universal.material"}));
+  }
+}
 #endif
 
 }  // namespace
