@@ -36,3 +36,15 @@ void printSourceRead();
 void printEncodingLevel(int number, LevelSize size);
 // No line end: the last thing an encode prints.
 void printEncodingFinished();
+
+// Encode sources of every kind: the standard-error line beside each
+// refusal ("Tessark: FILE: what was found; what is accepted"), the progress
+// line on a terminal, the line of a source shorter than its header says.
+enum class SourceRefusal { NotFound, NotRegular, TooShort, ReadFailed, OutOfMemory };
+void explainSourceRefusal(const std::string& path, SourceRefusal refusal, uint64_t bytes = 0);
+void explainTgaHeaderRefusal(const std::string& path, const TgaHeader& header, TgaHeaderProblem problem);
+void explainSidesRefusal(const std::string& path, uint32_t width, uint32_t height);
+void reportPictureNotDecoded(const std::string& path, bool jpeg, const std::string& reason);
+void reportSourceShort(const std::string& path, uint64_t missingPixelBytes, uint64_t pixelBytes);
+void drawEncodeProgress(const std::string& path, unsigned percent);
+void clearEncodeProgress();
