@@ -3,6 +3,7 @@
 // gives; and every refusal says what was found and what is accepted.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "image_writers.h"
@@ -168,6 +169,8 @@ TEST(ImageSources, EveryKindGivesThePlainTgaContainer) {
   if (!progressive.empty()) sources.push_back(jpeg("prog.jpg", progressive));
   else std::cout << "jpegtran not installed: no progressive JPEG here\n";
   for (const Source& source : sources) {
+    // With QUORVEL_FUZZ_SEEDS set, every source is also saved there for the fuzz targets.
+    if (const char* seeds = std::getenv("QUORVEL_FUZZ_SEEDS")) writeFileBytes(fs::path(seeds) / source.name, source.file);
     ScratchDir dir;
     writeFileBytes(dir / source.name, source.file);
     writeFileBytes(dir / "plain.tga", source.plain);
