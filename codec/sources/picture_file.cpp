@@ -50,8 +50,6 @@ bool readPictureHeader(const uint8_t* bytes, size_t size, PictureHeader& header,
   }
   header.width = static_cast<uint32_t>(w);
   header.height = static_cast<uint32_t>(h);
-  header.channels = n;
-  header.bitsPerSample = stbi_is_16_bit_from_memory(bytes, byteCount(size)) ? 16 : 8;
   return true;
 }
 

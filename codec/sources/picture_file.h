@@ -18,8 +18,6 @@ PictureFormat sniffPictureFormat(const uint8_t* start, size_t size);
 
 struct PictureHeader {
   uint32_t width = 0, height = 0;
-  int channels = 0;  // as stored: 1 grey, 2 grey + alpha, 3 colour, 4 colour + alpha
-  int bitsPerSample = 8;
 };
 
 // False (with the decoder's reason) when the header cannot be read.
