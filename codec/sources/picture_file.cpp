@@ -1,5 +1,6 @@
 #include "sources/picture_file.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -33,6 +34,68 @@ bool producePicturePixels(void* context, uint8_t* out, size_t pixels) {
   return true;
 }
 
+uint32_t readBe32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 | p[3];
+}
+
+// stb_image (as Debian ships it) trusts a JPEG's Huffman tables to hold
+// at most 256 codes and writes past its tables otherwise; such a file is
+// refused here, from its segments alone, before it reaches the decoder.
+bool jpegHuffmanTablesFit(const uint8_t* bytes, size_t size) {
+  size_t at = 2;  // after the start of image
+  while (at + 4 <= size) {
+    if (bytes[at] != 0xFF) {
+      ++at;  // entropy-coded data (or padding) up to the next marker
+      continue;
+    }
+    const uint8_t marker = bytes[at + 1];
+    if (marker == 0xFF || marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD9)) {
+      at += marker == 0xFF ? 1 : 2;  // fill byte, stuffed zero, or a marker without a length
+      continue;
+    }
+    const size_t end = at + 2 + (static_cast<size_t>(bytes[at + 2]) << 8 | bytes[at + 3]);
+    if (marker == 0xC4) {  // define Huffman tables
+      // The decoder reads bytes past the end of the file as 0.
+      for (size_t table = at + 4; table < std::min(end, size);) {
+        size_t codes = 0;
+        for (size_t i = 1; i <= 16 && table + i < size; ++i) codes += bytes[table + i];
+        if (codes > 256) return false;
+        table += 17 + codes;
+      }
+    }
+    at = end;
+  }
+  return true;
+}
+
+// stb_image grows its buffer to a PNG chunk's stated length before reading
+// it; a chunk that claims more than the file holds is refused here, so
+// that memory stays bounded by the file.
+bool pngChunksFit(const uint8_t* bytes, size_t size) {
+  for (size_t at = sizeof kPngSignature; at + 12 <= size;) {
+    const uint64_t length = readBe32(bytes + at);
+    if (length > size - at - 12) return false;
+    if (std::memcmp(bytes + at + 4, "IEND", 4) == 0) return true;
+    at += 12 + static_cast<size_t>(length);
+  }
+  return false;  // cut before its end
+}
+
+bool passesPreChecks(const uint8_t* bytes, size_t size, std::string& reason) {
+  switch (sniffPictureFormat(bytes, size)) {
+    case PictureFormat::Png:
+      if (pngChunksFit(bytes, size)) return true;
+      reason = "a chunk longer than the file, or no end chunk";
+      return false;
+    case PictureFormat::Jpeg:
+      if (jpegHuffmanTablesFit(bytes, size)) return true;
+      reason = "a Huffman table of more than 256 codes";
+      return false;
+    case PictureFormat::None: return true;
+  }
+  return true;
+}
+
 }  // namespace
 
 PictureFormat sniffPictureFormat(const uint8_t* start, size_t size) {
@@ -43,6 +106,7 @@ PictureFormat sniffPictureFormat(const uint8_t* start, size_t size) {
 }
 
 bool readPictureHeader(const uint8_t* bytes, size_t size, PictureHeader& header, std::string& reason) {
+  if (!passesPreChecks(bytes, size, reason)) return false;
   int w = 0, h = 0, n = 0;
   if (!stbi_info_from_memory(bytes, byteCount(size), &w, &h, &n)) {
     reason = failureReason();
@@ -54,6 +118,7 @@ bool readPictureHeader(const uint8_t* bytes, size_t size, PictureHeader& header,
 }
 
 bool decodePicture(const uint8_t* bytes, size_t size, DecodedPicture& picture, std::string& reason) {
+  if (!passesPreChecks(bytes, size, reason)) return false;
   int w = 0, h = 0, n = 0;
   // Asking for the stored channels keeps tRNS transparency as an alpha
   // channel and leaves the rest as stored.

@@ -237,7 +237,8 @@ TEST(ImageSources, EveryKindGivesThePlainTgaContainer) {
 TEST(ImageSources, RefusalsSayWhatWasFoundAndWhatIsAccepted) {
   const Bytes png = pngFile(8, 8, 0, 8, std::vector<Bytes>(8, Bytes(8, 9)));
   const Bytes jpg = jpegFile();
-  Bytes mapless = tgaHeader(8, 8, 8, true, 1);
+  Bytes mapless = tgaHeader(8, 8, 8, true, 1), chunky(png.begin(), png.begin() + 33);
+  chunky.insert(chunky.end(), {0x7F, 0xFF, 0xFF, 0xFF, 'I', 'D', 'A', 'T', 0, 0, 0, 0});
   const struct {
     std::string name;
     Bytes file;
@@ -261,6 +262,9 @@ TEST(ImageSources, RefusalsSayWhatWasFoundAndWhatIsAccepted) {
        "a damaged, cut or unsupported PNG ("},
       {"cut.jpg", Bytes(jpg.begin(), jpg.begin() + jpg.size() / 2), "Source JPEG File could not be decoded!\n",
        "a damaged, cut or unsupported JPEG ("},
+      {"dht.jpg", hexBytes("ff d8 ff e0 00 03 03 03 05 ff c4 00 15 01 01 01 00 00 00 00 00 00 05 ff c4 14"),
+       "Source JPEG File could not be decoded!\n", "a damaged, cut or unsupported JPEG (a Huffman table of more than 256"},
+      {"huge.png", chunky, "Source PNG File could not be decoded!\n", "a damaged, cut or unsupported PNG (a chunk longer"},
       {"ten.tga", Bytes(10, 0), "Source TGA File too short: 10 bytes, a header needs 18\n",
        "10 bytes; a TGA needs its 18-byte header, a PNG or JPEG starts with its signature"},
   };
