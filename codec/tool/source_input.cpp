@@ -27,7 +27,7 @@ struct WatchedSource {
   uint64_t delivered = 0;
   bool terminal = false;
   bool shown = false;
-  Clock::time_point started = Clock::now();
+  Clock::time_point started{};  // when the file was opened: a PNG or JPEG is decoded before it is read here
   Clock::time_point drawn{};
 };
 
@@ -78,11 +78,13 @@ struct Encoding {
   EncodedTexture& texture;
   unsigned threads;
   const LevelZeroProgress* progress;
+  Clock::time_point started;
 };
 
 // The encoder over `source`, which holds `expected` bytes in all, watched.
 bool encodeWatched(const Encoding& run, const ByteSource& source, uint64_t expected, uint64_t& delivered) {
   WatchedSource watched{source, &run.path, std::max<uint64_t>(expected, 1)};
+  watched.started = run.started;
   watched.terminal = errorStreamIsTerminal();
   const EncodeResult result =
       encodeTgaSource(ByteSource{readWatched, &watched}, run.kernels, run.texture, run.threads, run.progress);
@@ -191,6 +193,7 @@ bool encodePicture(const Encoding& run, PictureFormat format, const uint8_t* sta
 bool readSourceFile(const std::string& path, SimdPath simdPath, EncodedTexture& texture, unsigned threads,
                     const LevelZeroProgress* progress, SourceShortfall& shortfall) {
   shortfall = SourceShortfall{};
+  const Clock::time_point started = Clock::now();
   FILE* in = nullptr;
   uint64_t size = 0;
   switch (openRegularFile(path, in, size)) {
@@ -204,7 +207,7 @@ bool readSourceFile(const std::string& path, SimdPath simdPath, EncodedTexture& 
       return false;
     case InputOpenResult::Opened: break;
   }
-  const Encoding run{path, *laneKernelsFor(simdPath), texture, threads, progress};
+  const Encoding run{path, *laneKernelsFor(simdPath), texture, threads, progress, started};
   uint8_t start[kTgaHeaderSize];
   size_t startSize = 0;
   bool encoded = false;
