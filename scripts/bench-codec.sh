@@ -127,3 +127,35 @@ print(f'DDS decode, {sys.argv[2]}: Tessark -d median {d[\"median\"]*1e3:.1f} ms,
       "dds-$texture.json" "$texture"
   done
 fi
+
+# Sources of other kinds: `Tessark -e` of a 2048x2048 PNG (24-bit, a smooth
+# picture with grain, deflated by Python's zlib) against the plain TGA of the
+# same pixels, whose container is the same (hyperfine -N, 10 runs, the
+# container removed before each).
+if [ -z "${THREADS_ONLY:-}" ]; then
+python3 - <<'PY'
+import struct, zlib
+side = 2048
+rows = []
+for y in range(side):
+    row = bytearray(side * 3)
+    for x in range(side):
+        v = (x * 3 + y * 5 + ((x * 73856093) ^ (y * 19349663)) % 17) & 255
+        row[3 * x:3 * x + 3] = bytes((v, (v + 40) & 255, (x + y) & 255))
+    rows.append(bytes(row))
+def chunk(kind, data):
+    return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+with open('picture.png', 'wb') as f:
+    f.write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', side, side, 8, 2, 0, 0, 0)))
+    f.write(chunk(b'IDAT', zlib.compress(b''.join(b'\0' + r for r in rows), 6)) + chunk(b'IEND', b''))
+with open('picture.tga', 'wb') as f:
+    f.write(bytes([0, 0, 2]) + bytes(9) + struct.pack('<HHBB', side, side, 24, 0x20))
+    for r in rows:
+        f.write(b''.join(bytes((r[i + 2], r[i + 1], r[i])) for i in range(0, len(r), 3)))
+PY
+"$tessark" -e picture.png >/dev/null && mv picture.dds picture-png.dds
+"$tessark" -e picture.tga >/dev/null && cmp picture.dds picture-png.dds
+hyperfine -N -w 2 -r 10 --prepare "rm -f picture.dds" --export-markdown picture.md \
+  -n "PNG 2048², Tessark -e" "$tessark -e picture.png" -n "plain TGA 2048², Tessark -e" "$tessark -e picture.tga" >/dev/null
+cat picture.md
+fi

@@ -40,3 +40,14 @@ QUORVEL_FUZZ_SEEDS="$PWD/$corpus/dds" build-fuzz/tests/codec/codec_tests \
   --gtest_filter='DdsDecode.EveryFormat*:DdsDecode.Refusals*' >/dev/null
 echo "dds seed corpus: $(ls "$corpus/dds" | wc -l) files"
 build-fuzz/fuzz/dds_fuzz -max_total_time="$seconds" -max_len=16384 -rss_limit_mb=2048 "$corpus/dds"
+
+# The readers of the other source kinds: TGA kinds converted to the plain
+# one, and PNG and JPEG, seeded with the sources the image-source tests write.
+cmake --build build-fuzz -j"$(nproc)" --target tga_kinds_fuzz picture_fuzz codec_tests
+mkdir -p "$corpus/sources" "$corpus/tga-kinds" "$corpus/pictures"
+QUORVEL_FUZZ_SEEDS="$PWD/$corpus/sources" build-fuzz/tests/codec/codec_tests --gtest_filter='ImageSources.*' >/dev/null
+cp "$corpus"/sources/*.tga "$corpus/tga-kinds/"
+cp "$corpus"/sources/*.png "$corpus"/sources/*.jpg "$corpus/pictures/"
+echo "source seed corpus: $(ls "$corpus/tga-kinds" | wc -l) TGA kinds, $(ls "$corpus/pictures" | wc -l) PNG and JPEG"
+build-fuzz/fuzz/tga_kinds_fuzz -max_total_time="$seconds" -max_len=20000 -rss_limit_mb=2048 "$corpus/tga-kinds"
+build-fuzz/fuzz/picture_fuzz -max_total_time="$seconds" -max_len=20000 -rss_limit_mb=2048 "$corpus/pictures"

@@ -2,7 +2,7 @@
 # Installs what building and testing need on a Debian machine; packages that
 # are already there are left alone. Extra package names may be passed.
 set -euo pipefail
-packages=(cmake g++ make googletest libgtest-dev libbenchmark-dev lua5.4 parallel groff-base "$@")
+packages=(cmake g++ make googletest libgtest-dev libbenchmark-dev lua5.4 parallel groff-base libstb-dev libjpeg-turbo-progs "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -8,26 +8,17 @@
 
 #include "files/positioned_write.h"
 #include "files/processors.h"
-#include "files/regular_file.h"
 #include "tool/commands.h"
 #include "tool/input_file.h"
 #include "tool/messages.h"
 #include "tool/output_file.h"
 #include "tool/output_name.h"
+#include "tool/source_input.h"
 
 bool readTgaFile(const std::string& path, SimdPath simdPath, EncodedTexture& texture, unsigned threads,
                  const LevelZeroProgress* progress) {
-  FILE* in = nullptr;
-  uint64_t size = 0;
-  switch (openRegularFile(path, in, size)) {
-    case InputOpenResult::CannotOpen: reportSourceNotFound(); return false;
-    case InputOpenResult::NotRegularFile: reportSourceNotRegular(); return false;
-    case InputOpenResult::Opened: break;
-  }
-  const EncodeResult result = encodeTgaSource(fileByteSource(in), *laneKernelsFor(simdPath), texture, threads, progress);
-  fclose(in);
-  reportEncodeFailure(result);
-  return result.status == EncodeStatus::Encoded;
+  SourceShortfall shortfall;
+  return readSourceFile(path, simdPath, texture, threads, progress, shortfall);
 }
 
 namespace {
@@ -130,12 +121,18 @@ bool encodeTgaFile(const std::string& path, unsigned threads) {
   EarlyLevelZero early;
   early.name = &name;
   const LevelZeroProgress progress{storeLevelZeroStretch, &early};
-  if (!readTgaFile(path, chosenSimdPath(), texture, threads, &progress)) {
+  SourceShortfall shortfall;
+  if (!readSourceFile(path, chosenSimdPath(), texture, threads, &progress, shortfall)) {
     if (early.created) discardOutputFile(early.out);
     return false;
   }
   printSourceRead();
-  return writeContainerFile(name, texture, early);
+  if (!writeContainerFile(name, texture, early)) return false;
+  // The container holds what the source held, as always; but a cut source
+  // is not a success.
+  if (shortfall.missingPixelBytes == 0) return true;
+  reportSourceShort(path, shortfall.missingPixelBytes, shortfall.pixelBytes);
+  return false;
 }
 
 // At most this many, whatever the variable says.

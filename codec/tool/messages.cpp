@@ -139,3 +139,88 @@ void reportDdsRefused(const std::string& path, const std::string& found) {
           "are decoded\n",
           path.c_str(), found.c_str());
 }
+
+// Encode sources of every kind.
+
+static const char kAcceptedKinds[] =
+    "accepted are TGA image types 1, 2, 3, 9, 10 and 11 (colour-mapped, true colour, grey; plain or run-length "
+    "packed), PNG and JPEG";
+
+static void explainSource(const std::string& path, const std::string& found, const char* accepted) {
+  fprintf(stderr, "Tessark: %s: %s; %s\n", path.c_str(), found.c_str(), accepted);
+}
+
+void explainSourceRefusal(const std::string& path, SourceRefusal refusal, uint64_t bytes) {
+  switch (refusal) {
+    case SourceRefusal::NotFound: explainSource(path, "cannot be opened", "give the path of a readable image file"); return;
+    case SourceRefusal::NotRegular: explainSource(path, "not a regular file", "give a regular image file"); return;
+    case SourceRefusal::TooShort:
+      explainSource(path, std::to_string(bytes) + " bytes",
+                    "a TGA needs its 18-byte header, a PNG or JPEG starts with its signature");
+      return;
+    case SourceRefusal::ReadFailed: explainSource(path, "a read error", "a file that can be read to its end"); return;
+    case SourceRefusal::OutOfMemory: explainSource(path, "not enough memory", "free memory, or a smaller image"); return;
+  }
+}
+
+static std::string tgaKindText(const TgaHeader& header) {
+  const int type = header.imageType & ~8;
+  const std::string packed = (header.imageType & 8) ? "run-length packed " : "";
+  if (type == 1)
+    return "a " + std::to_string(header.pixelDepth) + "-bit " + packed + "colour-mapped TGA with " +
+           std::to_string(header.colorMapLength) + " entries of " + std::to_string(header.colorMapEntryBits) + " bits";
+  if (type == 3) return "a " + std::to_string(header.pixelDepth) + "-bit " + packed + "grey TGA";
+  return "a " + std::to_string(header.pixelDepth) + "-bit " + packed + "true-colour TGA";
+}
+
+static const char* tgaDepthsAccepted(const TgaHeader& header) {
+  switch (header.imageType & ~8) {
+    case 1: return "colour-mapped TGA has 8- or 16-bit indices into a map of 15-, 16-, 24- or 32-bit entries";
+    case 3: return "grey TGA has 8 bits, or 16 with alpha";
+    default: return "true-colour TGA has 15, 16, 24 or 32 bits";
+  }
+}
+
+void explainTgaHeaderRefusal(const std::string& path, const TgaHeader& header, TgaHeaderProblem problem) {
+  switch (problem) {
+    case TgaHeaderProblem::None: return;
+    case TgaHeaderProblem::ImageType:
+      explainSource(path,
+                    "TGA image type " + std::to_string(header.imageType) + " with colour-map type " +
+                        std::to_string(header.colorMapType),
+                    kAcceptedKinds);
+      return;
+    case TgaHeaderProblem::Depth: explainSource(path, tgaKindText(header), tgaDepthsAccepted(header)); return;
+    case TgaHeaderProblem::Height:
+    case TgaHeaderProblem::Width: explainSidesRefusal(path, header.width, header.height); return;
+  }
+}
+
+void explainSidesRefusal(const std::string& path, uint32_t width, uint32_t height) {
+  const bool sideOfOne = width == 1 || height == 1;
+  explainSource(path, std::to_string(width) + "x" + std::to_string(height),
+                sideOfOne ? "sides must be powers of two from 2 to 32768: they start at 2, not 1"
+                          : "sides must be powers of two from 2 to 32768");
+}
+
+void reportPictureNotDecoded(const std::string& path, bool jpeg, const std::string& reason) {
+  printf("Source %s File could not be decoded!\n", jpeg ? "JPEG" : "PNG");
+  explainSource(path, std::string(jpeg ? "a damaged, cut or unsupported JPEG (" : "a damaged, cut or unsupported PNG (") + reason + ")",
+                jpeg ? "a complete baseline or progressive JPEG" : "a complete PNG of any colour type and bit depth");
+}
+
+void reportSourceShort(const std::string& path, uint64_t missingPixelBytes, uint64_t pixelBytes) {
+  fprintf(stderr, "Tessark: %s: %" PRIu64 " of %" PRIu64 " pixel bytes missing, encoded as 0; the source is incomplete\n",
+          path.c_str(), missingPixelBytes, pixelBytes);
+}
+
+void drawEncodeProgress(const std::string& path, unsigned percent) {
+  fflush(stdout);  // the line goes below whatever came before it
+  fprintf(stderr, "\rTessark: encoding %s %u%%\033[K", path.c_str(), percent);
+  fflush(stderr);
+}
+
+void clearEncodeProgress() {
+  fprintf(stderr, "\r\033[K");
+  fflush(stderr);
+}

@@ -42,3 +42,15 @@ void printEncodingFinished();
 void printDdsHeader(const DdsTexture& texture);
 // On standard error: what the file holds and what is decoded.
 void reportDdsRefused(const std::string& path, const std::string& found);
+
+// Encode sources of every kind: the standard-error line beside each
+// refusal ("Tessark: FILE: what was found; what is accepted"), the progress
+// line on a terminal, the line of a source shorter than its header says.
+enum class SourceRefusal { NotFound, NotRegular, TooShort, ReadFailed, OutOfMemory };
+void explainSourceRefusal(const std::string& path, SourceRefusal refusal, uint64_t bytes = 0);
+void explainTgaHeaderRefusal(const std::string& path, const TgaHeader& header, TgaHeaderProblem problem);
+void explainSidesRefusal(const std::string& path, uint32_t width, uint32_t height);
+void reportPictureNotDecoded(const std::string& path, bool jpeg, const std::string& reason);
+void reportSourceShort(const std::string& path, uint64_t missingPixelBytes, uint64_t pixelBytes);
+void drawEncodeProgress(const std::string& path, unsigned percent);
+void clearEncodeProgress();

@@ -114,7 +114,7 @@ TEST(TessarkCli, ExitStatusOfEachOutcome) {
       {link("zero.dds", "/dev/zero"), {"-d", "zero.dds"}, "Sourcefile is not a regular file: zero.dds\n", 1, true},
       {link("gone.dds", "nowhere.dds"), {"-d", "gone.dds"}, "Failed to open Sourcefile: gone.dds\n", 1, true},
       {file("ok.tga", makeTga(4, 4, 24, true, naturalPixel)), {"-e", "ok.tga"}, "Finished Encoding", 0, false},
-      {file("deep.tga", tgaHeader(4, 4, 16, true)), {"-e", "deep.tga"}, "Unsupported Image Source Bitdepth!\n", 1, false},
+      {file("deep.tga", tgaHeader(4, 4, 8, true)), {"-e", "deep.tga"}, "Unsupported Image Source Bitdepth!\n", 1, false},
       {both(file("ok.tga", makeTga(4, 4, 24, true, naturalPixel)), folder("ok.dds")), {"-e", "ok.tga"},
        "Failed to create output file: ok.dds\n", 1, false},
       {folder("folder.tga"), {"-e", "folder.tga"}, "Source TGA File is not a regular file!\n", 1, false},

@@ -58,8 +58,8 @@ TEST(TessarkEncodeCli, NamesTheContainerAfterTheFileName) {
 // Every rejected source leaves nothing behind but itself.
 TEST(TessarkEncodeCli, RejectionsLeaveNoOutput) {
   const std::pair<Bytes, std::string> cases[] = {
-      {tgaHeader(8, 8, 24, true, 10), "Unsupported Image Source Type!\n"},
-      {tgaHeader(8, 8, 16, true), "Unsupported Image Source Bitdepth!\n"},
+      {tgaHeader(8, 8, 24, true, 5), "Unsupported Image Source Type!\n"},
+      {tgaHeader(8, 8, 8, true), "Unsupported Image Source Bitdepth!\n"},
       {tgaHeader(5, 3, 32, true), "Height not Power of 2, aborting!\n"},
       {tgaHeader(6, 8, 32, true), "Width not Power of 2, aborting!\n"},
       {Bytes(10, 0), "Source TGA File too short: 10 bytes, a header needs 18\n"},

@@ -40,10 +40,10 @@ TEST(TgaSource, RejectsBadHeadersWithTheFirstFailingCheck) {
     const char* message;
   };
   const Case cases[] = {
-      {tgaHeader(2, 2, 32, true, 10), "Unsupported Image Source Type!\n"},
-      {tgaHeader(2, 2, 24, true, 2, 1), "Unsupported Image Source Type!\n"},
-      {tgaHeader(3, 5, 16, true, 10), "Unsupported Image Source Type!\n"},
-      {tgaHeader(2, 2, 16, true), "Unsupported Image Source Bitdepth!\n"},
+      {tgaHeader(2, 2, 32, true, 5), "Unsupported Image Source Type!\n"},
+      {tgaHeader(2, 2, 24, true, 2, 2), "Unsupported Image Source Type!\n"},
+      {tgaHeader(3, 5, 16, true, 6), "Unsupported Image Source Type!\n"},
+      {tgaHeader(2, 2, 12, true), "Unsupported Image Source Bitdepth!\n"},
       {tgaHeader(2, 2, 8, true), "Unsupported Image Source Bitdepth!\n"},
       {tgaHeader(5, 3, 24, true), "Height not Power of 2, aborting!\n"},
       {tgaHeader(2, 1, 24, true), "Height not Power of 2, aborting!\n"},

@@ -1,0 +1,5 @@
+#include "files/console.h"
+
+#include <io.h>
+
+bool errorStreamIsTerminal() { return _isatty(2) != 0; }
