@@ -4,8 +4,10 @@
 #include <cmath>
 #include <cstdio>
 
+#include "files/program_text.h"
 #include "shared/tga_format.h"
 #include "tool/output_name.h"
+
 
 void printUsage() {
   printf("Command Line Parameters:\n");
@@ -29,19 +31,19 @@ void reportWrongArgumentCount(const char* command) {
   printf("Illegal Number of Parameters for %s see help with -?\n", command);
 }
 
-void reportUnknownCommand(const char* command) { printf("Unknown Command: %s\n\n", command); }
+void reportUnknownCommand(const char* command) { printf("Unknown Command: %s\n\n", consoleText(command).c_str()); }
 
-void reportOutputNotCreated(const std::string& name) { printf("Failed to create output file: %s\n", name.c_str()); }
+void reportOutputNotCreated(const std::string& name) { printf("Failed to create output file: %s\n", consoleText(name).c_str()); }
 
-void reportOutputNotWritten(const std::string& name) { printf("Failed to write output file: %s\n", name.c_str()); }
+void reportOutputNotWritten(const std::string& name) { printf("Failed to write output file: %s\n", consoleText(name).c_str()); }
 
-void reportContainerNotOpened(const std::string& path) { printf("Failed to open Sourcefile: %s\n", path.c_str()); }
+void reportContainerNotOpened(const std::string& path) { printf("Failed to open Sourcefile: %s\n", consoleText(path).c_str()); }
 
 void reportContainerNotRegular(const std::string& path) {
-  printf("Sourcefile is not a regular file: %s\n", path.c_str());
+  printf("Sourcefile is not a regular file: %s\n", consoleText(path).c_str());
 }
 
-void reportContainerNotRead(const std::string& path) { printf("Failed to read Sourcefile: %s\n", path.c_str()); }
+void reportContainerNotRead(const std::string& path) { printf("Failed to read Sourcefile: %s\n", consoleText(path).c_str()); }
 
 void printContainerHeader(const TextureHeader& header) {
   printf("Header:\n");
@@ -137,7 +139,7 @@ void reportDdsRefused(const std::string& path, const std::string& found) {
   fprintf(stderr,
           "Tessark: %s: a DDS %s; only 2D textures in BC1, BC2, BC3, BC7 or uncompressed RGB, RGBA or luminance "
           "are decoded\n",
-          path.c_str(), found.c_str());
+          consoleText(path).c_str(), found.c_str());
 }
 
 // Encode sources of every kind.
@@ -147,7 +149,7 @@ static const char kAcceptedKinds[] =
     "packed), PNG and JPEG";
 
 static void explainSource(const std::string& path, const std::string& found, const char* accepted) {
-  fprintf(stderr, "Tessark: %s: %s; %s\n", path.c_str(), found.c_str(), accepted);
+  fprintf(stderr, "Tessark: %s: %s; %s\n", consoleText(path).c_str(), found.c_str(), accepted);
 }
 
 void explainSourceRefusal(const std::string& path, SourceRefusal refusal, uint64_t bytes) {
@@ -211,12 +213,12 @@ void reportPictureNotDecoded(const std::string& path, bool jpeg, const std::stri
 
 void reportSourceShort(const std::string& path, uint64_t missingPixelBytes, uint64_t pixelBytes) {
   fprintf(stderr, "Tessark: %s: %" PRIu64 " of %" PRIu64 " pixel bytes missing, encoded as 0; the source is incomplete\n",
-          path.c_str(), missingPixelBytes, pixelBytes);
+          consoleText(path).c_str(), missingPixelBytes, pixelBytes);
 }
 
 void drawEncodeProgress(const std::string& path, unsigned percent) {
   fflush(stdout);  // the line goes below whatever came before it
-  fprintf(stderr, "\rTessark: encoding %s %u%%\033[K", path.c_str(), percent);
+  fprintf(stderr, "\rTessark: encoding %s %u%%\033[K", consoleText(path).c_str(), percent);
   fflush(stderr);
 }
 
