@@ -35,6 +35,9 @@ static void printTo(FILE* stream, const char* format, va_list arguments) {
   va_end(again);
   const std::string shown = consoleText(text);
   fwrite(shown.data(), 1, shown.size(), stream);
+  // Standard error is unbuffered for printf alone on some C runtimes: each
+  // line must reach it before a child writes there.
+  if (stream == stderr) fflush(stream);
 }
 
 void printDiagnostic(const char* format, ...) {

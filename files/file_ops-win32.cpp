@@ -42,9 +42,11 @@ static std::string foundEntryName(const std::string& path) {
   return narrowName(match.cFileName);
 }
 
-// The last component of the path as the system resolves it: "." and ".."
-// become the folder's own name, and trailing dots and blanks are trimmed.
-static std::string resolvedLastComponent(const std::string& path) {
+// The name the entry of `path` must have to be that very entry: its last
+// component, but for "." and "..", which stand for a folder's own name.
+static std::string ownName(const std::string& path) {
+  const std::string last = lastComponent(path);
+  if (last != "." && last != "..") return last;
   const std::wstring wide = widePath(path);
   const DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
   if (length == 0) return lastComponent(path);
@@ -64,14 +66,13 @@ std::string whyNameIsUnusable(const std::string& path) {
   const std::string name = lastComponent(path);
   if (isDeviceName(name)) return name + " is a device name on Windows";
   const std::string found = foundEntryName(path);
-  if (!found.empty() && !sameNameIgnoringCase(found, resolvedLastComponent(path)))
-    return name + " is another name of " + found;
+  if (!found.empty() && !sameNameIgnoringCase(found, ownName(path))) return name + " is another name of " + found;
   return std::string();
 }
 
 // The entry of this very name: a device is no file, and an 8.3 short name
-// is another entry's. A name the system trims (trailing dots and blanks,
-// "." and "..") is the entry it resolves to, as `cd` in cmd takes it.
+// or a name the system trims (trailing dots and blanks) is another entry's;
+// "." and ".." are the folders they stand for.
 EntryInfo lookUpEntry(const std::string& path) {
   EntryInfo entry;
   if (isDeviceName(lastComponent(path))) {
@@ -82,7 +83,7 @@ EntryInfo lookUpEntry(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return entry;
   const std::string found = foundEntryName(path);
-  if (!found.empty() && !sameNameIgnoringCase(found, resolvedLastComponent(path))) return entry;
+  if (!found.empty() && !sameNameIgnoringCase(found, ownName(path))) return entry;
   entry.exists = true;
   entry.isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   entry.target = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryTarget::Directory : EntryTarget::RegularFile;
@@ -90,6 +91,8 @@ EntryInfo lookUpEntry(const std::string& path) {
 }
 
 bool fileStampOf(const std::string& path, FileStamp& stamp) {
+  // Opening a device name would reach the device, which may never answer.
+  if (isDeviceName(lastComponent(path))) return false;
   const HANDLE file = CreateFileW(widePath(path).c_str(), FILE_READ_ATTRIBUTES,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr);

@@ -748,6 +748,7 @@ TEST_F(QuorvelBinaryTest, WindowsNamesOutsideTheCodePageDevicesAndSpellings) {
               std::string::npos)
         << refused.err;
   EXPECT_EQ(text(devices / "m.mdl"), "newmodel m\n");
+  removeFolder(devices);  // std::filesystem cannot remove device-named files
 
   // Work directories as cmd's cd would take them.
   const fs::path work = run.path() / "work";
