@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "files/file_faults.h"
+#include "files/link_errors-posix.h"
 
 
 constexpr char kLockFileName[] = ".quorvel-lock";
@@ -95,10 +96,6 @@ bool removeFolderIn(const Folder& parent, const std::string& name) {
   return unlinkat(fdOf(parent), name.c_str(), AT_REMOVEDIR) == 0;
 }
 
-static bool linksAreUnsupported(int error) {
-  return error == EPERM || error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS || error == EXDEV ||
-         error == EMLINK || error == EACCES;
-}
 
 // renameat2 and linkat, unless a test has planted their refusal.
 static int renameWithoutReplacingAt(int fromFd, const char* from, int toFd, const char* to) {

@@ -7,6 +7,7 @@
 
 #include "files/file_faults.h"
 #include "files/interrupt_cleanup.h"
+#include "files/link_errors-posix.h"
 #include "files/output_folder.h"
 
 void splitOutputPath(const std::string& path, std::string& folder, std::string& name) {
@@ -56,7 +57,8 @@ bool isDirectoryAt(const Folder& folder, const std::string& name) {
 
 CreateResult createVanishingFileAt(const Folder& folder, const std::string&, FILE*& stream) {
   if (vanishingFileFaultPlanted()) return CreateResult::Unsupported;
-  const int fd = openat(fdOf(folder), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  // Readable too: where links are refused its bytes are copied to a name.
+  const int fd = openat(fdOf(folder), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
   if (fd < 0) return CreateResult::Unsupported;
   stream = fdopenFaultPlanted() ? nullptr : fdopen(fd, "wb");
   if (stream) return CreateResult::Created;
@@ -71,15 +73,49 @@ static bool linkUnnamed(int fd, const Folder& folder, const std::string& name) {
   return linkat(AT_FDCWD, self.c_str(), fdOf(folder), name.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
+// An unnamed file cannot be given a name here: the file system makes no
+// links, or /proc is not mounted (a chroot).
+static bool namingRefused(int error) { return linksAreUnsupported(error) || error == ENOENT; }
+
+// A complete copy of the unnamed file's bytes under `name`, or nothing there.
+static bool copyUnnamed(int fd, const Folder& folder, const std::string& name) {
+  const int out = openat(fdOf(folder), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+  if (out < 0) return false;
+  char buffer[1 << 16];
+  off_t offset = 0;
+  bool copied = true;
+  for (;;) {
+    const ssize_t got = pread(fd, buffer, sizeof buffer, offset);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      copied = got == 0;
+      break;
+    }
+    for (ssize_t done = 0; copied && done < got;) {
+      const ssize_t put = write(out, buffer + done, static_cast<size_t>(got - done));
+      if (put < 0 && errno == EINTR) continue;
+      copied = put > 0;
+      if (copied) done += put;
+    }
+    if (!copied) break;
+    offset += got;
+  }
+  if (close(out) == 0 && copied) return true;
+  unlinkat(fdOf(folder), name.c_str(), 0);
+  return false;
+}
+
 bool keepVanishingFileAt(const Folder& folder, FILE*& stream, const std::string& temporaryName,
                          const std::string& finalName) {
   const int fd = fileno(stream);
   bool kept = fflush(stream) == 0;
   if (kept && !linkUnnamed(fd, folder, finalName)) {
-    // The final name exists: a named step, then one rename over it.
-    kept = errno == EEXIST;
+    // The final name exists, or links are refused here: a named step (a
+    // link, else a copy), then one rename over the final name.
+    kept = errno == EEXIST || namingRefused(errno);
     if (kept) removeIfInterrupted(folder, temporaryName);
-    kept = kept && linkUnnamed(fd, folder, temporaryName);
+    kept = kept && (linkUnnamed(fd, folder, temporaryName) ||
+                    (namingRefused(errno) && copyUnnamed(fd, folder, temporaryName)));
     if (kept && renameat(fdOf(folder), temporaryName.c_str(), fdOf(folder), finalName.c_str()) != 0) {
       unlinkat(fdOf(folder), temporaryName.c_str(), 0);
       kept = false;
