@@ -11,7 +11,9 @@ InputOpenResult openRegularFile(const std::string& path, FILE*& stream, uint64_t
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return InputOpenResult::NotRegularFile;
   }
-  FILE* opened = _wfopen(wide.c_str(), L"rb");
+  // "N": not inherited. A child started meanwhile on another thread would
+  // otherwise hold the file open, and the driver could not delete it after.
+  FILE* opened = _wfopen(wide.c_str(), L"rbN");
   if (!opened) return InputOpenResult::CannotOpen;
   const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(opened)));
   LARGE_INTEGER length;
