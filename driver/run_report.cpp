@@ -6,7 +6,7 @@
 
 #include "files/program_text.h"
 
-#include "platform/process_setup.h"
+#include "files/console.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ void printOutput(const char* format, ...) {
 
 void startProgress(const char* what, size_t total) {
   ProgressLine& line = progressLine();
-  line.enabled = standardErrorIsTerminal() && total > 0;
+  line.enabled = errorStreamIsTerminal() && total > 0;
   line.what = what;
   line.total = total;
   line.started = RunClock::now();

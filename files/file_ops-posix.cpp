@@ -1,5 +1,7 @@
 #include "files/file_ops.h"
 
+#include "files/stat_stamp-posix.h"
+
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
@@ -30,10 +32,7 @@ EntryInfo lookUpEntry(const std::string& path) {
 bool fileStampOf(const std::string& path, FileStamp& stamp) {
   struct stat info;
   if (stat(path.c_str(), &info) != 0) return false;
-  stamp.device = static_cast<uint64_t>(info.st_dev);
-  stamp.file = static_cast<uint64_t>(info.st_ino);
-  stamp.size = static_cast<uint64_t>(info.st_size);
-  stamp.modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  stamp = stampOf(info);
   return true;
 }
 

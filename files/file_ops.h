@@ -14,7 +14,6 @@ struct EntryInfo {
   bool exists = false;
   bool isLink = false;
   EntryTarget target = EntryTarget::Missing;  // Missing for a dangling link
-  unsigned long linkCount = 1;                // names of the entry itself (hard links)
 };
 EntryInfo lookUpEntry(const std::string& path);
 

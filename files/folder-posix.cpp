@@ -11,7 +11,9 @@
 #include <cstring>
 
 #include "files/file_faults.h"
+#include "files/copy_bytes-posix.h"
 #include "files/link_errors-posix.h"
+#include "files/stat_stamp-posix.h"
 
 
 constexpr char kLockFileName[] = ".quorvel-lock";
@@ -36,15 +38,6 @@ bool openFolderIn(const Folder& parent, const std::string& name, Folder& folder)
 
 void closeFolder(Folder& folder) { closeOutputFolder(folder); }
 
-static FileStamp stampOf(const struct stat& info) {
-  FileStamp stamp;
-  stamp.device = static_cast<uint64_t>(info.st_dev);
-  stamp.file = static_cast<uint64_t>(info.st_ino);
-  stamp.size = static_cast<uint64_t>(info.st_size);
-  stamp.modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-  return stamp;
-}
-
 static EntryTarget targetOf(const struct stat& info) {
   if (S_ISREG(info.st_mode)) return EntryTarget::RegularFile;
   if (S_ISDIR(info.st_mode)) return EntryTarget::Directory;
@@ -57,7 +50,6 @@ EntryInfo entryIn(const Folder& folder, const std::string& name) {
   if (fstatat(fdOf(folder), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return entry;
   entry.exists = true;
   entry.isLink = S_ISLNK(info.st_mode);
-  entry.linkCount = static_cast<unsigned long>(info.st_nlink);
   if (entry.isLink && fstatat(fdOf(folder), name.c_str(), &info, 0) != 0) return entry;
   entry.target = targetOf(info);
   return entry;
@@ -148,29 +140,11 @@ static int openRegularIn(const Folder& folder, const std::string& name, int foll
   return -1;
 }
 
-static bool copyBytes(int in, int out) {
-  char buffer[1 << 16];
-  for (;;) {
-    const ssize_t got = read(in, buffer, sizeof buffer);
-    if (got == 0) return true;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    for (ssize_t done = 0; done < got;) {
-      const ssize_t put = write(out, buffer + done, static_cast<size_t>(got - done));
-      if (put < 0 && errno == EINTR) continue;
-      if (put <= 0) return false;
-      done += put;
-    }
-  }
-}
-
 // A complete copy under `toName`, or nothing under that name.
-static bool copyFollowing(const Folder& from, const std::string& fromName, int followFlag, const Folder& to,
+static bool copyFollowing(const Folder& from, const std::string& fromName, const Folder& to,
                           const std::string& toName) {
   struct stat info;
-  const int in = openRegularIn(from, fromName, followFlag, info);
+  const int in = openRegularIn(from, fromName, 0, info);
   if (in < 0) return false;
   const int out = createExclusive(to, toName, info.st_mode & 07777);
   if (out < 0) {
@@ -190,7 +164,7 @@ bool aliasFileIn(const Folder& from, const std::string& fromName, const Folder& 
   // depends on where it stands.
   if (linkAt(fdOf(from), fromName.c_str(), fdOf(to), toName.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
   if (errno == EEXIST) return false;
-  return copyFollowing(from, fromName, 0, to, toName);
+  return copyFollowing(from, fromName, to, toName);
 }
 
 bool fileStampIn(const Folder& folder, const std::string& name, FileStamp& stamp) {

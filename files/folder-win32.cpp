@@ -65,21 +65,7 @@ bool openFolderIn(const Folder& parent, const std::string& name, Folder& folder)
 
 void closeFolder(Folder& folder) { closeOutputFolder(folder); }
 
-static unsigned long linkCountOf(const std::string& path) {
-  const HANDLE file = CreateFileW(widePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 1;
-  BY_HANDLE_FILE_INFORMATION information;
-  const bool known = GetFileInformationByHandle(file, &information) != 0;
-  CloseHandle(file);
-  return known ? information.nNumberOfLinks : 1;
-}
-
-EntryInfo entryIn(const Folder& folder, const std::string& name) {
-  EntryInfo entry = lookUpEntry(in(folder, name));
-  if (entry.exists && entry.target == EntryTarget::RegularFile) entry.linkCount = linkCountOf(in(folder, name));
-  return entry;
-}
+EntryInfo entryIn(const Folder& folder, const std::string& name) { return lookUpEntry(in(folder, name)); }
 
 bool listFolder(const Folder& folder, std::vector<std::string>& names, std::string& why) {
   names.clear();

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <string>
 
+#include "files/copy_bytes-posix.h"
 #include "files/file_faults.h"
 #include "files/interrupt_cleanup.h"
 #include "files/link_errors-posix.h"
@@ -81,25 +82,7 @@ static bool namingRefused(int error) { return linksAreUnsupported(error) || erro
 static bool copyUnnamed(int fd, const Folder& folder, const std::string& name) {
   const int out = openat(fdOf(folder), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
   if (out < 0) return false;
-  char buffer[1 << 16];
-  off_t offset = 0;
-  bool copied = true;
-  for (;;) {
-    const ssize_t got = pread(fd, buffer, sizeof buffer, offset);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      copied = got == 0;
-      break;
-    }
-    for (ssize_t done = 0; copied && done < got;) {
-      const ssize_t put = write(out, buffer + done, static_cast<size_t>(got - done));
-      if (put < 0 && errno == EINTR) continue;
-      copied = put > 0;
-      if (copied) done += put;
-    }
-    if (!copied) break;
-    offset += got;
-  }
+  const bool copied = lseek(fd, 0, SEEK_SET) == 0 && copyBytes(fd, out);
   if (close(out) == 0 && copied) return true;
   unlinkat(fdOf(folder), name.c_str(), 0);
   return false;

@@ -14,6 +14,16 @@
 // turn one name into another file's) and kept as UTF-8.
 std::vector<std::string> programArguments(int argc, char** argv);
 
+// A program's main: `run` with the program's arguments as above.
+template <class Run>
+int runWithProgramArguments(int argc, char** argv, Run run) {
+  std::vector<std::string> arguments = programArguments(argc, argv);
+  std::vector<char*> pointers;
+  for (std::string& argument : arguments) pointers.push_back(&argument[0]);
+  pointers.push_back(nullptr);
+  return run(static_cast<int>(arguments.size()), pointers.data());
+}
+
 // Internal text as the console shows it: on Windows in the ANSI code page,
 // a character it lacks written as its nearest look-alike (display only).
 std::string consoleText(const std::string& text);

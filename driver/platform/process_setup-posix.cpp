@@ -17,5 +17,3 @@ void prepareProcess() {
   // caller ignored stays ignored, here and in every child.
   signal(SIGCHLD, SIG_DFL);
 }
-
-bool standardErrorIsTerminal() { return isatty(2) == 1; }

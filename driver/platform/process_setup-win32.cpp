@@ -12,5 +12,3 @@ void prepareProcess() {
     (void)!freopen("NUL", modes[fd], streams[fd]);
   }
 }
-
-bool standardErrorIsTerminal() { return _isatty(2) != 0; }

@@ -6,6 +6,3 @@
 // receives its messages; a SIGCHLD left ignored by the parent is set back to
 // its default, so that children's exit statuses can be collected.
 void prepareProcess();
-
-// True when standard error is a terminal (where a progress line may be drawn).
-bool standardErrorIsTerminal();

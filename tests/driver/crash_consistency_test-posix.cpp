@@ -225,14 +225,25 @@ TEST(CrashConsistency, KilledAtRandomMomentsThenRunAgain) {
       [&](const std::string& where) { expectConsistent(dir, set, where); });
 }
 
+// The work set laid out in `scratch`/work with the model compiler on PATH,
+// and how long one uninterrupted run on it takes.
+struct TimedWork {
+  WorkSet set;
+  fs::path dir;
+  long runMicroseconds;
+};
+TimedWork layTimedWork(const ScratchDir& scratch) {
+  putModelCompilerOnPath();
+  TimedWork work{makeWorkSet(), scratch / "work", 0};
+  writeWorkSet(work.dir, work.set);
+  work.runMicroseconds = timeOneRun({work.dir.string()}, scratch.path());
+  return work;
+}
+
 // The second run waits for the first and then finds its work done.
 TEST(CrashConsistency, TwoRunsOnOneFolderAtSeededGaps) {
-  putModelCompilerOnPath();
-  const WorkSet set = makeWorkSet();
   ScratchDir scratch;
-  const fs::path dir = scratch / "work";
-  writeWorkSet(dir, set);
-  const long runMicroseconds = timeOneRun({dir.string()}, scratch.path());
+  const auto [set, dir, runMicroseconds] = layTimedWork(scratch);
   const unsigned trials = environmentNumber("QUORVEL_CRASH_TRIALS", 24) / 2;
   const unsigned seed = environmentNumber("QUORVEL_CRASH_SEED", 20261208);
   std::mt19937 random(seed);
@@ -384,21 +395,15 @@ TEST(CrashConsistency, AChildsHelperLeftRunningKeepsNoLaterRunWaiting) {
   const ProgramResult second = runProgram("/usr/bin/timeout", {"20", QUORVEL_PATH, "w"}, scratch.path());
   EXPECT_EQ(second.exitStatus, 0) << second.err;
   EXPECT_EQ(second.err.find("waiting for another run"), std::string::npos) << second.err;
-  for (const char* pidFile : {"helper.pid"}) {
-    const Bytes pid = readFileBytes(scratch / pidFile);
-    if (!pid.empty()) kill(std::stoi(std::string(pid.begin(), pid.end())), SIGKILL);
-  }
+  const Bytes pid = readFileBytes(scratch / "helper.pid");
+  if (!pid.empty()) kill(std::stoi(std::string(pid.begin(), pid.end())), SIGKILL);
 }
 
 // Under nohup, or a script's trap '' INT, the signal sent to the whole group
 // ends no child: every child keeps what the caller ignored.
 TEST(CrashConsistency, SignalsTheCallerIgnoredEndNoChild) {
-  putModelCompilerOnPath();
-  const WorkSet set = makeWorkSet();
   ScratchDir scratch;
-  const fs::path dir = scratch / "work";
-  writeWorkSet(dir, set);
-  const long runMicroseconds = timeOneRun({dir.string()}, scratch.path());
+  const auto [set, dir, runMicroseconds] = layTimedWork(scratch);
   std::mt19937 random(environmentNumber("QUORVEL_CRASH_SEED", 20261208));
   for (int ignored : {SIGHUP, SIGINT}) {
     for (unsigned trial = 0; trial < environmentNumber("QUORVEL_CRASH_TRIALS", 24) / 4; ++trial) {

@@ -19,6 +19,7 @@
 #include "platform/host_names.h"
 #include "platform/priority.h"
 #include "platform/process_setup.h"
+#include "files/console.h"
 #include "files/folder.h"
 
 namespace fs = std::filesystem;
@@ -132,7 +133,6 @@ EntryInfo lookUpEntry(const std::string& path) {
   if (error || !fs::exists(own)) return entry;
   entry.exists = true;
   entry.isLink = fs::is_symlink(own);
-  if (!entry.isLink) entry.linkCount = static_cast<unsigned long>(fs::hard_link_count(path, error));
   const fs::file_status target = fs::status(path, error);
   if (error || !fs::exists(target)) return entry;
   entry.target = fs::is_regular_file(target) ? EntryTarget::RegularFile
@@ -232,7 +232,7 @@ FILE* openForReading(const std::string& path, std::string& why) {
 }
 
 void prepareProcess() {}
-bool standardErrorIsTerminal() { return false; }
+bool errorStreamIsTerminal() { return false; }
 
 bool lowerProcessPriority() {
   fakePlatform().priorityLowered = true;

@@ -94,24 +94,4 @@ TEST_F(ModelStageTest, TheModelIsReplacedOnlyByACompleteResultOfTheFileTheCompil
   }
 }
 
-// Files named like an earlier version's temporaries are the user's: none is
-// renamed, removed or compiled; the old backup is pointed out.
-TEST_F(ModelStageTest, NamesLikeOldTemporariesStayTheUsers) {
-  touch("m.mdl", "compiled m");
-  touch(".quorvel-backup-m.mdl", "binary m");
-  touch(".quorvel-model.tmp", "user");
-  fakePlatform().programs["nwnmdlcomp"] = [&](const std::vector<std::string>& argv) {
-    writeFileText(argv[3], "text");
-    return 0;
-  };
-  const Captured output = compile(true);
-  EXPECT_NE(output.err.find(path(".quorvel-backup-m.mdl") + " was left by an earlier Quorvel stopped while compiling " +
-                            path("m.mdl")),
-            std::string::npos)
-      << output.err;
-  EXPECT_EQ(read(".quorvel-backup-m.mdl"), "binary m");
-  EXPECT_EQ(read(".quorvel-model.tmp"), "user");
-  EXPECT_EQ(read("m.mdl"), "text");
-}
-
 }  // namespace

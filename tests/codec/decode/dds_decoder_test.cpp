@@ -17,32 +17,32 @@ constexpr uint32_t kRgb = 0x40, kLuminance = 0x20000, kAlpha = 0x1;
 
 struct Case {
   const char* label;
-  DdsSpec spec;
+  DdsLayout layout;
   const char* format;  // the "Format:" line
   unsigned bitsPerPixel;
 };
 
-DdsSpec blocks(uint32_t w, uint32_t h, uint32_t mips, const char* fourCc, unsigned blockBytes, uint32_t dxgi = 0,
-               DdsSpec::Fill fill = DdsSpec::Random) {
-  DdsSpec spec;
-  spec.width = w, spec.height = h, spec.mipCount = mips, spec.fourCc = fourCc, spec.dxgi = dxgi;
-  spec.blockBytes = blockBytes, spec.fill = fill;
-  return spec;
+DdsLayout blocks(uint32_t w, uint32_t h, uint32_t mips, const char* fourCc, unsigned blockBytes, uint32_t dxgi = 0,
+               DdsLayout::Fill fill = DdsLayout::Random) {
+  DdsLayout layout;
+  layout.width = w, layout.height = h, layout.mipCount = mips, layout.fourCc = fourCc, layout.dxgi = dxgi;
+  layout.blockBytes = blockBytes, layout.fill = fill;
+  return layout;
 }
 
 // DX10 pixels of `bits` bits: the bit count sizes the levels; the file stores 0.
-DdsSpec dx10Pixels(uint32_t w, uint32_t h, uint32_t mips, uint32_t dxgi, uint32_t bits) {
-  DdsSpec spec = blocks(w, h, mips, "DX10", 0, dxgi);
-  spec.bitCount = bits;
-  return spec;
+DdsLayout dx10Pixels(uint32_t w, uint32_t h, uint32_t mips, uint32_t dxgi, uint32_t bits) {
+  DdsLayout layout = blocks(w, h, mips, "DX10", 0, dxgi);
+  layout.bitCount = bits;
+  return layout;
 }
 
-DdsSpec masked(uint32_t w, uint32_t h, uint32_t mips, uint32_t flags, uint32_t bits, uint32_t r, uint32_t g,
+DdsLayout masked(uint32_t w, uint32_t h, uint32_t mips, uint32_t flags, uint32_t bits, uint32_t r, uint32_t g,
                uint32_t b, uint32_t a) {
-  DdsSpec spec;
-  spec.width = w, spec.height = h, spec.mipCount = mips, spec.pixelFlags = flags, spec.bitCount = bits;
-  spec.masks[0] = r, spec.masks[1] = g, spec.masks[2] = b, spec.masks[3] = a;
-  return spec;
+  DdsLayout layout;
+  layout.width = w, layout.height = h, layout.mipCount = mips, layout.pixelFlags = flags, layout.bitCount = bits;
+  layout.masks[0] = r, layout.masks[1] = g, layout.masks[2] = b, layout.masks[3] = a;
+  return layout;
 }
 
 std::string decodeFileInProcess(const std::string& path) {
@@ -53,16 +53,16 @@ std::string decodeFileInProcess(const std::string& path) {
 TEST(DdsDecode, EveryFormatMatchesTheReferenceDecoder) {
   const Case cases[] = {
       {"BC1 with transparent blocks", blocks(37, 29, 6, "DXT1", 8), "BC1 (DXT1)", 4},
-      {"BC1 opaque", blocks(64, 20, 7, "DXT1", 8, 0, DdsSpec::OpaqueBc1), "BC1 (DXT1)", 4},
+      {"BC1 opaque", blocks(64, 20, 7, "DXT1", 8, 0, DdsLayout::OpaqueBc1), "BC1 (DXT1)", 4},
       {"BC2 DXT2", blocks(13, 7, 4, "DXT2", 16), "BC2 (DXT2)", 8},
       {"BC2 DXT3", blocks(16, 16, 5, "DXT3", 16), "BC2 (DXT3)", 8},
       {"BC3 DXT4", blocks(6, 10, 2, "DXT4", 16), "BC3 (DXT4)", 8},
       {"BC3 DXT5", blocks(21, 18, 5, "DXT5", 16), "BC3 (DXT5)", 8},
       {"BC1 DX10 typeless", blocks(5, 5, 3, "DX10", 8, 70), "BC1_TYPELESS (DX10)", 4},
-      {"BC1 DX10 opaque sRGB", blocks(8, 8, 1, "DX10", 8, 72, DdsSpec::OpaqueBc1), "BC1_UNORM_SRGB (DX10)", 4},
+      {"BC1 DX10 opaque sRGB", blocks(8, 8, 1, "DX10", 8, 72, DdsLayout::OpaqueBc1), "BC1_UNORM_SRGB (DX10)", 4},
       {"BC2 DX10", blocks(9, 4, 1, "DX10", 16, 74), "BC2_UNORM (DX10)", 8},
       {"BC3 DX10 sRGB", blocks(12, 3, 2, "DX10", 16, 78), "BC3_UNORM_SRGB (DX10)", 8},
-      {"BC7 every mode and partition", blocks(100, 100, 7, "DX10", 16, 98, DdsSpec::Bc7EveryMode), "BC7_UNORM (DX10)", 8},
+      {"BC7 every mode and partition", blocks(100, 100, 7, "DX10", 16, 98, DdsLayout::Bc7EveryMode), "BC7_UNORM (DX10)", 8},
       {"BC7 sRGB, random", blocks(33, 17, 6, "DX10", 16, 99), "BC7_UNORM_SRGB (DX10)", 8},
       {"BGR 24", masked(7, 5, 3, kRgb, 24, 0xFF0000, 0xFF00, 0xFF, 0), "B8G8R8", 24},
       {"BGRA 32", masked(9, 3, 4, kRgb | kAlpha, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000), "B8G8R8A8", 32},
@@ -87,16 +87,16 @@ TEST(DdsDecode, EveryFormatMatchesTheReferenceDecoder) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
-    const DdsSpec& spec = c.spec;
-    const Bytes file = makeDds(spec, 7);
+    const DdsLayout& layout = c.layout;
+    const Bytes file = makeDds(layout, 7);
     saveFuzzSeed(file);
     ScratchDir dir;
     writeFileBytes(dir / "tex.dds", file);
     const std::string out = decodeFileInProcess((dir / "tex.dds").string());
     const ReferenceTexture reference = referenceDecodeDds(file);
-    const uint32_t levels = spec.mipCount ? spec.mipCount : 1;
+    const uint32_t levels = layout.mipCount ? layout.mipCount : 1;
     ASSERT_EQ(reference.levels.size(), levels);
-    std::string expected = "Header:\nWidth/Height: " + std::to_string(spec.width) + "/" + std::to_string(spec.height) +
+    std::string expected = "Header:\nWidth/Height: " + std::to_string(layout.width) + "/" + std::to_string(layout.height) +
                            "\nBits per pixel: " + std::to_string(c.bitsPerPixel) + "\nFormat: " + c.format + "\n";
     for (uint32_t k = 0; k < levels; ++k) expected += "Decoding Level " + std::to_string(k) + "\n";
     EXPECT_EQ(out, expected);
@@ -130,8 +130,8 @@ Bytes withField(Bytes bytes, size_t at, uint32_t value) {
 }
 
 Bytes withFourCc(const char* code) {
-  DdsSpec spec = blocks(8, 8, 1, code, 8);
-  return makeDds(spec);
+  DdsLayout layout = blocks(8, 8, 1, code, 8);
+  return makeDds(layout);
 }
 
 TEST(DdsDecode, RefusalsNameTheFileAndWhatItHoldsAndWriteNothing) {
@@ -193,7 +193,7 @@ TEST(DdsDecode, RefusalsNameTheFileAndWhatItHoldsAndWriteNothing) {
 }
 
 TEST(DdsDecode, CutShortFileKeepsItsCompleteLevels) {
-  const Bytes whole = makeDds(blocks(16, 16, 5, "DXT1", 8, 0, DdsSpec::OpaqueBc1));
+  const Bytes whole = makeDds(blocks(16, 16, 5, "DXT1", 8, 0, DdsLayout::OpaqueBc1));
   ScratchDir dir;
   writeFileBytes(dir / "t.dds", Bytes(whole.begin(), whole.begin() + 128 + 128 + 32 + 3));
   const ProgramResult result = runProgram(TESSARK_PATH, {"-d", "t.dds"}, dir.path());
