@@ -4,7 +4,7 @@
 # cpack -G DEB, checks that it holds exactly the installed files under /usr
 # and dependencies read from the programs, installs it with dpkg -i, runs
 # Tessark -? and a directory-mode run of Quorvel from /usr/bin on a copy of
-# the sample work directory, and removes it. Needs root and dpkg-dev; leaves
+# the sample work directory, and removes it. Needs root, dpkg-dev and lintian; leaves
 # an installed quorvel package or other programs of these names alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -31,6 +31,10 @@ else
   [ -z "$depends" ] || fail "Depends is \"$depends\" for programs that need no shared library"
 fi
 echo "check-package: $deb holds the installed files; Depends: ${depends:-none (static programs)}"
+# What a distribution checks before it takes a package: lintian reports no
+# error (warnings are printed for the reader).
+lintian --fail-on error --allow-root "$deb" || fail "lintian found errors in $deb"
+echo "check-package: lintian found no error"
 
 trap 'dpkg -r quorvel > /dev/null 2>&1 || true' EXIT
 dpkg -i "$deb"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# mutate.sh [-n COUNT] [-s SEED] [-b BUILD_DIR] [-t SECONDS] [-f FIRST] [FOLDER...]
+# mutate.sh [-n COUNT] [-s SEED] [-b BUILD_DIR] [-t SECONDS] [-f FIRST] [-m MIN_SCORE] [FOLDER...]
 # Mutation testing: COUNT seeded one-line mutants of the product sources in
 # the FOLDERs (default: codec/ files/ driver/), each built incrementally and
 # put through the test programs that cover its folder. A mutant the tests
@@ -11,6 +11,8 @@
 # (to finish an interrupted run). The tests of each mutant run with a
 # private TMPDIR, removed afterwards, and a 2 GB file-size limit, so that a
 # mutant that writes without end is caught instead of filling the disk.
+# Fails (status 1) when a mutant of the sample was left unrun, when no mutant
+# built, or when the score is below MIN_SCORE percent (default 0).
 #
 # Mutants: comparisons (< <= > >= == != turned), integer constants (n to
 # n+1, 1 to 0; not array bounds in declarations, which can only grow an
@@ -18,15 +20,16 @@
 # conditions negated, statements deleted (a line that is one statement).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-count=60 seed=1 build=build-mutate timeout_seconds=120 first=1
-while getopts "n:s:b:t:f:" option; do
+count=60 seed=1 build=build-mutate timeout_seconds=120 first=1 min_score=0
+while getopts "n:s:b:t:f:m:" option; do
   case $option in
     n) count=$OPTARG ;;
     s) seed=$OPTARG ;;
     b) build=$OPTARG ;;
     t) timeout_seconds=$OPTARG ;;
     f) first=$OPTARG ;;
-    *) echo "usage: $0 [-n COUNT] [-s SEED] [-b BUILD_DIR] [-t SECONDS] [-f FIRST] [FOLDER...]" >&2; exit 2 ;;
+    m) min_score=$OPTARG ;;
+    *) echo "usage: $0 [-n COUNT] [-s SEED] [-b BUILD_DIR] [-t SECONDS] [-f FIRST] [-m MIN_SCORE] [FOLDER...]" >&2; exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
@@ -37,6 +40,7 @@ read -r -a folders <<<"${folders[*]}"
 tests_for() {
   case $1 in
     codec/*) echo "codec_tests" ;;
+    common/*) echo "codec_tests|driver_stage_tests|driver_unit_tests|driver_integration_tests" ;;
     files/*) echo "codec_tests|driver_stage_tests|driver_unit_tests|driver_integration_tests" ;;
     *) echo "driver_stage_tests|driver_unit_tests|driver_integration_tests|lua_standin_tests" ;;
   esac
@@ -46,7 +50,7 @@ tests_for() {
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUORVEL_BENCHMARKS=OFF >/dev/null
 echo "== unmutated build and tests =="
 cmake --build "$build" -j2 >/dev/null
-ctest --test-dir "$build" >/dev/null || { echo "the unmutated tests fail: fix them first" >&2; exit 1; }
+ctest --test-dir "$build" </dev/null >/dev/null || { echo "the unmutated tests fail: fix them first" >&2; exit 1; }
 
 work=$(mktemp -d)
 # An if, not an && list: under set -e a false test in the exit trap would
@@ -109,9 +113,11 @@ for path, number, mutant in candidates[:count]:
     print(f"{path}\t{number}\t{mutant}")
 PYTHON
 
-caught=0 survived=0 unbuildable=0 index=0 survivors=""
+caught=0 survived=0 unbuildable=0 index=0 ran=0 survivors=""
 total=$(wc -l <"$work/mutants")
-while IFS=$'\t' read -r path line mutant; do
+# The list is read on descriptor 3 and every command in the loop reads
+# /dev/null: a test that reads its standard input must not eat the list.
+while IFS=$'\t' read -r -u 3 path line mutant; do
   index=$((index + 1))
   [ "$index" -ge "$first" ] || continue
   printf '%s' "$path" >"$work/path"
@@ -126,11 +132,12 @@ lines[number - 1] = os.environ['MUTANT']
 open(path, 'w').write('\n'.join(lines))" "$path" "$line"
   touch "$path"
   label="[$index/$total] $path:$line"
-  if ! cmake --build "$build" -j2 >"$work/build.log" 2>&1; then
+  ran=$((ran + 1))
+  if ! cmake --build "$build" -j2 </dev/null >"$work/build.log" 2>&1; then
     unbuildable=$((unbuildable + 1))
     echo "$label does not build"
   elif mkdir -p "$work/tmp" && (ulimit -S -f 4194304; TMPDIR=$work/tmp timeout "$timeout_seconds" \
-      ctest --test-dir "$build" -R "$(tests_for "$path")") >"$work/test.log" 2>&1; then
+      ctest --test-dir "$build" -R "$(tests_for "$path")") </dev/null >"$work/test.log" 2>&1; then
     survived=$((survived + 1))
     echo "$label SURVIVED"
     survivors+="$path:$line"$'\n'"  - ${original_line}"$'\n'"  + ${mutant}"$'\n'
@@ -141,12 +148,25 @@ open(path, 'w').write('\n'.join(lines))" "$path" "$line"
   restore
   rm -rf "$work/tmp"
   touch "$path"
-done <"$work/mutants"
-cmake --build "$build" -j2 >/dev/null  # back to the unmutated binaries
+done 3<"$work/mutants"
+cmake --build "$build" -j2 </dev/null >/dev/null  # back to the unmutated binaries
 
 echo "== survivors =="
 printf '%s' "$survivors"
 built=$((caught + survived))
 echo "== score: $caught of $built built mutants caught ($unbuildable did not build), seed $seed, ${folders[*]} =="
-[ "$built" -gt 0 ] && echo "mutation score: $((100 * caught / built))%"
-exit 0
+expected=$((total >= first ? total - first + 1 : 0))
+if [ "$ran" -ne "$expected" ]; then
+  echo "mutate: only $ran of the $expected mutants were run" >&2
+  exit 1
+fi
+if [ "$built" -eq 0 ]; then
+  echo "mutate: no mutant built; nothing was checked" >&2
+  exit 1
+fi
+score=$((100 * caught / built))
+echo "mutation score: $score%"
+if [ "$score" -lt "$min_score" ]; then
+  echo "mutate: a score of $score% is below the $min_score% asked for" >&2
+  exit 1
+fi
