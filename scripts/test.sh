@@ -7,6 +7,14 @@ scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUORVEL_WERROR=ON
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure
+# Every test program runs under a time limit (add_suite_test), so that a
+# worker that never finishes fails the suite instead of hanging it.
+ctest --test-dir build --show-only=json-v1 | python3 -c '
+import json, sys
+unlimited = [t["name"] for t in json.load(sys.stdin)["tests"]
+             if not any(p["name"] == "TIMEOUT" for p in t.get("properties", []))]
+if unlimited:
+    sys.exit("tests without a time limit (use add_suite_test): " + " ".join(unlimited))'
 
 missing=()
 command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=("MinGW-w64 (g++-mingw-w64-x86-64)")
