@@ -50,14 +50,20 @@ static bool chooseJobs(RunSettings& settings) {
 int runQuorvel(int argc, char** argv) {
   prepareProcess();
   lowerProcessPriority();
-  echoArguments(argc, argv);
-  resetMissingProgramReports();
-  if (argc == 2 && isHelpRequest(argv[1])) {
-    printUsageLine();
+  // --help and --version print their text alone; every other run starts with
+  // the argument echo line, the usage line's runs included.
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    printHelp();
     return kExitSuccess;
   }
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
     printOutput("Quorvel %s\n", QUORVEL_VERSION);
+    return kExitSuccess;
+  }
+  echoArguments(argc, argv);
+  resetMissingProgramReports();
+  if (argc == 2 && isHelpRequest(argv[1])) {
+    printUsageLine();
     return kExitSuccess;
   }
   RunSettings settings;
@@ -78,6 +84,27 @@ bool isHelpRequest(const std::string& argument) {
 
 void printUsageLine() {
   printOutput("usage: Quorvel WORKDIR | Quorvel LISTING VALUE SKELETON BONEROTATION ANIMATIONPOSITION WORKDIR\n");
+}
+
+// --help: the usage line, then what a user reaches for next; the manual page
+// stays the full reference.
+void printHelp() {
+  printUsageLine();
+  printOutput("Modes:\n");
+  printOutput("\tWORKDIR   decode every NAME.dds into NAME.tga with Tessark, write universal.material,\n");
+  printOutput("\t          hand every .mdl to the model compiler (nwnmdlcomp -d MODEL RESULT)\n");
+  printOutput("\tLISTING   for every \"path:...\" line run lua Drevik.lua -s VALUE [switches] \"path\" and\n");
+  printOutput("\t          delete the outputs of models naming a texture missing from WORKDIR;\n");
+  printOutput("\t          a switch starting \"0\" adds -noskel, -nobonerot or -noanimpos, \"1\" nothing\n");
+  printOutput("\t-? or -h  the usage line alone; --help this text; --version the version\n");
+  printOutput("Environment:\n");
+  printOutput("\tQUORVEL_JOBS     children at once, a whole number of at least 1 (default: one decoder\n");
+  printOutput("\t                 per processor, one model tool at a time)\n");
+  printOutput("\tTESSARK_THREADS, TESSARK_SIMD  reach the Tessark it starts (see Tessark --help)\n");
+  printOutput("Exit status: 0 everything worked; 1 anything failed (each failure has a line on standard\n");
+  printOutput("error); 2 wrong arguments, an empty work directory argument or a bad QUORVEL_JOBS.\n");
+  printOutput("Child programs are looked for in the current directory, then on PATH, then beside Quorvel.\n");
+  printOutput("Full reference: man Quorvel\n");
 }
 
 // Checked before any work: a mistyped directory must not start a run that

@@ -33,6 +33,7 @@ void echoArguments(int argc, char** argv);
 // "-?", "-h" or "--help" as the only argument asks for the usage line.
 bool isHelpRequest(const std::string& argument);
 void printUsageLine();
+void printHelp();
 int runDirectoryMode(const std::string& directory, const RunSettings& settings);
 int runListingMode(int argc, char** argv, const RunSettings& settings);
 

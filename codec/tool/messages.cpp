@@ -21,6 +21,22 @@ void printUsage() {
   printf("\texample: -e test.tga\n");
 }
 
+// --help: the usage text, then what a user reaches for next; the manual
+// page stays the full reference.
+void printHelp() {
+  printUsage();
+  printf("Options:\n");
+  printf("\t-d FILE     decode FILE (a container or a standard DDS texture) into NAME0.tga, NAME1.tga, ...\n");
+  printf("\t-e FILE     encode FILE (a TGA, PNG or JPEG image) into NAME.dds with every mip level\n");
+  printf("\t            (NAME: FILE up to the first dot of its file name)\n");
+  printf("\t-? or -h    the usage text alone; --help this text; --version the version\n");
+  printf("Environment:\n");
+  printf("\tTESSARK_THREADS  encoding threads, a whole number of at least 1 (default: one per processor)\n");
+  printf("\tTESSARK_SIMD     plain, sse2 or avx2: caps the vector path (every path writes the same bytes)\n");
+  printf("Exit status: 0 done; 1 the decode or encode failed; 2 wrong arguments or TESSARK_THREADS.\n");
+  printf("Full reference: man Tessark\n");
+}
+
 void printVersion() { printf("Tessark %s\n", QUORVEL_VERSION); }
 
 void reportThreadsRefused(const char* value) {

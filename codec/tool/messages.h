@@ -10,6 +10,7 @@
 #include "encode/encoder.h"
 
 void printUsage();
+void printHelp();
 void printVersion();
 void reportWrongArgumentCount(const char* command);  // "decode" or "encode"
 void reportUnknownCommand(const char* command);

@@ -36,6 +36,10 @@ int runTessark(int argc, const char* const* argv) {
     }
     return encodeTgaFile(argv[2], threads) ? kExitSuccess : kExitFailure;
   }
+  if (std::strcmp(command, "--help") == 0) {
+    printHelp();
+    return kExitSuccess;
+  }
   if (isHelpCommand(command)) {
     printUsage();
     return kExitSuccess;

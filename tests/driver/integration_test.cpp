@@ -231,8 +231,6 @@ TEST_F(QuorvelBinaryTest, ExitStatusTellsEveryFailure) {
   const Case cases[] = {
       {"-?", {"-?"}, 0, usage, {}, nullptr, nullptr},
       {"-h", {"-h"}, 0, usage, {}, nullptr, nullptr},
-      {"--help", {"--help"}, 0, usage, {}, nullptr, nullptr},
-      {"--version", {"--version"}, 0, std::string("Quorvel ") + QUORVEL_VERSION + "\n", {}, nullptr, nullptr},
       {"listing mode short of arguments", {"a", "b"}, 2, usage, {}, nullptr, nullptr},
       {"missing work directory", {"wokr"}, 1, "",
        {"Quorvel: the work directory wokr cannot be used: it does not exist; nothing done"}, nullptr, nullptr},
@@ -280,6 +278,20 @@ TEST_F(QuorvelBinaryTest, ExitStatusTellsEveryFailure) {
     EXPECT_EQ(static_cast<size_t>(std::count(result.err.begin(), result.err.end(), '\n')), c.err.size()) << result.err;
     if (c.check) c.check(work);
   }
+}
+
+// --help and --version print their text alone, without the argument echo
+// line every other run starts with.
+TEST_F(QuorvelBinaryTest, HelpAndVersionPrintTheirTextAlone) {
+  const ProgramResult version = quorvel({"--version"});
+  EXPECT_EQ(version.exitStatus, 0);
+  EXPECT_EQ(version.out, programText(std::string("Quorvel ") + QUORVEL_VERSION + "\n"));
+  const ProgramResult help = quorvel({"--help"});
+  EXPECT_EQ(help.exitStatus, 0);
+  EXPECT_EQ(help.out.rfind(programText("usage: Quorvel WORKDIR | "), 0), 0u) << help.out;
+  for (const char* part : {"LISTING", "--version", "QUORVEL_JOBS", "TESSARK_THREADS", "Exit status: 0"})
+    EXPECT_NE(help.out.find(part), std::string::npos) << part;
+  EXPECT_EQ(help.err + version.err, "");
 }
 
 // Any number of decoders and compilers at once gives the output of one at a

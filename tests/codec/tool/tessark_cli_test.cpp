@@ -25,7 +25,6 @@ TEST(TessarkCli, DispatchAndMessages) {
       {{"-?"}, kUsage, 0},
       {{"-?", "extra", "args"}, kUsage, 0},
       {{"-h"}, kUsage, 0},
-      {{"--help"}, kUsage, 0},
       {{"--version"}, std::string("Tessark ") + QUORVEL_VERSION + "\n", 0},
       {{"--Help"}, "Unknown Command: --Help\n\n" + kUsage, 2},
       {{"-d"}, "Illegal Number of Parameters for decode see help with -?\n", 2},
@@ -51,6 +50,15 @@ TEST(TessarkCli, DispatchAndMessages) {
     EXPECT_EQ(result.exitStatus, c.status);
     EXPECT_EQ(result.out, programText(c.out));
     EXPECT_EQ(dir.fileNames(), std::vector<std::string>{}) << "no command here may leave a file";
+  }
+  // --help: the usage text, then the options, environment and statuses.
+  {
+    ScratchDir dir;
+    const ProgramResult help = runProgram(TESSARK_PATH, {"--help"}, dir.path());
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_EQ(help.out.rfind(programText(kUsage), 0), 0u) << help.out;
+    for (const char* part : {"-d FILE", "-e FILE", "--version", "TESSARK_THREADS", "TESSARK_SIMD", "Exit status: 0"})
+      EXPECT_NE(help.out.find(part, kUsage.size()), std::string::npos) << part;
   }
   // An encoder thread count that is no whole number of at least 1 is refused
   // before the source is looked at; an empty one counts as not set.
