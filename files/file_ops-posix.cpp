@@ -41,7 +41,7 @@ std::string whyNameIsUnusable(const std::string&) { return std::string(); }
 
 std::string folderSpelling(const std::string& path) { return path; }
 
-bool deleteFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+bool removeFile(const std::string& path) { return unlink(path.c_str()) == 0; }
 
 FILE* openForReading(const std::string& path, std::string& why) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);

@@ -113,7 +113,7 @@ std::string folderSpelling(const std::string& path) {
   return trimmed;
 }
 
-bool deleteFile(const std::string& path) { return DeleteFileW(widePath(path).c_str()) != 0; }
+bool removeFile(const std::string& path) { return DeleteFileW(widePath(path).c_str()) != 0; }
 
 // "N": not inherited by children.
 FILE* openForReading(const std::string& path, std::string& why) {
