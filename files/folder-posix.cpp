@@ -15,7 +15,7 @@
 #include "files/link_errors-posix.h"
 #include "files/open_new-posix.h"
 #include "files/paths.h"
-#include "files/stat_stamp-posix.h"
+#include "files/stat_entry-posix.h"
 
 constexpr char kLockFileName[] = ".quorvel-lock";
 
@@ -46,22 +46,7 @@ void closeFolder(Folder& folder) {
   folder.handle = -1;
 }
 
-static EntryTarget targetOf(const struct stat& info) {
-  if (S_ISREG(info.st_mode)) return EntryTarget::RegularFile;
-  if (S_ISDIR(info.st_mode)) return EntryTarget::Directory;
-  return EntryTarget::Other;
-}
-
-EntryInfo entryIn(const Folder& folder, const std::string& name) {
-  EntryInfo entry;
-  struct stat info;
-  if (fstatat(fdOf(folder), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return entry;
-  entry.exists = true;
-  entry.isLink = S_ISLNK(info.st_mode);
-  if (entry.isLink && fstatat(fdOf(folder), name.c_str(), &info, 0) != 0) return entry;
-  entry.target = targetOf(info);
-  return entry;
-}
+EntryInfo entryIn(const Folder& folder, const std::string& name) { return entryAt(fdOf(folder), name.c_str()); }
 
 bool isDirectoryIn(const Folder& folder, const std::string& name) {
   struct stat info;

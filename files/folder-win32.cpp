@@ -161,15 +161,7 @@ bool aliasFileIn(const Folder& from, const std::string& fromName, const Folder& 
 }
 
 bool fileStampIn(const Folder& folder, const std::string& name, FileStamp& stamp) {
-  // Opening a device name would reach the device, which may never answer.
-  if (lookUpEntry(in(folder, name)).target == EntryTarget::Other) return false;
-  const HANDLE file = CreateFileW(wideIn(folder, name).c_str(), FILE_READ_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  const bool known = fileStampOfHandle(file, stamp);
-  CloseHandle(file);
-  return known;
+  return fileStampOfPath(in(folder, name), false, stamp);
 }
 
 // Windows keeps who may read a file in its folder's inherited rights; the
