@@ -18,7 +18,7 @@
 #include "stage_files.h"
 #include "stages.h"
 #include "texture_lookup.h"
-#include "work_paths.h"
+#include "files/paths.h"
 
 static void reportNoTexture(const Folder& work, const std::string& fileName, const char* why) {
   printDiagnostic("Quorvel: no texture for %s: %s\n", printableName(pathIn(work.path, fileName)).c_str(), why);

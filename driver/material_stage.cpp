@@ -8,7 +8,7 @@
 #include "files/program_text.h"
 #include "stage_files.h"
 #include "stages.h"
-#include "work_paths.h"
+#include "files/paths.h"
 
 constexpr char kMaterialScriptName[] = "universal.material";
 

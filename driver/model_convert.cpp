@@ -6,7 +6,7 @@
 
 #include "diagnostics.h"
 #include "files/regular_file.h"
-#include "work_paths.h"
+#include "files/paths.h"
 #include "files/file_ops.h"
 #include "platform/host_names.h"
 #include "process.h"
@@ -52,7 +52,7 @@ static bool removeOutputs(const std::string& modelName) {
   bool removed = true;
   for (const char* suffix : {".mesh.xml", ".mesh", ".material", ".skeleton.xml", ".skeleton"}) {
     const std::string output = modelName + suffix;
-    if (!lookUpEntry(output).exists || deleteFile(output)) continue;
+    if (!lookUpEntry(output).exists || removeFile(output)) continue;
     printDiagnostic("Quorvel: cannot remove %s\n", printableName(output).c_str());
     removed = false;
   }

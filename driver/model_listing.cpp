@@ -10,7 +10,7 @@
 #include "old_backup.h"
 #include "ordered_jobs.h"
 #include "files/file_ops.h"
-#include "files/output_folder.h"
+#include "files/paths.h"
 #include "files/program_text.h"
 #include "platform/host_names.h"
 #include "process.h"
@@ -46,7 +46,7 @@ static void skipRestOfLine(FILE* listing) {
 // The copy an earlier version may have left beside the model, pointed out.
 static std::string oldBackupLine(const std::string& modelName) {
   std::string folder, name;
-  splitOutputPath(modelName, folder, name);
+  splitPath(modelName, folder, name);
   const std::string backup = modelName.substr(0, modelName.size() - name.size()) + oldBackupNameOf(name);
   return lookUpEntry(backup).exists ? oldBackupNote(backup, modelName) : "";
 }
@@ -117,7 +117,7 @@ static bool finishRecord(ListingRecord& record, const Folder& work, RunTally& ta
   if (record.captured) writeCapturedRun(record.run);
   else if (record.converting) record.run.status = runAndWait(luaProgramName(), record.args);
   const bool modelFile = record.kind == ListedModel::ModelFile;
-  if (modelFile) deleteFile(record.modelName + ".material");
+  if (modelFile) removeFile(record.modelName + ".material");
   bool converted = record.converting && record.run.status == 0;
   const Verification verification = modelFile ? verifyModel(record.modelName, work) : Verification::OutputsKept;
   if (verification == Verification::Failed) converted = false;

@@ -17,7 +17,7 @@
 #include "process.h"
 #include "stage_files.h"
 #include "stages.h"
-#include "work_paths.h"
+#include "files/paths.h"
 
 enum class ModelChoice { Compile, PassOver, Fail };
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "diagnostics.h"
-#include "work_paths.h"
+#include "files/paths.h"
 
 constexpr char kScratchFolderName[] = ".quorvel-scratch";
 constexpr char kContainerStem[] = "texture";  // the alias texture.dds, levels texture0.tga ...

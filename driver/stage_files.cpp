@@ -5,7 +5,7 @@
 
 #include "diagnostics.h"
 #include "platform/directory_walk.h"
-#include "work_paths.h"
+#include "files/paths.h"
 
 constexpr size_t kExtensionLength = 4;
 

@@ -21,3 +21,5 @@ bool renameWithoutReplacingFaultPlanted() { return planted.renameWithoutReplacin
 bool linkFaultPlanted() { return planted.linksRefused; }
 
 bool vanishingFileFaultPlanted() { return planted.vanishingFilesRefused; }
+
+bool affinityFaultPlanted() { return planted.affinityRefused; }

@@ -1,6 +1,7 @@
 // Faults a test plants in this layer to run the programs' error and
 // fallback paths (a read error part-way through a file, a descriptor that
-// cannot become a stream, a file system without some kind of rename or link). The programs never plant any.
+// cannot become a stream, a file system without some kind of rename or link,
+// an affinity mask that cannot be read). The programs never plant any.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@ struct FileFaults {
   bool renameWithoutReplacingRefused = false;  // as a file system that knows no RENAME_NOREPLACE
   bool linksRefused = false;                    // as a file system without hard links (FAT, exFAT)
   bool vanishingFilesRefused = false;           // as a system without unnamed temporary files
+  bool affinityRefused = false;                 // as a system that will not tell the affinity mask
 };
 
 // Replaces the planted faults and restarts the counts.
@@ -26,3 +28,4 @@ bool fdopenFaultPlanted();
 bool renameWithoutReplacingFaultPlanted();
 bool linkFaultPlanted();
 bool vanishingFileFaultPlanted();
+bool affinityFaultPlanted();

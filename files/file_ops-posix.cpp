@@ -1,6 +1,6 @@
 #include "files/file_ops.h"
 
-#include "files/stat_stamp-posix.h"
+#include "files/stat_entry-posix.h"
 
 #include <fcntl.h>
 #include <limits.h>
@@ -12,22 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
-static EntryTarget targetOf(const struct stat& info) {
-  if (S_ISREG(info.st_mode)) return EntryTarget::RegularFile;
-  if (S_ISDIR(info.st_mode)) return EntryTarget::Directory;
-  return EntryTarget::Other;
-}
-
-EntryInfo lookUpEntry(const std::string& path) {
-  EntryInfo entry;
-  struct stat info;
-  if (lstat(path.c_str(), &info) != 0) return entry;
-  entry.exists = true;
-  entry.isLink = S_ISLNK(info.st_mode);
-  if (entry.isLink && stat(path.c_str(), &info) != 0) return entry;
-  entry.target = targetOf(info);
-  return entry;
-}
+EntryInfo lookUpEntry(const std::string& path) { return entryAt(AT_FDCWD, path.c_str()); }
 
 bool fileStampOf(const std::string& path, FileStamp& stamp) {
   struct stat info;
@@ -41,7 +26,7 @@ std::string whyNameIsUnusable(const std::string&) { return std::string(); }
 
 std::string folderSpelling(const std::string& path) { return path; }
 
-bool deleteFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+bool removeFile(const std::string& path) { return unlink(path.c_str()) == 0; }
 
 FILE* openForReading(const std::string& path, std::string& why) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);

@@ -90,17 +90,26 @@ EntryInfo lookUpEntry(const std::string& path) {
   return entry;
 }
 
-bool fileStampOf(const std::string& path, FileStamp& stamp) {
+bool fileStampOfPath(const std::string& path, bool followLink, FileStamp& stamp) {
   // Opening a device name would reach the device, which may never answer.
   if (isDeviceName(lastComponent(path))) return false;
   const HANDLE file = CreateFileW(widePath(path).c_str(), FILE_READ_ATTRIBUTES,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+                                  FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT), nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  const bool known = fileStampOfHandle(file, stamp);
+  BY_HANDLE_FILE_INFORMATION information;
+  const bool known = GetFileInformationByHandle(file, &information) != 0;
   CloseHandle(file);
-  return known;
+  if (!known) return false;
+  stamp.device = information.dwVolumeSerialNumber;
+  stamp.file = (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+  stamp.size = (static_cast<uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
+  stamp.modified = static_cast<int64_t>((static_cast<uint64_t>(information.ftLastWriteTime.dwHighDateTime) << 32) |
+                                        information.ftLastWriteTime.dwLowDateTime);
+  return true;
 }
+
+bool fileStampOf(const std::string& path, FileStamp& stamp) { return fileStampOfPath(path, true, stamp); }
 
 std::string folderSpelling(const std::string& path) {
   const std::string last = lastComponent(path);
@@ -113,7 +122,7 @@ std::string folderSpelling(const std::string& path) {
   return trimmed;
 }
 
-bool deleteFile(const std::string& path) { return DeleteFileW(widePath(path).c_str()) != 0; }
+bool removeFile(const std::string& path) { return DeleteFileW(widePath(path).c_str()) != 0; }
 
 // "N": not inherited by children.
 FILE* openForReading(const std::string& path, std::string& why) {

@@ -1,4 +1,5 @@
-// Looking up, deleting and opening single files by path.
+// Looking up, deleting and opening single files by path, where no folder
+// is open (folder.h works inside one).
 #pragma once
 
 #include <cstdint>
@@ -47,7 +48,7 @@ std::string folderSpelling(const std::string& path);
 
 // Deletes one file or link (never a directory, never a link's target).
 // Returns false when nothing was deleted.
-bool deleteFile(const std::string& path);
+bool removeFile(const std::string& path);
 
 // Opens a file for binary reading, closed in every child the driver starts.
 // Null, with the reason in `why`, when it cannot be opened.

@@ -10,18 +10,23 @@
 #include <cerrno>
 #include <cstring>
 
-#include "files/file_faults.h"
 #include "files/copy_bytes-posix.h"
+#include "files/file_faults.h"
 #include "files/link_errors-posix.h"
-#include "files/stat_stamp-posix.h"
-
+#include "files/open_new-posix.h"
+#include "files/paths.h"
+#include "files/stat_entry-posix.h"
 
 constexpr char kLockFileName[] = ".quorvel-lock";
 
 static int fdOf(const Folder& folder) { return static_cast<int>(folder.handle); }
 
 bool openFolder(const std::string& path, Folder& folder, std::string& why) {
-  if (openOutputFolder(path, folder)) return true;
+  const char* opened = path.empty() ? "." : path.c_str();
+  folder = Folder{path, open(opened, O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+  // A folder that may be written but not listed is still worked in by name.
+  if (folder.handle < 0 && errno == EACCES) folder.handle = open(opened, O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (folder.handle >= 0) return true;
   why = strerror(errno);
   return false;
 }
@@ -31,28 +36,21 @@ bool makeFolderIn(const Folder& parent, const std::string& name) { return mkdira
 bool openFolderIn(const Folder& parent, const std::string& name, Folder& folder) {
   const int fd = openat(fdOf(parent), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;
-  folder.path = parent.path + "/" + name;
+  folder.path = pathIn(parent.path, name);
   folder.handle = fd;
   return true;
 }
 
-void closeFolder(Folder& folder) { closeOutputFolder(folder); }
-
-static EntryTarget targetOf(const struct stat& info) {
-  if (S_ISREG(info.st_mode)) return EntryTarget::RegularFile;
-  if (S_ISDIR(info.st_mode)) return EntryTarget::Directory;
-  return EntryTarget::Other;
+void closeFolder(Folder& folder) {
+  if (folder.handle >= 0) close(fdOf(folder));
+  folder.handle = -1;
 }
 
-EntryInfo entryIn(const Folder& folder, const std::string& name) {
-  EntryInfo entry;
+EntryInfo entryIn(const Folder& folder, const std::string& name) { return entryAt(fdOf(folder), name.c_str()); }
+
+bool isDirectoryIn(const Folder& folder, const std::string& name) {
   struct stat info;
-  if (fstatat(fdOf(folder), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return entry;
-  entry.exists = true;
-  entry.isLink = S_ISLNK(info.st_mode);
-  if (entry.isLink && fstatat(fdOf(folder), name.c_str(), &info, 0) != 0) return entry;
-  entry.target = targetOf(info);
-  return entry;
+  return fstatat(fdOf(folder), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool listFolder(const Folder& folder, std::vector<std::string>& names, std::string& why) {
@@ -82,12 +80,13 @@ bool listFolder(const Folder& folder, std::vector<std::string>& names, std::stri
   return true;
 }
 
-bool removeFileIn(const Folder& folder, const std::string& name) { return removeFileAt(folder, name); }
+bool removeFileIn(const Folder& folder, const std::string& name) {
+  return unlinkat(fdOf(folder), name.c_str(), 0) == 0;
+}
 
 bool removeFolderIn(const Folder& parent, const std::string& name) {
   return unlinkat(fdOf(parent), name.c_str(), AT_REMOVEDIR) == 0;
 }
-
 
 // renameat2 and linkat, unless a test has planted their refusal.
 static int renameWithoutReplacingAt(int fromFd, const char* from, int toFd, const char* to) {
@@ -109,26 +108,29 @@ bool renameWithoutReplacingIn(const Folder& from, const std::string& fromName, c
   // A file system that cannot rename without replacing: a hard link fails
   // when the name exists, which gives the same guarantee.
   if (linkAt(fdOf(from), fromName.c_str(), fdOf(to), toName.c_str(), 0) == 0) {
-    unlinkat(fdOf(from), fromName.c_str(), 0);
+    removeFileIn(from, fromName);
     return true;
   }
   if (errno == EEXIST || !linksAreUnsupported(errno)) return false;
   // Neither: look, then rename. Other runs on this folder wait for our lock.
   struct stat info;
   if (fstatat(fdOf(to), toName.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT) return false;
-  return renameat(fdOf(from), fromName.c_str(), fdOf(to), toName.c_str()) == 0;
+  return renameReplacingIn(from, fromName, to, toName);
 }
 
 bool renameReplacingIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName) {
   return renameat(fdOf(from), fromName.c_str(), fdOf(to), toName.c_str()) == 0;
 }
 
-static int createExclusive(const Folder& folder, const std::string& name, mode_t mode) {
-  return openat(fdOf(folder), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
-}
-
-CreateResult createFileIn(const Folder& folder, const std::string& name, FileMode mode, FILE*& stream) {
-  return createNewFileAt(folder, name, mode, stream);
+// Text and binary are the same here.
+CreateResult createFileIn(const Folder& folder, const std::string& name, FileMode, FILE*& stream) {
+  const int fd = openNewFileAt(fdOf(folder), name.c_str(), 0666);
+  if (fd < 0) return errno == EEXIST ? CreateResult::NameTaken : CreateResult::Failed;
+  stream = fdopenFaultPlanted() ? nullptr : fdopen(fd, "wb");
+  if (stream) return CreateResult::Created;
+  close(fd);
+  removeFileIn(folder, name);
+  return CreateResult::Failed;
 }
 
 // Opens a regular file for reading without blocking on a FIFO or device.
@@ -146,7 +148,7 @@ static bool copyFollowing(const Folder& from, const std::string& fromName, const
   struct stat info;
   const int in = openRegularIn(from, fromName, 0, info);
   if (in < 0) return false;
-  const int out = createExclusive(to, toName, info.st_mode & 07777);
+  const int out = openNewFileAt(fdOf(to), toName.c_str(), info.st_mode & 07777);
   if (out < 0) {
     close(in);
     return false;
@@ -155,7 +157,7 @@ static bool copyFollowing(const Folder& from, const std::string& fromName, const
   const bool closed = close(out) == 0;
   close(in);
   if (copied && closed) return true;
-  unlinkat(fdOf(to), toName.c_str(), 0);
+  removeFileIn(to, toName);
   return false;
 }
 

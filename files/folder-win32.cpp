@@ -5,18 +5,20 @@
 #include "files/folder.h"
 
 #include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
+#include "files/file_faults.h"
+#include "files/paths.h"
 #include "files/program_text.h"
 #include "files/wide_path.h"
 
-// Joined as the driver joins its paths: a bare drive ("C:") takes no separator.
-static std::string in(const Folder& folder, const std::string& name) {
-  const bool bareDrive = folder.path.size() == 2 && folder.path[1] == ':';
-  return folder.path + (bareDrive ? "" : "\\") + name;
-}
+static std::string in(const Folder& folder, const std::string& name) { return pathIn(folder.path, name); }
 static std::wstring wideIn(const Folder& folder, const std::string& name) { return widePath(in(folder, name)); }
 
 static std::string lastErrorText() { return "error " + std::to_string(GetLastError()); }
@@ -33,12 +35,13 @@ static bool isPlainFolder(const std::string& path) {
 }
 
 bool openFolder(const std::string& path, Folder& folder, std::string& why) {
-  const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
+  const std::wstring opened = widePath(path.empty() ? "." : path);
+  const DWORD attributes = GetFileAttributesW(opened.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     why = "not a folder";
     return false;
   }
-  const HANDLE handle = CreateFileW(widePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  const HANDLE handle = CreateFileW(opened.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     why = lastErrorText();
@@ -63,9 +66,17 @@ bool openFolderIn(const Folder& parent, const std::string& name, Folder& folder)
   return true;
 }
 
-void closeFolder(Folder& folder) { closeOutputFolder(folder); }
+void closeFolder(Folder& folder) {
+  if (folder.handle != -1) CloseHandle(reinterpret_cast<HANDLE>(folder.handle));
+  folder.handle = -1;
+}
 
 EntryInfo entryIn(const Folder& folder, const std::string& name) { return lookUpEntry(in(folder, name)); }
+
+bool isDirectoryIn(const Folder& folder, const std::string& name) {
+  const DWORD attributes = GetFileAttributesW(wideIn(folder, name).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 bool listFolder(const Folder& folder, std::vector<std::string>& names, std::string& why) {
   names.clear();
@@ -86,7 +97,7 @@ bool listFolder(const Folder& folder, std::vector<std::string>& names, std::stri
   return complete;
 }
 
-bool removeFileIn(const Folder& folder, const std::string& name) { return deleteFile(in(folder, name)); }
+bool removeFileIn(const Folder& folder, const std::string& name) { return removeFile(in(folder, name)); }
 
 bool removeFolderIn(const Folder& parent, const std::string& name) {
   return RemoveDirectoryW(wideIn(parent, name).c_str()) != 0;
@@ -99,11 +110,20 @@ bool renameWithoutReplacingIn(const Folder& from, const std::string& fromName, c
 }
 
 bool renameReplacingIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName) {
-  return renameReplacing(in(from, fromName), in(to, toName));
+  return MoveFileExW(wideIn(from, fromName).c_str(), wideIn(to, toName).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 CreateResult createFileIn(const Folder& folder, const std::string& name, FileMode mode, FILE*& stream) {
-  return createNewFile(in(folder, name), mode, stream);
+  const bool text = mode == FileMode::Text;
+  const std::wstring wide = wideIn(folder, name);
+  const int fd = _wopen(wide.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | (text ? _O_TEXT : _O_BINARY) | _O_NOINHERIT,
+                        _S_IREAD | _S_IWRITE);
+  if (fd < 0) return errno == EEXIST ? CreateResult::NameTaken : CreateResult::Failed;
+  stream = fdopenFaultPlanted() ? nullptr : _fdopen(fd, text ? "wt" : "wb");
+  if (stream) return CreateResult::Created;
+  _close(fd);
+  DeleteFileW(wide.c_str());
+  return CreateResult::Failed;
 }
 
 static bool copyBytes(HANDLE from, HANDLE to) {
@@ -141,15 +161,7 @@ bool aliasFileIn(const Folder& from, const std::string& fromName, const Folder& 
 }
 
 bool fileStampIn(const Folder& folder, const std::string& name, FileStamp& stamp) {
-  // Opening a device name would reach the device, which may never answer.
-  if (lookUpEntry(in(folder, name)).target == EntryTarget::Other) return false;
-  const HANDLE file = CreateFileW(wideIn(folder, name).c_str(), FILE_READ_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  const bool known = fileStampOfHandle(file, stamp);
-  CloseHandle(file);
-  return known;
+  return fileStampOfPath(in(folder, name), false, stamp);
 }
 
 // Windows keeps who may read a file in its folder's inherited rights; the

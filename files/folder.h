@@ -1,20 +1,30 @@
-// An open folder, and the file operations on names inside it. Every name is
+// The file operations on names inside an open folder, for both programs:
+// one way each to open, list, create, rename and remove. Every name is
 // resolved through the folder's handle, never through its path again, so a
-// folder that another process renames or replaces by a link during a run can
-// make an operation fail but never reach a file outside it.
+// folder that another process renames or replaces by a link meanwhile can
+// make an operation fail but never reach a file outside it. (Windows, which
+// has no calls relative to a handle in its documented API, joins names to
+// the path, and holds the folder open without delete sharing instead, so it
+// cannot be renamed, removed or replaced by a link while it is open.)
+// Where no folder exists yet (a path from a listing), file_ops.h works by
+// path.
 #pragma once
 
-#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "files/file_ops.h"
-#include "files/new_file.h"
-#include "files/output_folder.h"
+#include "files/folder_handle.h"
 
-// Opens the folder at `path` (which may be reached through links: it is the
-// user's own choice). False, with the reason in `why`, when it cannot be.
+// Unsupported: the system or file system has no file of the kind asked for.
+enum class CreateResult { Created, NameTaken, Failed, Unsupported };
+enum class FileMode { Binary, Text };  // Text: CR LF line ends on Windows
+
+// Opens the folder at `path` ("" for the current directory; it may be
+// reached through links: it is the user's own choice). A folder that may be
+// written but not listed is still opened, for work by name. False, with the
+// reason in `why`, when it cannot be.
 bool openFolder(const std::string& path, Folder& folder, std::string& why);
 
 // Makes the folder `name` inside `parent` (private to this user). False when
@@ -30,9 +40,17 @@ void closeFolder(Folder& folder);
 // `isLink`, followed for `target`).
 EntryInfo entryIn(const Folder& folder, const std::string& name);
 
+// True when the entry `name` is a directory the system would refuse to
+// replace by a file (on POSIX a link is not followed).
+bool isDirectoryIn(const Folder& folder, const std::string& name);
+
 // Every entry name but "." and "..", sorted bytewise. False, with the reason
 // in `why`, when the folder cannot be listed to its end.
 bool listFolder(const Folder& folder, std::vector<std::string>& names, std::string& why);
+
+// Creates the new file `name` for writing: never over an existing entry,
+// never through a link.
+CreateResult createFileIn(const Folder& folder, const std::string& name, FileMode mode, FILE*& stream);
 
 // Deletes the file or link `name` (never a folder, never a link's target).
 bool removeFileIn(const Folder& folder, const std::string& name);
@@ -47,10 +65,6 @@ bool renameWithoutReplacingIn(const Folder& from, const std::string& fromName, c
 // Renames `fromName` in `from` to `toName` in `to`, replacing a file or link
 // of the new name as a name (a link's target is never touched).
 bool renameReplacingIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName);
-
-// Creates the new file `name` for writing: never over an existing entry,
-// never through a link.
-CreateResult createFileIn(const Folder& folder, const std::string& name, FileMode mode, FILE*& stream);
 
 // Gives the file `fromName` of `from` (or what a link of that name reaches)
 // the second name `toName` in `to`: a hard link, else (a file system without

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "files/output_folder.h"
+#include "files/folder_handle.h"
 
 void removeIfInterrupted(const Folder& folder, const std::string& name);
 void forgetInterruptRemoval();

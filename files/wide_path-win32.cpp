@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include "files/file_ops.h"
-
 // Leaves room for a file name of 8.3 form, as CreateDirectory demands.
 constexpr size_t kLongestPlainPath = MAX_PATH - 12;
 
@@ -38,15 +36,4 @@ std::string narrowName(const wchar_t* name) {
   std::string narrow(static_cast<size_t>(length - 1), '\0');
   WideCharToMultiByte(CP_UTF8, 0, name, -1, &narrow[0], length, nullptr, nullptr);
   return narrow;
-}
-
-bool fileStampOfHandle(void* handle, FileStamp& stamp) {
-  BY_HANDLE_FILE_INFORMATION information;
-  if (!GetFileInformationByHandle(static_cast<HANDLE>(handle), &information)) return false;
-  stamp.device = information.dwVolumeSerialNumber;
-  stamp.file = (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
-  stamp.size = (static_cast<uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
-  stamp.modified = static_cast<int64_t>((static_cast<uint64_t>(information.ftLastWriteTime.dwHighDateTime) << 32) |
-                                        information.ftLastWriteTime.dwLowDateTime);
-  return true;
 }

@@ -17,6 +17,8 @@ std::wstring wideText(const std::string& text);
 // A name the system returned, as UTF-8.
 std::string narrowName(const wchar_t* name);
 
-// The stamp (file_ops.h) of an open file.
+// The stamp (file_ops.h) of what `path` names, a link followed or not (the
+// path and folder forms of file_ops.h and folder.h). False for a device
+// name, which opening could reach and hang on.
 struct FileStamp;
-bool fileStampOfHandle(void* handle, FileStamp& stamp);
+bool fileStampOfPath(const std::string& path, bool followLink, FileStamp& stamp);

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "files/positioned_write.h"
-#include "files/processors.h"
+#include "files/this_process.h"
 #include "tool/commands.h"
 #include "tool/input_file.h"
 #include "tool/messages.h"

@@ -1,6 +1,9 @@
 #include "tool/output_file.h"
 
 #include "files/interrupt_cleanup.h"
+#include "files/paths.h"
+#include "files/this_process.h"
+#include "files/vanishing_file.h"
 
 std::string temporaryOutputName(unsigned long processId, unsigned counter) {
   return ".tessark-" + std::to_string(processId) + "-" + std::to_string(counter) + ".tmp";
@@ -14,10 +17,10 @@ static bool createTemporary(OutputFile& file) {
   static unsigned counter = 0;
   for (unsigned attempt = 0; attempt < kCreateAttempts; ++attempt) {
     file.temporaryName = temporaryOutputName(currentProcessId(), counter++);
-    CreateResult created = createVanishingFileAt(file.folder, file.temporaryName, file.stream);
+    CreateResult created = createVanishingFileIn(file.folder, file.temporaryName, file.stream);
     file.vanishing = created == CreateResult::Created;
     if (created == CreateResult::Unsupported) {
-      created = createNewFileAt(file.folder, file.temporaryName, FileMode::Binary, file.stream);
+      created = createFileIn(file.folder, file.temporaryName, FileMode::Binary, file.stream);
       if (created == CreateResult::Created) removeIfInterrupted(file.folder, file.temporaryName);
     }
     switch (created) {
@@ -33,11 +36,12 @@ static bool createTemporary(OutputFile& file) {
 bool createOutputFile(const std::string& finalPath, OutputFile& file) {
   std::string folderPath;
   file = OutputFile();
-  splitOutputPath(finalPath, folderPath, file.finalName);
-  if (!openOutputFolder(folderPath, file.folder)) return false;
+  splitPath(finalPath, folderPath, file.finalName);
+  std::string why;
+  if (!openFolder(folderPath, file.folder, why)) return false;
   // A directory of that name could never be replaced: say so before any work.
-  if (!isDirectoryAt(file.folder, file.finalName) && createTemporary(file)) return true;
-  closeOutputFolder(file.folder);
+  if (!isDirectoryIn(file.folder, file.finalName) && createTemporary(file)) return true;
+  closeFolder(file.folder);
   return false;
 }
 
@@ -46,18 +50,18 @@ bool createOutputFile(const std::string& finalPath, OutputFile& file) {
 // small ones.
 bool commitOutputFile(OutputFile& file) {
   if (file.vanishing) {
-    const bool kept = keepVanishingFileAt(file.folder, file.stream, file.temporaryName, file.finalName);
-    closeOutputFolder(file.folder);
+    const bool kept = keepVanishingFileIn(file.folder, file.stream, file.temporaryName, file.finalName);
+    closeFolder(file.folder);
     return kept;
   }
   const bool flushed = fflush(file.stream) == 0;
   const bool closed = fclose(file.stream) == 0;
   file.stream = nullptr;
   const bool committed =
-      flushed && closed && renameReplacingAt(file.folder, file.temporaryName, file.finalName);
-  if (!committed) removeFileAt(file.folder, file.temporaryName);
+      flushed && closed && renameReplacingIn(file.folder, file.temporaryName, file.folder, file.finalName);
+  if (!committed) removeFileIn(file.folder, file.temporaryName);
   forgetInterruptRemoval();
-  closeOutputFolder(file.folder);
+  closeFolder(file.folder);
   return committed;
 }
 
@@ -67,8 +71,8 @@ void discardOutputFile(OutputFile& file) {
   } else {
     if (file.stream) fclose(file.stream);
     file.stream = nullptr;
-    removeFileAt(file.folder, file.temporaryName);
+    removeFileIn(file.folder, file.temporaryName);
     forgetInterruptRemoval();
   }
-  closeOutputFolder(file.folder);
+  closeFolder(file.folder);
 }

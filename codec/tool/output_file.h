@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <string>
 
-#include "files/output_folder.h"
+#include "files/folder_handle.h"
 
 struct OutputFile {
   FILE* stream = nullptr;

@@ -14,7 +14,7 @@
 #include <cstring>
 #include <vector>
 
-#include "files/processors.h"
+#include "files/this_process.h"
 
 extern char** environ;
 

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "files/processors.h"
+#include "files/this_process.h"
 #include "files/program_text.h"
 #include "files/wide_path.h"
 

@@ -4,7 +4,7 @@
 
 #include "file_name_match.h"
 #include "files/wide_path.h"
-#include "work_paths.h"
+#include "files/paths.h"
 
 // The pattern "*.dds" also matches the 8.3 short name of "x.ddsx" (X~1.DDS),
 // so every match is checked against the extension of its long name.

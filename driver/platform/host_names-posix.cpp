@@ -3,6 +3,5 @@
 const char* decoderProgramName() { return "Tessark"; }
 const char* modelCompilerProgramName() { return "nwnmdlcomp"; }
 const char* luaProgramName() { return "lua"; }
-char pathSeparator() { return '/'; }
 bool fileNamesAreCaseSensitive() { return true; }
 ProgramSearchRules hostSearchRules() { return posixSearchRules(); }

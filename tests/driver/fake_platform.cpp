@@ -21,6 +21,7 @@
 #include "platform/process_setup.h"
 #include "files/console.h"
 #include "files/folder.h"
+#include "files/paths.h"
 
 namespace fs = std::filesystem;
 
@@ -73,13 +74,12 @@ bool StageTest::has(const std::string& name) const { return fs::exists(path(name
 const char* decoderProgramName() { return "Tessark"; }
 const char* modelCompilerProgramName() { return "nwnmdlcomp"; }
 const char* luaProgramName() { return "lua"; }
-char pathSeparator() { return '/'; }
 bool fileNamesAreCaseSensitive() { return fakePlatform().caseSensitiveNames; }
 ProgramSearchRules hostSearchRules() { return posixSearchRules(); }
 
 // Folders are their paths here: every operation is recorded with the full
 // path, as the real layer would reach it.
-static std::string in(const Folder& folder, const std::string& name) { return folder.path + "/" + name; }
+static std::string in(const Folder& folder, const std::string& name) { return pathIn(folder.path, name); }
 
 bool openFolder(const std::string& path, Folder& folder, std::string& why) {
   if (!fs::is_directory(path)) {
@@ -108,6 +108,11 @@ bool openFolderIn(const Folder& parent, const std::string& name, Folder& folder)
 void closeFolder(Folder& folder) { folder.handle = -1; }
 
 EntryInfo entryIn(const Folder& folder, const std::string& name) { return lookUpEntry(in(folder, name)); }
+
+bool isDirectoryIn(const Folder& folder, const std::string& name) {
+  std::error_code error;
+  return fs::is_directory(fs::symlink_status(in(folder, name), error));
+}
 
 bool listFolder(const Folder& folder, std::vector<std::string>& names, std::string& why) {
   names.clear();
@@ -162,13 +167,13 @@ bool renameReplacingIn(const Folder& from, const std::string& fromName, const Fo
   return !error;
 }
 
-bool deleteFile(const std::string& path) {
+bool removeFile(const std::string& path) {
   fakePlatform().events.push_back("delete " + path);
   std::error_code error;
   return !fs::is_directory(fs::symlink_status(path, error)) && fs::remove(path, error);
 }
 
-bool removeFileIn(const Folder& folder, const std::string& name) { return deleteFile(in(folder, name)); }
+bool removeFileIn(const Folder& folder, const std::string& name) { return removeFile(in(folder, name)); }
 
 bool removeFolderIn(const Folder& parent, const std::string& name) {
   fakePlatform().events.push_back("rmdir " + in(parent, name));
@@ -179,7 +184,10 @@ bool removeFolderIn(const Folder& parent, const std::string& name) {
 CreateResult createFileIn(const Folder& folder, const std::string& name, FileMode mode, FILE*& stream) {
   fakePlatform().events.push_back("create " + in(folder, name));
   if (fakePlatform().failCreation) return CreateResult::Failed;
-  return createNewFile(in(folder, name), mode, stream);
+  std::error_code error;
+  if (fs::exists(fs::symlink_status(in(folder, name), error))) return CreateResult::NameTaken;
+  stream = fopen(in(folder, name).c_str(), mode == FileMode::Text ? "w" : "wb");
+  return stream ? CreateResult::Created : CreateResult::Failed;
 }
 
 bool aliasFileIn(const Folder& from, const std::string& fromName, const Folder& to, const std::string& toName) {

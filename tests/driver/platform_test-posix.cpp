@@ -8,9 +8,9 @@
 #include "platform/directory_walk.h"
 #include "files/file_faults.h"
 #include "files/folder.h"
-#include "files/new_file.h"
 #include "files/regular_file.h"
 #include "files/file_ops.h"
+#include "files/this_process.h"
 #include "platform/priority.h"
 #include "process.h"
 #include "test_support.h"
@@ -63,8 +63,12 @@ TEST(FileOpsTest, EntriesAreLookedUpAsTheyAre) {
   uint64_t size = 0;
   EXPECT_EQ(openRegularFile((dir / "pipe").string(), stream, size), InputOpenResult::NotRegularFile)
       << "a FIFO is refused, not waited on";
-  EXPECT_EQ(createNewFile((dir / "dangling").string(), FileMode::Text, stream), CreateResult::NameTaken)
+  Folder folder;
+  std::string why;
+  ASSERT_TRUE(openFolder(dir.path().string(), folder, why));
+  EXPECT_EQ(createFileIn(folder, "dangling", FileMode::Text, stream), CreateResult::NameTaken)
       << "never created through a link";
+  closeFolder(folder);
   EXPECT_FALSE(fs::exists(dir / "nowhere"));
 }
 
@@ -118,6 +122,18 @@ TEST(FolderFallbacks, RenamesNeverReplaceAndAliasesAreWhole) {
   plantFileFaults(FileFaults());
   EXPECT_EQ(dir.fileNames(), std::vector<std::string>{}) << "nothing left of a file that could not be written";
   closeFolder(folder);
+}
+
+// A mask the system will not tell counts as one processor, never as what a
+// failed call left in the set.
+TEST(ThisProcess, ProcessorsFallBackToOneWithoutTheMask) {
+  FileFaults planted;
+  planted.affinityRefused = true;
+  plantFileFaults(planted);
+  const unsigned processors = processorsOfThisProcess();
+  plantFileFaults(FileFaults());
+  EXPECT_EQ(processors, 1u);
+  EXPECT_GE(processorsOfThisProcess(), 1u);
 }
 
 TEST(ChildProcessTest, ChildGetsPathsExactly) {

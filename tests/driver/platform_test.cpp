@@ -64,9 +64,9 @@ TEST(FileOpsTest, DeleteRemovesFilesOnly) {
   ScratchDir dir;
   writeFileText(dir / "f", "");
   fs::create_directory(dir / "d");
-  EXPECT_TRUE(deleteFile((dir / "f").string()));
-  EXPECT_FALSE(deleteFile((dir / "f").string()));
-  EXPECT_FALSE(deleteFile((dir / "d").string()));
+  EXPECT_TRUE(removeFile((dir / "f").string()));
+  EXPECT_FALSE(removeFile((dir / "f").string()));
+  EXPECT_FALSE(removeFile((dir / "d").string()));
   EXPECT_TRUE(fs::is_directory(dir / "d"));
 }
 

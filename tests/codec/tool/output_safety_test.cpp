@@ -10,7 +10,7 @@
 #include <string>
 
 #include "container_builder.h"
-#include "files/output_folder.h"
+#include "files/vanishing_file.h"
 #include "tga_builder.h"
 
 namespace fs = std::filesystem;
@@ -256,16 +256,17 @@ TEST(OutputSafety, AVanishingTemporaryLeavesNothingUnlessKept) {
     ScratchDir dir;
     writeFileText(dir / "out.dds", "older");
     Folder folder;
-    ASSERT_TRUE(openOutputFolder(dir.path().string(), folder));
+    std::string why;
+    ASSERT_TRUE(openFolder(dir.path().string(), folder, why));
     FILE* stream = nullptr;
-    ASSERT_EQ(createVanishingFileAt(folder, ".tessark-1-0.tmp", stream), CreateResult::Created);
+    ASSERT_EQ(createVanishingFileIn(folder, ".tessark-1-0.tmp", stream), CreateResult::Created);
     fputs("complete", stream);
     if (kept) {
-      EXPECT_TRUE(keepVanishingFileAt(folder, stream, ".tessark-1-0.tmp", "out.dds"));
+      EXPECT_TRUE(keepVanishingFileIn(folder, stream, ".tessark-1-0.tmp", "out.dds"));
     } else {
       fclose(stream);
     }
-    closeOutputFolder(folder);
+    closeFolder(folder);
     EXPECT_EQ(dir.fileNames(), std::vector<std::string>{"out.dds"});
     const Bytes bytes = readFileBytes(dir / "out.dds");
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), kept ? "complete" : "older");
