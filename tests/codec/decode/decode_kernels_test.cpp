@@ -41,10 +41,11 @@ TEST(DecodeKernels, EveryPathDecodesEveryEndpointPairAlike) {
     const uint32_t w = 4 * 65536;
     const size_t rowBytes = static_cast<size_t>(w) * (bitsPerPixel == 8 ? 4 : 3);
     Bytes plain(4 * rowBytes, 0x5A);
-    plainDecodeTileRow(w, bitsPerPixel, blocks.data(), plain.data(), rowBytes);
+    const PixelLayout layout = containerPixelLayout(bitsPerPixel == 8 ? kFormatRgba : kFormatRgb);
+    plainDecodeTileRow(w, layout, blocks.data(), plain.data(), rowBytes);
     for (SimdPath path : simdPathsHere()) {
       Bytes rows(4 * rowBytes, 0xA5);  // a different fill: every byte must be written
-      tileRowDecoderFor(path)(w, bitsPerPixel, blocks.data(), rows.data(), rowBytes);
+      tileRowDecoderFor(path)(w, layout, blocks.data(), rows.data(), rowBytes);
       size_t first = 0;
       while (first < rows.size() && rows[first] == plain[first]) ++first;
       EXPECT_EQ(first, rows.size()) << simdPathName(path) << " " << bitsPerPixel << " bits per pixel: first difference in block "
