@@ -43,7 +43,7 @@ void decodeWholeContainer(benchmark::State& state) {
   const int32_t format = static_cast<int32_t>(state.range(0));
   const std::vector<uint8_t> container = randomContainer(format);
   const std::string base = scratchBase();
-  for (auto _ : state) decodeContainerBytes(container.data(), container.size(), base);
+  for (auto _ : state) decodeContainerBytes(container.data(), container.size(), base, bestSimdPath());
   state.SetItemsProcessed(state.iterations() * kSide * kSide);
 }
 

@@ -19,6 +19,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  decodeContainerBytes(data, size, scratchBase);
+  decodeContainerBytes(data, size, scratchBase, bestSimdPath());
   return 0;
 }

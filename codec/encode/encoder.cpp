@@ -356,15 +356,19 @@ EncodeResult encodeTgaSource(const ByteSource& source, const LaneKernels& kernel
   return withStatus(EncodeStatus::Encoded);
 }
 
-bool writeContainer(EncodedTexture& texture, const ContainerSink& sink) {
+bool writeContainer(EncodedTexture& texture, LevelZeroBytes levelZero, const ContainerSink& sink) {
   uint8_t header[kTextureHeaderSize];
   packTextureHeader(texture.header, header);
-  if (!sink.write(sink.context, header, sizeof header)) return false;
+  if (!sink.write(sink.context, 0, header, sizeof header)) return false;
   const PixelLayout layout = containerPixelLayout(texture.header.format);
-  int number = 0;
-  for (EncodedLevel& level : texture.levels) {
-    if (sink.levelStarted) sink.levelStarted(sink.context, number++, level.size);
-    if (!sink.write(sink.context, level.bytes.get(), levelBytes(layout, level.size.w, level.size.h))) return false;
+  uint64_t offset = sizeof header;
+  for (size_t number = 0; number < texture.levels.size(); ++number) {
+    EncodedLevel& level = texture.levels[number];
+    const uint64_t size = levelBytes(layout, level.size.w, level.size.h);
+    if (sink.levelStarted) sink.levelStarted(sink.context, static_cast<int>(number), level.size);
+    const bool inPlace = number == 0 && levelZero == LevelZeroBytes::InPlace;
+    if (!inPlace && !sink.write(sink.context, offset, level.bytes.get(), size)) return false;
+    offset += size;
     level.bytes.reset();
   }
   return true;

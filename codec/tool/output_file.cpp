@@ -1,10 +1,7 @@
 #include "tool/output_file.h"
 
+#include "common/file_names.h"
 #include "files/interrupt_cleanup.h"
-
-std::string temporaryOutputName(unsigned long processId, unsigned counter) {
-  return ".tessark-" + std::to_string(processId) + "-" + std::to_string(counter) + ".tmp";
-}
 
 // Names taken by another run or a leftover are skipped; this many attempts
 // is far beyond any real collision.
@@ -13,7 +10,7 @@ constexpr unsigned kCreateAttempts = 1000;
 static bool createTemporary(OutputFile& file) {
   static unsigned counter = 0;
   for (unsigned attempt = 0; attempt < kCreateAttempts; ++attempt) {
-    file.temporaryName = temporaryOutputName(currentProcessId(), counter++);
+    file.temporaryName = tessarkTemporaryName(currentProcessId(), counter++);
     CreateResult created = createVanishingFileAt(file.folder, file.temporaryName, file.stream);
     file.vanishing = created == CreateResult::Created;
     if (created == CreateResult::Unsupported) {

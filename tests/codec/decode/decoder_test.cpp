@@ -23,14 +23,14 @@ std::string decodeInMemory(const Bytes& container, const std::string& base) {
   return captureStdout(
       [](void* context) {
         auto* r = static_cast<DecodeRun*>(context);
-        decodeContainerBytes(r->container->data(), r->container->size(), r->base);
+        decodeContainerBytes(r->container->data(), r->container->size(), r->base, bestSimdPath());
       },
       &run);
 }
 
 std::string decodeFile(const std::string& path) {
   std::string p = path;
-  return captureStdout([](void* context) { decodeContainerFile(*static_cast<std::string*>(context)); }, &p);
+  return captureStdout([](void* context) { decodeContainerFile(*static_cast<std::string*>(context), bestSimdPath()); }, &p);
 }
 
 // Pixel (x, y) of a decoded top-left-origin TGA as blue, green, red(, alpha).

@@ -73,7 +73,7 @@ TEST(EncodeRoundTrip, QualityOfEveryDecodedLevel) {
     ScratchDir dir;
     const Bytes container = encodeQuietly(makeTga(c.w, c.h, c.depth, c.topDown, c.pixel), bestSimdPath());
     testing::internal::CaptureStdout();
-    decodeContainerBytes(container.data(), container.size(), (dir / "level").string());
+    decodeContainerBytes(container.data(), container.size(), (dir / "level").string(), bestSimdPath());
     testing::internal::GetCapturedStdout();
     for (size_t level = 0; level < c.minimumPsnr.size(); ++level) {
       const Bytes decoded = readFileBytes(dir / ("level" + std::to_string(level) + ".tga"));
