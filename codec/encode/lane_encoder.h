@@ -383,27 +383,30 @@ F<V> averageColors(const Squares<V>& s) {
 // top and bottom; load(row, pixel) yields kLanes consecutive pixels' values
 // of every channel.
 template <class V, class Load>
-void reduceSpan(uint32_t i, int channels, Load load, float* const outputs[4]) {
-  F<V> topFirst[4], topSecond[4], bottomFirst[4], bottomSecond[4];
+void reduceSpan(uint32_t i, bool withAlpha, Load load, float* const outputs[4]) {
+  F<V> topFirst[4]{}, topSecond[4]{}, bottomFirst[4]{}, bottomSecond[4]{};  // alpha stays unread without alpha
   load(0, 2 * i, topFirst);
   load(0, 2 * i + V::kLanes, topSecond);
   load(1, 2 * i, bottomFirst);
   load(1, 2 * i + V::kLanes, bottomSecond);
-  for (int c = 0; c < channels; ++c) {
+  const auto squares = [&](int c) {
     Squares<V> s;
     V::deinterleave(topFirst[c], topSecond[c], s.tl, s.tr);
     V::deinterleave(bottomFirst[c], bottomSecond[c], s.bl, s.br);
-    V::store(outputs[c] + i, c < 3 ? averageColors<V>(s) : V::averageAlphas(s.br, s.tr, s.bl, s.tl));
+    return s;
+  };
+  for (int c = 0; c < kColorChannels; ++c) V::store(outputs[c] + i, averageColors<V>(squares(c)));
+  if (withAlpha) {
+    const Squares<V> s = squares(kColorChannels);
+    V::store(outputs[kColorChannels] + i, V::averageAlphas(s.br, s.tr, s.bl, s.tl));
   }
 }
 
 // Every output row; whole vectors with V, the rest of a row one lane at a time.
 template <class V, class LoadV, class LoadScalar>
-void reduceRows(uint32_t w, uint32_t h, const PixelLayout& layout, const PlanarLevel& next, LoadV loadVector,
+void reduceRows(uint32_t w, uint32_t h, bool withAlpha, const PlanarLevel& next, LoadV loadVector,
                 LoadScalar loadScalar) {
   const uint32_t halfW = w / 2;
-  const bool withAlpha = layout.withAlpha;
-  const int channels = static_cast<int>(layout.channels);
   for (uint32_t j = 0; j < h / 2; ++j) {
     const size_t outRow = static_cast<size_t>(j) * halfW;
     float* const outputs[4] = {next.red + outRow, next.green + outRow, next.blue + outRow,
@@ -411,10 +414,10 @@ void reduceRows(uint32_t w, uint32_t h, const PixelLayout& layout, const PlanarL
     const size_t top = static_cast<size_t>(2 * j) * w;
     uint32_t i = 0;
     for (; i + V::kLanes <= halfW; i += V::kLanes) {
-      reduceSpan<V>(i, channels, [&](int row, uint32_t x, F<V> out[4]) { loadVector(top + row * w + x, out); }, outputs);
+      reduceSpan<V>(i, withAlpha, [&](int row, uint32_t x, F<V> out[4]) { loadVector(top + row * w + x, out); }, outputs);
     }
     for (; i < halfW; ++i) {
-      reduceSpan<ScalarLanes>(i, channels, [&](int row, uint32_t x, float out[4]) { loadScalar(top + row * w + x, out); },
+      reduceSpan<ScalarLanes>(i, withAlpha, [&](int row, uint32_t x, float out[4]) { loadScalar(top + row * w + x, out); },
                               outputs);
     }
   }
@@ -424,14 +427,16 @@ template <class V>
 void reducePlanarLevel(const PlanarLevel& level, const PixelLayout& layout, uint32_t w, uint32_t h,
                        const PlanarLevel& next) {
   const float* planes[4] = {level.red, level.green, level.blue, level.alpha};
-  const int channels = static_cast<int>(layout.channels);
+  const bool withAlpha = layout.withAlpha;
   reduceRows<V>(
-      w, h, layout, next,
+      w, h, withAlpha, next,
       [&](size_t at, F<V> out[4]) {
-        for (int c = 0; c < channels; ++c) out[c] = V::load(planes[c] + at);
+        for (int c = 0; c < kColorChannels; ++c) out[c] = V::load(planes[c] + at);
+        if (withAlpha) out[kColorChannels] = V::load(planes[kColorChannels] + at);
       },
       [&](size_t at, float out[4]) {
-        for (int c = 0; c < channels; ++c) out[c] = planes[c][at];
+        for (int c = 0; c < kColorChannels; ++c) out[c] = planes[c][at];
+        if (withAlpha) out[kColorChannels] = planes[kColorChannels][at];
       });
 }
 
@@ -450,7 +455,7 @@ void reduceSourceLevel(const uint8_t* pixels, const PixelLayout& layout, uint32_
   const uint32_t bytesPerPixel = layout.sourceBytesPerPixel;
   const bool withAlpha = layout.withAlpha;
   reduceRows<V>(
-      w, h, layout, next,
+      w, h, withAlpha, next,
       [&](size_t at, F<V> out[4]) { loadUnitPixels<V>(pixels, bytesPerPixel, withAlpha, at, out); },
       [&](size_t at, float out[4]) { loadUnitPixels<ScalarLanes>(pixels, bytesPerPixel, withAlpha, at, out); });
 }
