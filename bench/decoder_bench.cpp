@@ -43,7 +43,7 @@ void decodeWholeContainer(benchmark::State& state) {
   const int32_t format = static_cast<int32_t>(state.range(0));
   const std::vector<uint8_t> container = randomContainer(format);
   const std::string base = scratchBase();
-  for (auto _ : state) decodeContainerBytes(container.data(), container.size(), base);
+  for (auto _ : state) decodeContainerBytes(container.data(), container.size(), base, bestSimdPath());
   state.SetItemsProcessed(state.iterations() * kSide * kSide);
 }
 
@@ -73,14 +73,14 @@ void decodeTileRowKernel(benchmark::State& state, SimdPath path) {
     state.SkipWithError("this processor lacks the path");
     return;
   }
-  const int32_t bpp = bitsPerPixel(format);
+  const PixelLayout layout = containerPixelLayout(format);
   const std::vector<uint8_t> container = randomContainer(format);
-  const size_t rowBytes = kSide * (format == 4 ? 4 : 3);
+  const size_t rowBytes = kSide * layout.tgaBytesPerPixel;
   std::vector<uint8_t> pixels(rowBytes * kSide);
   const TileRowDecoder decode = tileRowDecoderFor(path);
   for (auto _ : state) {
     for (uint32_t by = 0; by < kSide / 4; ++by) {
-      decode(kSide, bpp, container.data() + kTextureHeaderSize + by * (kSide / 4) * 2 * bpp,
+      decode(kSide, layout, container.data() + kTextureHeaderSize + by * tileRowBytes(layout, kSide),
              pixels.data() + 4 * by * rowBytes, rowBytes);
     }
     benchmark::DoNotOptimize(pixels.data());

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/count_setting.h"
+#include "common/help_spellings.h"
 #include "diagnostics.h"
 #include "model_convert.h"
 #include "files/file_ops.h"
@@ -18,19 +20,6 @@
 // Program name, listing, value, three switches, work directory.
 constexpr int kListingModeArgumentCount = 7;
 
-bool parseJobCount(const char* text, unsigned& jobs) {
-  if (!text || !*text) return false;
-  unsigned long value = 0;
-  for (const char* c = text; *c; ++c) {
-    if (*c < '0' || *c > '9') return false;
-    value = value * 10 + static_cast<unsigned long>(*c - '0');
-    if (value > kMaxJobs) value = kMaxJobs + 1;  // no overflow; a very large count is the most there is
-  }
-  if (value < 1) return false;
-  jobs = static_cast<unsigned>(std::min<unsigned long>(value, kMaxJobs));
-  return true;
-}
-
 // QUORVEL_JOBS, else every processor this process may use. An empty value
 // counts as not set.
 static bool chooseJobs(RunSettings& settings) {
@@ -41,7 +30,7 @@ static bool chooseJobs(RunSettings& settings) {
     settings.jobs = usableProcessors();
     return true;
   }
-  if (parseJobCount(text, settings.jobs)) return true;
+  if (readCountSetting(text, kMaxJobs, settings.jobs) == CountSetting::Given) return true;
   printDiagnostic("Quorvel: QUORVEL_JOBS is \"%s\", not a whole number of at least 1; nothing done\n",
           printableName(text).c_str());
   return false;
@@ -79,7 +68,7 @@ void echoArguments(int argc, char** argv) {
 }
 
 bool isHelpRequest(const std::string& argument) {
-  return argument == "-?" || argument == "-h" || argument == "--help";
+  return isHelpSpelling(argument.c_str());
 }
 
 void printUsageLine() {

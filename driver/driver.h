@@ -23,9 +23,6 @@ struct RunSettings {
 // At most this many children at once, whatever QUORVEL_JOBS says.
 constexpr unsigned long kMaxJobs = 1024;
 
-// A whole number of at least 1 (digits only), capped at kMaxJobs.
-bool parseJobCount(const char* text, unsigned& jobs);
-
 // The whole program; returns its exit status.
 int runQuorvel(int argc, char** argv);
 

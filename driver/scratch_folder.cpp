@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/file_names.h"
 #include "diagnostics.h"
 #include "files/paths.h"
 
@@ -17,10 +18,6 @@ const char kScratchLevelZeroName[] = "texture0.tga";
 // Folders within folders that a free area's clean-up follows at most.
 constexpr int kDeepestLeftover = 16;
 
-static bool endsWith(const std::string& text, const std::string& ending) {
-  return text.size() >= ending.size() && text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
-}
-
 static bool allDigits(const std::string& text) {
   if (text.empty()) return false;
   for (char c : text)
@@ -30,11 +27,7 @@ static bool allDigits(const std::string& text) {
 
 // texture.dds, texture<digits>.tga, and the decoder's .tessark-*.tmp.
 static bool isDecodeFile(const std::string& name) {
-  const std::string stem = kContainerStem;
-  if (name == kScratchContainerName) return true;
-  if (name.rfind(".tessark-", 0) == 0 && endsWith(name, ".tmp")) return true;
-  if (name.rfind(stem, 0) != 0 || !endsWith(name, ".tga")) return false;
-  return allDigits(name.substr(stem.size(), name.size() - stem.size() - 4));
+  return name == kScratchContainerName || isTessarkTemporaryName(name) || isLevelFileName(name, kContainerStem);
 }
 
 static bool listOrSay(const Folder& folder, std::vector<std::string>& names) {

@@ -23,8 +23,6 @@ BlockDecoder blockDecoderFor(DdsBlocks blocks) {
   return nullptr;
 }
 
-size_t blockBytes(DdsBlocks blocks) { return blocks == DdsBlocks::Bc1 ? 8 : 16; }
-
 // Pixel words as TGA bytes: blue, green, red and, with alpha, alpha.
 template <bool withAlpha>
 void storePixels(const uint32_t* words, unsigned count, uint8_t* out) {
@@ -45,11 +43,11 @@ void storePixels(const uint32_t* words, unsigned count, uint8_t* out) {
 // One row of blocks into `rows` (1 to 4) rows of TGA bytes; blocks past the
 // right edge lose their outer columns.
 template <bool withAlpha>
-void decodeBlockRow(BlockDecoder decode, size_t blockSize, const uint8_t* blocks, uint32_t w, uint32_t rows,
+void decodeBlockRow(BlockDecoder decode, const PixelLayout& layout, const uint8_t* blocks, uint32_t w, uint32_t rows,
                     uint8_t* out, size_t rowBytes) {
-  constexpr size_t pixelBytes = withAlpha ? 4 : 3;
+  const size_t pixelBytes = layout.tgaBytesPerPixel;
   uint32_t words[16];
-  for (uint32_t x = 0; x < w; x += 4, blocks += blockSize) {
+  for (uint32_t x = 0; x < w; x += 4, blocks += layout.blockBytes) {
     decode(blocks, words);
     const unsigned columns = std::min<uint32_t>(4, w - x);
     for (uint32_t y = 0; y < rows; ++y) storePixels<withAlpha>(words + 4 * y, columns, out + y * rowBytes + x * pixelBytes);
@@ -71,15 +69,16 @@ uint32_t channelByte(uint32_t pixel, const ChannelBits& channel) {
 
 // One row of pixels described by bit masks into TGA bytes.
 template <bool withAlpha>
-void decodeMaskedRow(const DdsPixelFormat& format, const uint8_t* pixels, uint32_t w, uint8_t* out) {
-  const unsigned pixelBytes = format.bitsPerPixel / 8;
+void decodeMaskedRow(const DdsPixelFormat& format, const PixelLayout& layout, const uint8_t* pixels, uint32_t w,
+                     uint8_t* out) {
+  const unsigned pixelBytes = layout.sourceBytesPerPixel;
   for (uint32_t x = 0; x < w; ++x, pixels += pixelBytes) {
     uint32_t pixel = 0;
     for (unsigned i = 0; i < pixelBytes; ++i) pixel |= static_cast<uint32_t>(pixels[i]) << (8 * i);
     const uint32_t alpha = format.alpha.bits ? channelByte(pixel, format.alpha) : 255;
     const uint32_t word = channelByte(pixel, format.blue) | channelByte(pixel, format.green) << 8 |
                           channelByte(pixel, format.red) << 16 | alpha << 24;
-    storePixels<withAlpha>(&word, 1, out + x * (withAlpha ? 4 : 3));
+    storePixels<withAlpha>(&word, 1, out + x * layout.tgaBytesPerPixel);
   }
 }
 
@@ -89,19 +88,19 @@ constexpr size_t kStripBytes = 512 * 1024;
 // One level's TGA file, a strip of rows at a time. Throws std::bad_alloc
 // when the strip cannot grow.
 template <bool withAlpha>
-bool streamLevel(const TgaFileSink& sink, const DdsPixelFormat& format, LevelSize level, const uint8_t* levelData,
-                 std::vector<uint8_t>& strip) {
-  const bool blocks = format.blocks != DdsBlocks::None;
-  const size_t rowBytes = static_cast<size_t>(level.w) * (withAlpha ? 4 : 3);
+bool streamLevel(const TgaFileSink& sink, const DdsPixelFormat& format, const PixelLayout& layout, LevelSize level,
+                 const uint8_t* levelData, std::vector<uint8_t>& strip) {
+  const bool blocks = layout.blockBytes != 0;
+  const size_t rowBytes = static_cast<size_t>(level.w) * layout.tgaBytesPerPixel;
   const uint32_t bandRows = blocks ? 4 : 1;  // a row of blocks, or of pixels
   const uint32_t bands = (level.h + bandRows - 1) / bandRows;
   const size_t bandBytes = bandRows * rowBytes;
-  const size_t bandInput = blocks ? (level.w + 3) / 4 * blockBytes(format.blocks) : level.w * (format.bitsPerPixel / 8);
+  const size_t bandInput = blocks ? (level.w + 3) / 4 * layout.blockBytes : level.w * layout.sourceBytesPerPixel;
   const uint32_t stripBands = std::max<uint32_t>(1, std::min<uint32_t>(bands, static_cast<uint32_t>(kStripBytes / bandBytes)));
   if (strip.size() < stripBands * bandBytes) strip.resize(stripBands * bandBytes);
   const BlockDecoder decode = blockDecoderFor(format.blocks);
   uint8_t header[kTgaHeaderSize];
-  packTgaFileHeader(level.w, level.h, withAlpha, header);
+  packTgaFileHeader(level.w, level.h, layout.withAlpha, header);
   bool ok = sink.write(sink.context, header, sizeof header);
   for (uint32_t band = 0; band < bands && ok; band += stripBands) {
     const uint32_t count = std::min(stripBands, bands - band);
@@ -110,9 +109,9 @@ bool streamLevel(const TgaFileSink& sink, const DdsPixelFormat& format, LevelSiz
       uint8_t* out = strip.data() + b * bandBytes;
       if (blocks) {
         const uint32_t rows = std::min<uint32_t>(4, level.h - 4 * (band + b));
-        decodeBlockRow<withAlpha>(decode, blockBytes(format.blocks), input, level.w, rows, out, rowBytes);
+        decodeBlockRow<withAlpha>(decode, layout, input, level.w, rows, out, rowBytes);
       } else {
-        decodeMaskedRow<withAlpha>(format, input, level.w, out);
+        decodeMaskedRow<withAlpha>(format, layout, input, level.w, out);
       }
     }
     const uint32_t rowsWritten = std::min(count * bandRows, level.h - band * bandRows);
@@ -155,7 +154,7 @@ bool ddsOutputHasAlpha(const uint8_t* data, size_t size, const DdsTexture& textu
 }
 
 DecodeResult decodeDdsTexture(const uint8_t* data, size_t size, const DdsTexture& texture, const TgaFileSink& sink) {
-  const bool withAlpha = ddsOutputHasAlpha(data, size, texture);
+  const PixelLayout layout = ddsPixelLayout(texture.format, ddsOutputHasAlpha(data, size, texture));
   DecodeResult result;
   std::vector<uint8_t> strip;  // reused by every level
   size_t offset = texture.dataOffset;
@@ -165,8 +164,8 @@ DecodeResult decodeDdsTexture(const uint8_t* data, size_t size, const DdsTexture
         result.size = levelSize;
         sink.levelStarted(sink.context, result.level);
         result.status = writeLevelFile(sink, result.level, [&] {
-          return withAlpha ? streamLevel<true>(sink, texture.format, levelSize, levelData, strip)
-                           : streamLevel<false>(sink, texture.format, levelSize, levelData, strip);
+          return layout.withAlpha ? streamLevel<true>(sink, texture.format, layout, levelSize, levelData, strip)
+                                  : streamLevel<false>(sink, texture.format, layout, levelSize, levelData, strip);
         });
         offset += static_cast<size_t>(result.needed);
         return result.status == DecodeStatus::Decoded;

@@ -305,10 +305,13 @@ LevelSize ddsLevelSize(const DdsTexture& texture, uint32_t level) {
   return {std::max<uint32_t>(1, texture.width >> level), std::max<uint32_t>(1, texture.height >> level)};
 }
 
+PixelLayout ddsPixelLayout(const DdsPixelFormat& format, bool withAlpha) {
+  if (format.blocks == DdsBlocks::None) return plainPixelLayout(format.bitsPerPixel, withAlpha);
+  return blockPixelLayout(format.blocks == DdsBlocks::Bc1 ? 8 : 16, withAlpha);
+}
+
 uint64_t ddsLevelByteCount(const DdsPixelFormat& format, LevelSize size) {
-  if (format.blocks == DdsBlocks::None) {
-    return static_cast<uint64_t>(size.w) * size.h * (format.bitsPerPixel / 8);
-  }
-  const uint64_t blockBytes = format.blocks == DdsBlocks::Bc1 ? 8 : 16;
-  return static_cast<uint64_t>((size.w + 3) / 4) * ((size.h + 3) / 4) * blockBytes;
+  const PixelLayout layout = ddsPixelLayout(format, false);
+  if (layout.blockBytes == 0) return static_cast<uint64_t>(size.w) * size.h * layout.sourceBytesPerPixel;
+  return static_cast<uint64_t>((size.w + 3) / 4) * ((size.h + 3) / 4) * layout.blockBytes;
 }

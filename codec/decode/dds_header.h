@@ -9,6 +9,7 @@
 #include <string>
 
 #include "shared/container.h"
+#include "shared/pixel_layout.h"
 
 constexpr size_t kDdsHeaderSize = 128;       // magic and the 124-byte header
 constexpr size_t kDdsDx10HeaderSize = 20;    // follows when the FourCC is "DX10"
@@ -50,6 +51,9 @@ DdsHeaderResult readDdsHeader(const uint8_t* data, size_t size);
 
 // Level k: each side halved k times, never below 1.
 LevelSize ddsLevelSize(const DdsTexture& texture, uint32_t level);
+
+// The stored pixels of a format, decoded with or without alpha.
+PixelLayout ddsPixelLayout(const DdsPixelFormat& format, bool withAlpha);
 
 // The bytes of one level: whole 4x4 blocks (partial ones at the right and
 // bottom edges included), or rows of whole pixels without padding.

@@ -8,14 +8,15 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "shared/pixel_layout.h"
 #include "shared/simd_path.h"
 
-using TileRowDecoder = void (*)(uint32_t w, int32_t bitsPerPixel, const uint8_t* blocks, uint8_t* rows,
+using TileRowDecoder = void (*)(uint32_t w, const PixelLayout& layout, const uint8_t* blocks, uint8_t* rows,
                                 size_t rowBytes);
 
-void plainDecodeTileRow(uint32_t w, int32_t bitsPerPixel, const uint8_t* blocks, uint8_t* rows, size_t rowBytes);
+void plainDecodeTileRow(uint32_t w, const PixelLayout& layout, const uint8_t* blocks, uint8_t* rows, size_t rowBytes);
 // Only in x86-64 builds; call only when the processor has AVX2.
-void avx2DecodeTileRow(uint32_t w, int32_t bitsPerPixel, const uint8_t* blocks, uint8_t* rows, size_t rowBytes);
+void avx2DecodeTileRow(uint32_t w, const PixelLayout& layout, const uint8_t* blocks, uint8_t* rows, size_t rowBytes);
 
 // The kernel of a path: AVX2 for SimdPath::Avx2, else the plain one.
 TileRowDecoder tileRowDecoderFor(SimdPath path);

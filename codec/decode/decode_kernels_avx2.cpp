@@ -74,10 +74,10 @@ __m128i paletteWords(const uint8_t* colorBlock) {
 
 }  // namespace
 
-void avx2DecodeTileRow(uint32_t w, int32_t bitsPerPixel, const uint8_t* blocks, uint8_t* rows, size_t rowBytes) {
-  const bool withAlpha = bitsPerPixel == 8;
-  const size_t blockSize = withAlpha ? 16 : 8;
-  const size_t pixelBytes = withAlpha ? 4 : 3;
+void avx2DecodeTileRow(uint32_t w, const PixelLayout& layout, const uint8_t* blocks, uint8_t* rows, size_t rowBytes) {
+  const bool withAlpha = layout.withAlpha;
+  const size_t blockSize = layout.blockBytes;
+  const size_t pixelBytes = layout.tgaBytesPerPixel;
   const __m256i colorShiftsTop = _mm256_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14);  // rows 0 and 1
   const __m256i colorShiftsBottom = _mm256_setr_epi32(16, 18, 20, 22, 24, 26, 28, 30);
   const __m256i alphaShifts = _mm256_setr_epi32(0, 3, 6, 9, 12, 15, 18, 21);

@@ -55,11 +55,12 @@ static void decodeBlockWords(const uint8_t* colorBlock, const uint8_t* alphaBloc
 
 // Calls store(block x, words) for the w/4 blocks of one tile row.
 template <class Store>
-static void forEachBlockWords(uint32_t w, int32_t bitsPerPixel, const uint8_t* blocks, Store store) {
-  const size_t blockSize = 2 * static_cast<size_t>(bitsPerPixel);
+static void forEachBlockWords(uint32_t w, const PixelLayout& layout, const uint8_t* blocks, Store store) {
+  const size_t blockSize = layout.blockBytes;
+  const bool withAlpha = layout.withAlpha;
   uint32_t words[16];
   for (uint32_t bx = 0; bx < w / 4; ++bx, blocks += blockSize) {
-    if (bitsPerPixel == 8) {  // AlphaBlock, then ColorBlock
+    if (withAlpha) {  // AlphaBlock, then ColorBlock
       decodeBlockWords(blocks + kAlphaBlockSize, blocks, words);
     } else {
       decodeBlockWords(blocks, nullptr, words);
@@ -68,14 +69,12 @@ static void forEachBlockWords(uint32_t w, int32_t bitsPerPixel, const uint8_t* b
   }
 }
 
-static size_t tgaBytesPerPixel(int32_t bitsPerPixel) { return bitsPerPixel == 8 ? 4 : 3; }
-
 // One tile row into TGA bytes, four pixel rows of rowBytes each; the pixel
 // size is a constant so the byte packing inlines.
 template <size_t pixelBytes>
-static void decodeTileRowInto(uint32_t w, int32_t bitsPerPixel, const uint8_t* blocks, uint8_t* rows,
+static void decodeTileRowInto(uint32_t w, const PixelLayout& layout, const uint8_t* blocks, uint8_t* rows,
                               size_t rowBytes) {
-  forEachBlockWords(w, bitsPerPixel, blocks, [&](uint32_t bx, const uint32_t words[16]) {
+  forEachBlockWords(w, layout, blocks, [&](uint32_t bx, const uint32_t words[16]) {
     for (unsigned y = 0; y < 4; ++y) {
       uint8_t* out = rows + y * rowBytes + 4 * bx * pixelBytes;
       for (unsigned x = 0; x < 4; ++x, out += pixelBytes) {
@@ -89,11 +88,11 @@ static void decodeTileRowInto(uint32_t w, int32_t bitsPerPixel, const uint8_t* b
   });
 }
 
-void plainDecodeTileRow(uint32_t w, int32_t bitsPerPixel, const uint8_t* blocks, uint8_t* rows, size_t rowBytes) {
-  if (tgaBytesPerPixel(bitsPerPixel) == 4) {
-    decodeTileRowInto<4>(w, bitsPerPixel, blocks, rows, rowBytes);
+void plainDecodeTileRow(uint32_t w, const PixelLayout& layout, const uint8_t* blocks, uint8_t* rows, size_t rowBytes) {
+  if (layout.tgaBytesPerPixel == 4) {
+    decodeTileRowInto<4>(w, layout, blocks, rows, rowBytes);
   } else {
-    decodeTileRowInto<3>(w, bitsPerPixel, blocks, rows, rowBytes);
+    decodeTileRowInto<3>(w, layout, blocks, rows, rowBytes);
   }
 }
 
@@ -107,21 +106,28 @@ TileRowDecoder tileRowDecoderFor(SimdPath path) {
   return plainDecodeTileRow;
 }
 
-static size_t tileRowBytes(uint32_t w, int32_t bitsPerPixel) {
-  return static_cast<size_t>(w / 4) * 2 * static_cast<size_t>(bitsPerPixel);
-}
-
 // Bytes decoded before each write: large enough that a level takes few
 // writes, small enough to stay in the cache.
 constexpr size_t kStripBytes = 512 * 1024;
+
+// What every level of one container is written with.
+struct LevelWriter {
+  const TgaFileSink& sink;
+  const PixelLayout& layout;
+  TileRowDecoder decodeTileRow;
+  std::vector<uint8_t>& strip;  // the decoded pixel bytes of a few tile rows, reused by every level
+};
 
 // Streams one level's TGA file a strip of tile rows at a time, so that no
 // whole-level buffer is needed. Rows that no block covers (levels with a
 // side below 4, or rows past the last whole tile) are zero pixels. Throws
 // std::bad_alloc when the strip cannot grow.
-static bool streamLevel(const TgaFileSink& sink, uint32_t w, uint32_t h, int32_t bitsPerPixel, const uint8_t* levelData,
-                        TileRowDecoder decodeTileRow, std::vector<uint8_t>& strip) {
-  const size_t rowBytes = static_cast<size_t>(w) * tgaBytesPerPixel(bitsPerPixel);
+static bool streamLevel(const LevelWriter& writer, LevelSize level, const uint8_t* levelData) {
+  const TgaFileSink& sink = writer.sink;
+  std::vector<uint8_t>& strip = writer.strip;
+  const uint32_t w = level.w, h = level.h;
+  const size_t rowBytes = static_cast<size_t>(w) * writer.layout.tgaBytesPerPixel;
+  const size_t blockRowBytes = tileRowBytes(writer.layout, w);
   const uint32_t tileRows = w < 4 ? 0 : h / 4;
   const size_t tileRowPixelBytes = 4 * rowBytes;
   const uint32_t stripTileRows = std::max<uint32_t>(
@@ -131,26 +137,19 @@ static bool streamLevel(const TgaFileSink& sink, uint32_t w, uint32_t h, int32_t
   // whatever an earlier level left in the strip.
   if (w % 4 != 0) std::fill(strip.begin(), strip.begin() + stripTileRows * tileRowPixelBytes, uint8_t{0});
   uint8_t header[kTgaHeaderSize];
-  packTgaFileHeader(w, h, bitsPerPixel == 8, header);
+  packTgaFileHeader(w, h, writer.layout.withAlpha, header);
   bool ok = sink.write(sink.context, header, sizeof header);
   for (uint32_t by = 0; by < tileRows && ok; by += stripTileRows) {
     const uint32_t count = std::min(stripTileRows, tileRows - by);
     for (uint32_t t = 0; t < count; ++t) {
-      decodeTileRow(w, bitsPerPixel, levelData + (by + t) * tileRowBytes(w, bitsPerPixel),
-                    strip.data() + t * tileRowPixelBytes, rowBytes);
+      writer.decodeTileRow(w, writer.layout, levelData + (by + t) * blockRowBytes, strip.data() + t * tileRowPixelBytes,
+                           rowBytes);
     }
     ok = sink.write(sink.context, strip.data(), count * tileRowPixelBytes);
   }
   if (tileRows * 4 < h) std::fill(strip.begin(), strip.begin() + rowBytes, uint8_t{0});
   for (uint32_t y = tileRows * 4; y < h && ok; ++y) ok = sink.write(sink.context, strip.data(), rowBytes);
   return ok && sink.write(sink.context, reinterpret_cast<const uint8_t*>(kTgaFooter), kTgaFooterSize);
-}
-
-// One level into a file of its own, kept only once complete.
-static DecodeStatus decodeLevel(const TgaFileSink& sink, int number, LevelSize level, int32_t bitsPerPixel,
-                                const uint8_t* levelData, TileRowDecoder decodeTileRow, std::vector<uint8_t>& strip) {
-  return writeLevelFile(sink, number,
-                        [&] { return streamLevel(sink, level.w, level.h, bitsPerPixel, levelData, decodeTileRow, strip); });
 }
 
 static DecodeResult withStatus(DecodeResult result, DecodeStatus status) {
@@ -167,26 +166,26 @@ DecodeResult decodeContainer(const uint8_t* data, size_t size, SimdPath path, co
   result.header = unpackTextureHeader(data);
   const TextureHeader& header = result.header;
   sink.headerRead(sink.context, header);
-  if (header.format != kFormatRgb && header.format != kFormatRgba) {
-    return withStatus(result, DecodeStatus::UnsupportedFormat);
-  }
-  const int32_t bpp = bitsPerPixel(header.format);
+  if (!isContainerFormat(header.format)) return withStatus(result, DecodeStatus::UnsupportedFormat);
+  const PixelLayout layout = containerPixelLayout(header.format);
   const bool hasLevels = header.width >= 1 && header.height >= 1;
   if (hasLevels && (header.width > kMaxTgaSide || header.height > kMaxTgaSide)) {
     return withStatus(result, DecodeStatus::TooLarge);
   }
   size_t offset = kTextureHeaderSize;
-  std::vector<uint8_t> strip;  // the decoded pixel bytes of a few tile rows, reused by every level
+  std::vector<uint8_t> strip;
+  const LevelWriter writer{sink, layout, tileRowDecoderFor(path), strip};
   if (hasLevels) {
     LevelSize level{static_cast<uint32_t>(header.width), static_cast<uint32_t>(header.height)};
     for (int number = 0;; ++number, level = nextLevel(level)) {
       result.level = number;
       result.size = level;
-      result.needed = levelByteCount(level.w, level.h, static_cast<uint64_t>(bpp));
+      result.needed = levelBytes(layout, level.w, level.h);
       result.remaining = size - offset;
       if (result.needed > result.remaining) return withStatus(result, DecodeStatus::Truncated);
       sink.levelStarted(sink.context, number);
-      const DecodeStatus status = decodeLevel(sink, number, level, bpp, data + offset, tileRowDecoderFor(path), strip);
+      const DecodeStatus status =
+          writeLevelFile(sink, number, [&] { return streamLevel(writer, level, data + offset); });
       if (status != DecodeStatus::Decoded) return withStatus(result, status);
       offset += static_cast<size_t>(result.needed);
       if (isLastLevel(level)) break;

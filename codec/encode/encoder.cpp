@@ -27,12 +27,12 @@ struct RowBuffer {
   uint32_t filledRows = 0;
 };
 
-bool allocateRows(uint32_t width, uint32_t rows, bool withAlpha, RowBuffer& buffer) {
+bool allocateRows(uint32_t width, uint32_t rows, const PixelLayout& layout, RowBuffer& buffer) {
   const size_t count = static_cast<size_t>(width) * rows;
-  buffer.storage.reset(new (std::nothrow) float[(withAlpha ? 4 : 3) * count]);
+  buffer.storage.reset(new (std::nothrow) float[layout.channels * count]);
   if (!buffer.storage) return false;
   float* base = buffer.storage.get();
-  buffer.planes = PlanarLevel{base, base + count, base + 2 * count, withAlpha ? base + 3 * count : nullptr};
+  buffer.planes = PlanarLevel{base, base + count, base + 2 * count, layout.withAlpha ? base + 3 * count : nullptr};
   buffer.width = width;
   return true;
 }
@@ -51,7 +51,7 @@ struct ChainPass {
   unsigned threads;  // level 0's tile rows are encoded by this many threads at once
   const LevelZeroProgress* progress;
   bool topLeftOrigin;
-  int32_t bitsPerPixel;
+  const PixelLayout& layout;
   std::vector<EncodedLevel>& levels;
   size_t tiledLevels = 0;              // levels 0 .. tiledLevels-1 have both sides >= 4
   std::vector<RowBuffer> rows;         // rows[k] feeds level k: a window while tiled, else whole
@@ -64,7 +64,7 @@ uint8_t* tileRowOutput(const ChainPass& pass, size_t level, uint32_t storedTileR
   const EncodedLevel& encoded = pass.levels[level];
   const uint32_t tileRows = encoded.size.h / 4;
   const uint32_t displayed = pass.topLeftOrigin ? storedTileRow : tileRows - 1 - storedTileRow;
-  return encoded.bytes.get() + static_cast<size_t>(displayed) * (encoded.size.w / 4) * blockByteCount(pass.bitsPerPixel);
+  return encoded.bytes.get() + displayed * tileRowBytes(pass.layout, encoded.size.w);
 }
 
 // Level `level` (>= 1) has a full window: encode its tile row, reduce it into
@@ -73,9 +73,9 @@ uint8_t* tileRowOutput(const ChainPass& pass, size_t level, uint32_t storedTileR
 // into the next level's rows.
 void passTileRow(ChainPass& pass, size_t level, const PlanarLevel& fourRows) {
   const uint32_t w = pass.levels[level].size.w;
-  pass.kernels.encodePlanarLevel(fourRows, w, 4, pass.topLeftOrigin, tileRowOutput(pass, level, pass.tileRowsDone[level]++));
+  pass.kernels.encodePlanarLevel(fourRows, pass.layout, w, 4, pass.topLeftOrigin, tileRowOutput(pass, level, pass.tileRowsDone[level]++));
   RowBuffer& next = pass.rows[level + 1];
-  pass.kernels.reducePlanarLevel(fourRows, w, 4, rowsFrom(next, next.filledRows));
+  pass.kernels.reducePlanarLevel(fourRows, pass.layout, w, 4, rowsFrom(next, next.filledRows));
   next.filledRows += 2;
 }
 
@@ -88,8 +88,8 @@ void passWindowDown(ChainPass& pass, size_t level) {
   }
 }
 
-bool allocateLevel(LevelSize size, int32_t bitsPerPixel, std::vector<EncodedLevel>& levels) {
-  const uint64_t bytes = levelByteCount(size.w, size.h, static_cast<uint64_t>(bitsPerPixel));
+bool allocateLevel(LevelSize size, const PixelLayout& layout, std::vector<EncodedLevel>& levels) {
+  const uint64_t bytes = levelBytes(layout, size.w, size.h);
   levels.push_back(EncodedLevel{size, std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[bytes])});
   return levels.back().bytes != nullptr;
 }
@@ -97,23 +97,24 @@ bool allocateLevel(LevelSize size, int32_t bitsPerPixel, std::vector<EncodedLeve
 // Every buffer of the chain, before any pixel is read: the levels' outputs,
 // the tiled levels' four-row windows, and the whole rows of every level
 // with a side below 4 (level 0 itself for such a source).
-bool allocateChain(LevelSize level, bool withAlpha, ChainPass& pass) {
+bool allocateChain(LevelSize level, ChainPass& pass) {
+  const PixelLayout& layout = pass.layout;
   try {
     pass.rows.emplace_back();  // level 0 comes from the source
     for (; isTiled(level); level = nextLevel(level)) {
-      if (!allocateLevel(level, pass.bitsPerPixel, pass.levels)) return false;
+      if (!allocateLevel(level, layout, pass.levels)) return false;
       pass.tileRowsDone.push_back(0);
       pass.rows.emplace_back();
       const LevelSize next = nextLevel(level);
-      if (!allocateRows(next.w, isTiled(next) ? 4 : next.h, withAlpha, pass.rows.back())) return false;
+      if (!allocateRows(next.w, isTiled(next) ? 4 : next.h, layout, pass.rows.back())) return false;
     }
     pass.tiledLevels = pass.levels.size();
-    if (pass.tiledLevels == 0 && !allocateRows(level.w, level.h, withAlpha, pass.rows.back())) return false;
+    if (pass.tiledLevels == 0 && !allocateRows(level.w, level.h, layout, pass.rows.back())) return false;
     for (;; level = nextLevel(level)) {
-      if (!allocateLevel(level, pass.bitsPerPixel, pass.levels)) return false;
+      if (!allocateLevel(level, layout, pass.levels)) return false;
       if (isLastLevel(level)) return true;
       pass.rows.emplace_back();
-      if (!allocateRows(level.w / 2, level.h / 2, withAlpha, pass.rows.back())) return false;
+      if (!allocateRows(level.w / 2, level.h / 2, layout, pass.rows.back())) return false;
     }
   } catch (const std::bad_alloc&) {
     return false;
@@ -124,8 +125,9 @@ bool allocateChain(LevelSize level, bool withAlpha, ChainPass& pass) {
 float unitValue(uint8_t byte) { return static_cast<float>(byte) * kByteToUnit; }
 
 // Source rows of a level 0 with a side below 4 into its planes.
-void storeSourceRows(const uint8_t* pixels, uint32_t bytesPerPixel, size_t firstPixel, size_t count,
+void storeSourceRows(const uint8_t* pixels, const PixelLayout& layout, size_t firstPixel, size_t count,
                      const PlanarLevel& planes) {
+  const uint32_t bytesPerPixel = layout.sourceBytesPerPixel;
   for (size_t i = 0; i < count; ++i, pixels += bytesPerPixel) {
     planes.blue[firstPixel + i] = unitValue(pixels[0]);
     planes.green[firstPixel + i] = unitValue(pixels[1]);
@@ -135,25 +137,22 @@ void storeSourceRows(const uint8_t* pixels, uint32_t bytesPerPixel, size_t first
 }
 
 // One tile row of level 0 (four source rows) encoded straight from the bytes.
-void encodeSourceTileRow(const ChainPass& pass, const uint8_t* fourRows, uint32_t bytesPerPixel, uint32_t width,
-                         uint32_t storedTileRow) {
-  pass.kernels.encodeSourceLevel(fourRows, bytesPerPixel, width, 4, pass.topLeftOrigin,
+void encodeSourceTileRow(const ChainPass& pass, const uint8_t* fourRows, uint32_t width, uint32_t storedTileRow) {
+  pass.kernels.encodeSourceLevel(fourRows, pass.layout, width, 4, pass.topLeftOrigin,
                                  tileRowOutput(pass, 0, storedTileRow));
 }
 
 // Tile rows of level 0 through the chain on this thread: encoded, then
 // reduced one after the other into the window of level 1, which the later
 // levels follow in order.
-void passSourceRows(ChainPass& pass, const uint8_t* chunk, uint32_t bytesPerPixel, uint32_t width,
-                    uint32_t chunkHeight) {
-  const size_t rowBytes = static_cast<size_t>(width) * bytesPerPixel;
+void passSourceRows(ChainPass& pass, const uint8_t* chunk, uint32_t width, uint32_t chunkHeight) {
+  const size_t rowBytes = static_cast<size_t>(width) * pass.layout.sourceBytesPerPixel;
   for (uint32_t tile = 0; tile < chunkHeight / 4; ++tile)
-    encodeSourceTileRow(pass, chunk + static_cast<size_t>(tile) * 4 * rowBytes, bytesPerPixel, width,
-                        pass.tileRowsDone[0] + tile);
+    encodeSourceTileRow(pass, chunk + static_cast<size_t>(tile) * 4 * rowBytes, width, pass.tileRowsDone[0] + tile);
   pass.tileRowsDone[0] += chunkHeight / 4;
   for (uint32_t row = 0; row < chunkHeight; row += 4) {
     RowBuffer& next = pass.rows[1];
-    pass.kernels.reduceSourceLevel(chunk + row * rowBytes, bytesPerPixel, width, 4, rowsFrom(next, next.filledRows));
+    pass.kernels.reduceSourceLevel(chunk + row * rowBytes, pass.layout, width, 4, rowsFrom(next, next.filledRows));
     next.filledRows += 2;
     passWindowDown(pass, 1);
   }
@@ -164,8 +163,10 @@ void passSourceRows(ChainPass& pass, const uint8_t* chunk, uint32_t bytesPerPixe
 void encodeSmallLevels(ChainPass& pass) {
   for (size_t k = pass.tiledLevels; k < pass.levels.size(); ++k) {
     const LevelSize level = pass.levels[k].size;
-    pass.kernels.encodeSmallLevel(pass.rows[k].planes, level.w, level.h, pass.topLeftOrigin, pass.levels[k].bytes.get());
-    if (k + 1 < pass.levels.size()) pass.kernels.reducePlanarLevel(pass.rows[k].planes, level.w, level.h, pass.rows[k + 1].planes);
+    pass.kernels.encodeSmallLevel(pass.rows[k].planes, pass.layout, level.w, level.h, pass.topLeftOrigin,
+                                  pass.levels[k].bytes.get());
+    if (k + 1 < pass.levels.size())
+      pass.kernels.reducePlanarLevel(pass.rows[k].planes, pass.layout, level.w, level.h, pass.rows[k + 1].planes);
   }
 }
 
@@ -212,12 +213,12 @@ EncodeResult readHeader(const ByteSource& source, TgaHeader& header) {
   return withStatus(EncodeStatus::Encoded);
 }
 
-TextureHeader textureHeaderOf(const TgaHeader& source) {
+TextureHeader textureHeaderOf(const TgaHeader& source, const PixelLayout& layout) {
   TextureHeader header;
   header.width = source.width;
   header.height = source.height;
-  header.format = source.pixelDepth == 32 ? kFormatRgba : kFormatRgb;
-  header.compressedSize = headerCompressedSize(source.width, source.height, bitsPerPixel(header.format));
+  header.format = containerFormatForDepth(source.pixelDepth);
+  header.compressedSize = headerCompressedSize(source.width, source.height, static_cast<int32_t>(layout.bitsPerPixel));
   return header;
 }
 
@@ -230,16 +231,14 @@ struct ByteSpan {
 
 ByteSpan storedTileRowsSpan(const ChainPass& pass, uint32_t first, uint32_t count) {
   const uint8_t* start = std::min(tileRowOutput(pass, 0, first), tileRowOutput(pass, 0, first + count - 1));
-  const size_t tileRowBytes = static_cast<size_t>(pass.levels[0].size.w / 4) * blockByteCount(pass.bitsPerPixel);
-  return ByteSpan{static_cast<size_t>(start - pass.levels[0].bytes.get()), count * tileRowBytes};
+  return ByteSpan{static_cast<size_t>(start - pass.levels[0].bytes.get()), count * tileRowBytes(pass.layout, pass.levels[0].size.w)};
 }
 
 // Reads the source once, a chunk of whole rows at a time, into the chain on
 // this thread (or into the whole rows of a level 0 with a side below 4),
 // summing the alphas on the way. False on a read error.
-bool passSourceAlone(const ByteSource& source, uint32_t width, uint32_t height, uint32_t bytesPerPixel,
-                     ChainPass& pass, AlphaSum& alphaSum) {
-  const size_t rowBytes = static_cast<size_t>(width) * bytesPerPixel;
+bool passSourceAlone(const ByteSource& source, uint32_t width, uint32_t height, ChainPass& pass, AlphaSum& alphaSum) {
+  const size_t rowBytes = static_cast<size_t>(width) * pass.layout.sourceBytesPerPixel;
   const uint32_t chunkRows = rowBytes * 4 >= kChunkBytes ? 4 : static_cast<uint32_t>(kChunkBytes / rowBytes) & ~3u;
   const uint32_t rowsPerChunk = std::min(chunkRows, height);
   std::unique_ptr<uint8_t[]> chunk(new (std::nothrow) uint8_t[rowsPerChunk * rowBytes]);
@@ -247,11 +246,11 @@ bool passSourceAlone(const ByteSource& source, uint32_t width, uint32_t height, 
   for (uint32_t firstRow = 0; firstRow < height; firstRow += rowsPerChunk) {
     const uint32_t chunkHeight = std::min(height - firstRow, rowsPerChunk);
     if (!readPadded(source, chunk.get(), chunkHeight * rowBytes)) return false;
-    if (bytesPerPixel == 4) addAlphas(alphaSum, chunk.get(), static_cast<size_t>(chunkHeight) * width);
+    if (pass.layout.withAlpha) addAlphas(alphaSum, chunk.get(), static_cast<size_t>(chunkHeight) * width);
     if (pass.tiledLevels > 0) {
-      passSourceRows(pass, chunk.get(), bytesPerPixel, width, chunkHeight);
+      passSourceRows(pass, chunk.get(), width, chunkHeight);
     } else {
-      storeSourceRows(chunk.get(), bytesPerPixel, static_cast<size_t>(firstRow) * width,
+      storeSourceRows(chunk.get(), pass.layout, static_cast<size_t>(firstRow) * width,
                       static_cast<size_t>(chunkHeight) * width, pass.rows[0].planes);
     }
   }
@@ -278,22 +277,21 @@ void passLevelOneRows(ChainPass& pass, const ChunkSlot& slot, uint32_t rows) {
 // the chunk before down the chain from level 1 on, lending a hand to the
 // crew whenever it has to wait for it. Level 1 must be tiled and every chunk
 // a whole number of level-1 tile rows (so a source of at least 8 rows).
-bool passSourceShared(const ByteSource& source, uint32_t width, uint32_t height, uint32_t bytesPerPixel,
-                      ChainPass& pass, AlphaSum& alphaSum) {
-  const size_t rowBytes = static_cast<size_t>(width) * bytesPerPixel;
+bool passSourceShared(const ByteSource& source, uint32_t width, uint32_t height, ChainPass& pass, AlphaSum& alphaSum) {
+  const size_t rowBytes = static_cast<size_t>(width) * pass.layout.sourceBytesPerPixel;
   const uint32_t rowsPerChunk = std::min(std::max(kSharedChunkTileRows, 4 * pass.threads) * 4, height);
   ChunkSlot slots[2];
   for (ChunkSlot& slot : slots) {
     slot.source.reset(new (std::nothrow) uint8_t[rowsPerChunk * rowBytes]);
-    if (!slot.source || !allocateRows(width / 2, rowsPerChunk / 2, bytesPerPixel == 4, slot.levelOne))
+    if (!slot.source || !allocateRows(width / 2, rowsPerChunk / 2, pass.layout, slot.levelOne))
       throw std::bad_alloc();
   }
   TileRowCrew crew;
   crew.encode = [&](const TileRowBatch& batch, uint32_t tile) {
     const ChunkSlot& slot = batch.chunk == slots[0].source.get() ? slots[0] : slots[1];
     const uint8_t* rows = batch.chunk + static_cast<size_t>(tile) * 4 * rowBytes;
-    encodeSourceTileRow(pass, rows, bytesPerPixel, width, batch.firstStored + tile);
-    pass.kernels.reduceSourceLevel(rows, bytesPerPixel, width, 4, rowsFrom(slot.levelOne, 2 * tile));
+    encodeSourceTileRow(pass, rows, width, batch.firstStored + tile);
+    pass.kernels.reduceSourceLevel(rows, pass.layout, width, 4, rowsFrom(slot.levelOne, 2 * tile));
   };
   if (pass.progress) {
     crew.finished = [&](const TileRowBatch& batch) {
@@ -311,7 +309,7 @@ bool passSourceShared(const ByteSource& source, uint32_t width, uint32_t height,
     ChunkSlot& slot = slots[k % 2];
     const uint32_t chunkHeight = std::min(height - firstRow, rowsPerChunk);
     if (!readPadded(source, slot.source.get(), chunkHeight * rowBytes)) return false;
-    if (bytesPerPixel == 4) addAlphas(alphaSum, slot.source.get(), static_cast<size_t>(chunkHeight) * width);
+    if (pass.layout.withAlpha) addAlphas(alphaSum, slot.source.get(), static_cast<size_t>(chunkHeight) * width);
     if (addBatch(crew, slot.source.get(), pass.tileRowsDone[0], chunkHeight / 4)) ++handedIn;
     pass.tileRowsDone[0] += chunkHeight / 4;
     if (before) {
@@ -326,11 +324,10 @@ bool passSourceShared(const ByteSource& source, uint32_t width, uint32_t height,
   return true;
 }
 
-bool passSource(const ByteSource& source, uint32_t width, uint32_t height, uint32_t bytesPerPixel, ChainPass& pass,
-                AlphaSum& alphaSum) {
+bool passSource(const ByteSource& source, uint32_t width, uint32_t height, ChainPass& pass, AlphaSum& alphaSum) {
   if (pass.threads > 1 && pass.tiledLevels >= 2 && height % 8 == 0)
-    return passSourceShared(source, width, height, bytesPerPixel, pass, alphaSum);
-  return passSourceAlone(source, width, height, bytesPerPixel, pass, alphaSum);
+    return passSourceShared(source, width, height, pass, alphaSum);
+  return passSourceAlone(source, width, height, pass, alphaSum);
 }
 
 }  // namespace
@@ -340,34 +337,38 @@ EncodeResult encodeTgaSource(const ByteSource& source, const LaneKernels& kernel
   TgaHeader header;
   const EncodeResult read = readHeader(source, header);
   if (read.status != EncodeStatus::Encoded) return read;
-  texture.header = textureHeaderOf(header);
+  const PixelLayout layout = containerPixelLayout(containerFormatForDepth(header.pixelDepth));
+  texture.header = textureHeaderOf(header, layout);
   texture.levels.clear();
-  const bool withAlpha = texture.header.format == kFormatRgba;
   const uint32_t width = header.width, height = header.height;
   const bool large = static_cast<uint64_t>(width) * height >= kThreadedSourcePixels;
   ChainPass pass{kernels, large ? std::max(threads, 1u) : 1u, progress, (header.descriptor & kTgaTopLeftOrigin) != 0,
-                 bitsPerPixel(texture.header.format), texture.levels, 0, {}, {}};
+                 layout, texture.levels, 0, {}, {}};
   AlphaSum alphaSum;
   try {
-    if (!allocateChain(LevelSize{width, height}, withAlpha, pass)) return outOfMemory(header);
-    if (!passSource(source, width, height, withAlpha ? 4 : 3, pass, alphaSum)) return withStatus(EncodeStatus::ReadFailed);
+    if (!allocateChain(LevelSize{width, height}, pass)) return outOfMemory(header);
+    if (!passSource(source, width, height, pass, alphaSum)) return withStatus(EncodeStatus::ReadFailed);
   } catch (const std::bad_alloc&) {
     return outOfMemory(header);
   }
-  texture.header.meanAlpha = meanAlphaOf(alphaSum, static_cast<size_t>(width) * height, withAlpha ? 4 : 3);
+  texture.header.meanAlpha = meanAlphaOf(alphaSum, static_cast<size_t>(width) * height, layout.sourceBytesPerPixel);
   encodeSmallLevels(pass);
   return withStatus(EncodeStatus::Encoded);
 }
 
-bool writeContainer(EncodedTexture& texture, const ContainerSink& sink) {
+bool writeContainer(EncodedTexture& texture, LevelZeroBytes levelZero, const ContainerSink& sink) {
   uint8_t header[kTextureHeaderSize];
   packTextureHeader(texture.header, header);
-  if (!sink.write(sink.context, header, sizeof header)) return false;
-  const uint64_t bpp = static_cast<uint64_t>(bitsPerPixel(texture.header.format));
-  int number = 0;
-  for (EncodedLevel& level : texture.levels) {
-    if (sink.levelStarted) sink.levelStarted(sink.context, number++, level.size);
-    if (!sink.write(sink.context, level.bytes.get(), levelByteCount(level.size.w, level.size.h, bpp))) return false;
+  if (!sink.write(sink.context, 0, header, sizeof header)) return false;
+  const PixelLayout layout = containerPixelLayout(texture.header.format);
+  uint64_t offset = sizeof header;
+  for (size_t number = 0; number < texture.levels.size(); ++number) {
+    EncodedLevel& level = texture.levels[number];
+    const uint64_t size = levelBytes(layout, level.size.w, level.size.h);
+    if (sink.levelStarted) sink.levelStarted(sink.context, static_cast<int>(number), level.size);
+    const bool inPlace = number == 0 && levelZero == LevelZeroBytes::InPlace;
+    if (!inPlace && !sink.write(sink.context, offset, level.bytes.get(), size)) return false;
+    offset += size;
     level.bytes.reset();
   }
   return true;

@@ -67,14 +67,21 @@ EncodeResult encodeTgaSource(const ByteSource& source, const LaneKernels& kernel
                              unsigned threads = 1, const LevelZeroProgress* progress = nullptr);
 
 // Where a container goes: levelStarted (may be null) is told each level's
-// number and size before its bytes are written; write returns false when
-// the bytes could not be stored.
+// number and size before its bytes are written; write stores bytes at
+// `offset` from the container's start (every call continues where the one
+// before ended, but for a level left out) and returns false when they could
+// not be stored.
 struct ContainerSink {
-  bool (*write)(void* context, const uint8_t* bytes, size_t size);
+  bool (*write)(void* context, uint64_t offset, const uint8_t* bytes, size_t size);
   void (*levelStarted)(void* context, int number, LevelSize size);
   void* context;
 };
 
+// Level 0 goes to the sink with the rest, or is in place already (the
+// caller stored every stretch LevelZeroProgress reported): then the sink is
+// told the level started but never sees its bytes.
+enum class LevelZeroBytes { WithTheRest, InPlace };
+
 // The header, then every level, each level released once written. False as
 // soon as the sink refuses bytes.
-bool writeContainer(EncodedTexture& texture, const ContainerSink& sink);
+bool writeContainer(EncodedTexture& texture, LevelZeroBytes levelZero, const ContainerSink& sink);

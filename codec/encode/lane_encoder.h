@@ -258,9 +258,10 @@ F<V> unitChannel(I<V> words, int shift) {
 
 // Runs every block of a level with sides >= 4 through gather and the encoders.
 template <class V, class Gather>
-void encodeLevelLanes(uint32_t w, uint32_t h, bool topLeftOrigin, bool withAlpha, uint8_t* out, Gather gather) {
+void encodeLevelLanes(uint32_t w, uint32_t h, bool topLeftOrigin, const PixelLayout& layout, uint8_t* out, Gather gather) {
   const uint32_t blockCount = (w / 4) * (h / 4);
-  const size_t blockBytes = withAlpha ? 16 : 8;
+  const size_t blockBytes = layout.blockBytes;
+  const bool withAlpha = layout.withAlpha;
   for (uint32_t first = 0; first < blockCount; first += V::kLanes) {
     size_t starts[4][V::kLanes];
     tileRowStarts<V>(w, h, topLeftOrigin, first, blockCount, starts);
@@ -272,10 +273,11 @@ void encodeLevelLanes(uint32_t w, uint32_t h, bool topLeftOrigin, bool withAlpha
 }
 
 template <class V>
-void encodeSourceLevel(const uint8_t* pixels, uint32_t bytesPerPixel, uint32_t w, uint32_t h, bool topLeftOrigin,
+void encodeSourceLevel(const uint8_t* pixels, const PixelLayout& layout, uint32_t w, uint32_t h, bool topLeftOrigin,
                        uint8_t* out) {
-  const bool withAlpha = bytesPerPixel == 4;
-  encodeLevelLanes<V>(w, h, topLeftOrigin, withAlpha, out, [&](const size_t starts[4][V::kLanes], LaneBlock<V>& block) {
+  const uint32_t bytesPerPixel = layout.sourceBytesPerPixel;
+  const bool withAlpha = layout.withAlpha;
+  encodeLevelLanes<V>(w, h, topLeftOrigin, layout, out, [&](const size_t starts[4][V::kLanes], LaneBlock<V>& block) {
     for (uint32_t y = 0; y < 4; ++y) {
       const uint8_t* sources[V::kLanes];
       for (uint32_t t = 0; t < V::kLanes; ++t) sources[t] = pixels + starts[y][t] * bytesPerPixel;
@@ -314,8 +316,11 @@ inline int64_t smallLevelEntry(uint32_t w, uint32_t h, bool topLeftOrigin, uint3
 // reaches get black and the alpha of the level's first stored pixel, which
 // lies in the block and so never widens its alpha range.
 template <class V>
-void encodeSmallLevel(const PlanarLevel& level, uint32_t w, uint32_t h, bool topLeftOrigin, uint8_t* out) {
-  const bool withAlpha = level.alpha != nullptr;
+void encodeSmallLevel(const PlanarLevel& level, const PixelLayout& layout, uint32_t w, uint32_t h, bool topLeftOrigin,
+                      uint8_t* out) {
+  const bool withAlpha = layout.withAlpha;
+  const int channels = static_cast<int>(layout.channels);
+  const size_t blockBytes = layout.blockBytes;
   const uint64_t pixels = static_cast<uint64_t>(w) * h;
   const uint32_t blockCount = pixels > kBlockPixels ? static_cast<uint32_t>(pixels / kBlockPixels) : 1;
   const float* planes[4] = {level.red, level.green, level.blue, level.alpha};
@@ -325,36 +330,37 @@ void encodeSmallLevel(const PlanarLevel& level, uint32_t w, uint32_t h, bool top
       const uint32_t b = first + t < blockCount ? first + t : blockCount - 1;
       for (uint32_t p = 0; p < kBlockPixels; ++p) {
         const int64_t source = smallLevelEntry(w, h, topLeftOrigin, b, p);
-        for (int c = 0; c < (withAlpha ? 4 : 3); ++c) {
+        for (int c = 0; c < channels; ++c) {
           entries[c][t][p] = source >= 0 ? planes[c][source] : c == 3 ? planes[c][0] : 0.0f;
         }
       }
     }
     LaneBlock<V> block;
-    F<V>* channels[4] = {block.red, block.green, block.blue, block.alpha};
-    for (int c = 0; c < (withAlpha ? 4 : 3); ++c) {
+    F<V>* blockChannels[4] = {block.red, block.green, block.blue, block.alpha};
+    for (int c = 0; c < channels; ++c) {
       for (uint32_t y = 0; y < 4; ++y) {
         const float* sources[V::kLanes];
         for (uint32_t t = 0; t < V::kLanes; ++t) sources[t] = &entries[c][t][4 * y];
-        V::loadTransposed(sources, &channels[c][4 * y]);
+        V::loadTransposed(sources, &blockChannels[c][4 * y]);
       }
     }
     const uint32_t count = blockCount - first < V::kLanes ? blockCount - first : V::kLanes;
-    encodeAndWrite<V>(block, withAlpha, count, out + static_cast<size_t>(first) * (withAlpha ? 16 : 8));
+    encodeAndWrite<V>(block, withAlpha, count, out + static_cast<size_t>(first) * blockBytes);
   }
 }
 
 template <class V>
-void encodePlanarLevel(const PlanarLevel& level, uint32_t w, uint32_t h, bool topLeftOrigin, uint8_t* out) {
-  const bool withAlpha = level.alpha != nullptr;
-  encodeLevelLanes<V>(w, h, topLeftOrigin, withAlpha, out, [&](const size_t starts[4][V::kLanes], LaneBlock<V>& block) {
+void encodePlanarLevel(const PlanarLevel& level, const PixelLayout& layout, uint32_t w, uint32_t h, bool topLeftOrigin,
+                       uint8_t* out) {
+  const int channels = static_cast<int>(layout.channels);
+  encodeLevelLanes<V>(w, h, topLeftOrigin, layout, out, [&](const size_t starts[4][V::kLanes], LaneBlock<V>& block) {
     const float* planes[4] = {level.red, level.green, level.blue, level.alpha};
-    F<V>* channels[4] = {block.red, block.green, block.blue, block.alpha};
-    for (int c = 0; c < (withAlpha ? 4 : 3); ++c) {
+    F<V>* blockChannels[4] = {block.red, block.green, block.blue, block.alpha};
+    for (int c = 0; c < channels; ++c) {
       for (uint32_t y = 0; y < 4; ++y) {
         const float* sources[V::kLanes];
         for (uint32_t t = 0; t < V::kLanes; ++t) sources[t] = planes[c] + starts[y][t];
-        V::loadTransposed(sources, &channels[c][4 * y]);
+        V::loadTransposed(sources, &blockChannels[c][4 * y]);
       }
     }
   });
@@ -378,16 +384,21 @@ F<V> averageColors(const Squares<V>& s) {
 // of every channel.
 template <class V, class Load>
 void reduceSpan(uint32_t i, bool withAlpha, Load load, float* const outputs[4]) {
-  F<V> topFirst[4], topSecond[4], bottomFirst[4], bottomSecond[4];
+  F<V> topFirst[4]{}, topSecond[4]{}, bottomFirst[4]{}, bottomSecond[4]{};  // alpha stays unread without alpha
   load(0, 2 * i, topFirst);
   load(0, 2 * i + V::kLanes, topSecond);
   load(1, 2 * i, bottomFirst);
   load(1, 2 * i + V::kLanes, bottomSecond);
-  for (int c = 0; c < (withAlpha ? 4 : 3); ++c) {
+  const auto squares = [&](int c) {
     Squares<V> s;
     V::deinterleave(topFirst[c], topSecond[c], s.tl, s.tr);
     V::deinterleave(bottomFirst[c], bottomSecond[c], s.bl, s.br);
-    V::store(outputs[c] + i, c < 3 ? averageColors<V>(s) : V::averageAlphas(s.br, s.tr, s.bl, s.tl));
+    return s;
+  };
+  for (int c = 0; c < kColorChannels; ++c) V::store(outputs[c] + i, averageColors<V>(squares(c)));
+  if (withAlpha) {
+    const Squares<V> s = squares(kColorChannels);
+    V::store(outputs[kColorChannels] + i, V::averageAlphas(s.br, s.tr, s.bl, s.tl));
   }
 }
 
@@ -413,35 +424,40 @@ void reduceRows(uint32_t w, uint32_t h, bool withAlpha, const PlanarLevel& next,
 }
 
 template <class V>
-void reducePlanarLevel(const PlanarLevel& level, uint32_t w, uint32_t h, const PlanarLevel& next) {
-  const bool withAlpha = level.alpha != nullptr;
+void reducePlanarLevel(const PlanarLevel& level, const PixelLayout& layout, uint32_t w, uint32_t h,
+                       const PlanarLevel& next) {
   const float* planes[4] = {level.red, level.green, level.blue, level.alpha};
-  const int channels = withAlpha ? 4 : 3;
+  const bool withAlpha = layout.withAlpha;
   reduceRows<V>(
       w, h, withAlpha, next,
       [&](size_t at, F<V> out[4]) {
-        for (int c = 0; c < channels; ++c) out[c] = V::load(planes[c] + at);
+        for (int c = 0; c < kColorChannels; ++c) out[c] = V::load(planes[c] + at);
+        if (withAlpha) out[kColorChannels] = V::load(planes[kColorChannels] + at);
       },
       [&](size_t at, float out[4]) {
-        for (int c = 0; c < channels; ++c) out[c] = planes[c][at];
+        for (int c = 0; c < kColorChannels; ++c) out[c] = planes[c][at];
+        if (withAlpha) out[kColorChannels] = planes[kColorChannels][at];
       });
 }
 
 template <class Lanes>
-void loadUnitPixels(const uint8_t* pixels, uint32_t bytesPerPixel, size_t at, F<Lanes> out[4]) {
+void loadUnitPixels(const uint8_t* pixels, uint32_t bytesPerPixel, bool withAlpha, size_t at, F<Lanes> out[4]) {
   const I<Lanes> words = Lanes::loadPixels(pixels + at * bytesPerPixel, bytesPerPixel);
   out[0] = unitChannel<Lanes>(words, 16);
   out[1] = unitChannel<Lanes>(words, 8);
   out[2] = unitChannel<Lanes>(words, 0);
-  out[3] = bytesPerPixel == 4 ? unitChannel<Lanes>(words, 24) : Lanes::splat(0.0f);
+  out[3] = withAlpha ? unitChannel<Lanes>(words, 24) : Lanes::splat(0.0f);
 }
 
 template <class V>
-void reduceSourceLevel(const uint8_t* pixels, uint32_t bytesPerPixel, uint32_t w, uint32_t h, const PlanarLevel& next) {
+void reduceSourceLevel(const uint8_t* pixels, const PixelLayout& layout, uint32_t w, uint32_t h,
+                       const PlanarLevel& next) {
+  const uint32_t bytesPerPixel = layout.sourceBytesPerPixel;
+  const bool withAlpha = layout.withAlpha;
   reduceRows<V>(
-      w, h, bytesPerPixel == 4, next,
-      [&](size_t at, F<V> out[4]) { loadUnitPixels<V>(pixels, bytesPerPixel, at, out); },
-      [&](size_t at, float out[4]) { loadUnitPixels<ScalarLanes>(pixels, bytesPerPixel, at, out); });
+      w, h, withAlpha, next,
+      [&](size_t at, F<V> out[4]) { loadUnitPixels<V>(pixels, bytesPerPixel, withAlpha, at, out); },
+      [&](size_t at, float out[4]) { loadUnitPixels<ScalarLanes>(pixels, bytesPerPixel, withAlpha, at, out); });
 }
 
 template <class V>

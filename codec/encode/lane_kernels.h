@@ -9,11 +9,12 @@
 
 #include <cstdint>
 
+#include "shared/pixel_layout.h"
 #include "shared/simd_path.h"
 
 // A mip level as the vector paths keep it: one array per channel, w x h
-// entries each in stored pixel order. alpha is null for 24-bit sources,
-// whose alphas are never written.
+// entries each in stored pixel order. alpha is null for a layout without
+// alpha, whose alphas are never written.
 struct PlanarLevel {
   float* red;
   float* green;
@@ -23,19 +24,22 @@ struct PlanarLevel {
 
 // Level kernels. The first four take levels whose sides are both at least
 // 4, encodeSmallLevel the levels with a side below 4. Level 0 is read
-// straight from the source's pixel bytes (3 or 4 per pixel, blue, green,
-// red(, alpha), stored row order); every later level from a PlanarLevel.
-// The encoders write levelByteCount(w, h, bits per pixel) bytes into out;
+// straight from the source's pixel bytes (the layout's source bytes per
+// pixel: blue, green, red(, alpha), stored row order); every later level from
+// a PlanarLevel. The encoders write levelBytes(layout, w, h) bytes into out;
 // the reductions fill (w/2) x (h/2) entries of every array of next.
 struct LaneKernels {
   const char* name;
-  void (*encodeSourceLevel)(const uint8_t* pixels, uint32_t bytesPerPixel, uint32_t w, uint32_t h,
+  void (*encodeSourceLevel)(const uint8_t* pixels, const PixelLayout& layout, uint32_t w, uint32_t h,
                             bool topLeftOrigin, uint8_t* out);
-  void (*reduceSourceLevel)(const uint8_t* pixels, uint32_t bytesPerPixel, uint32_t w, uint32_t h,
+  void (*reduceSourceLevel)(const uint8_t* pixels, const PixelLayout& layout, uint32_t w, uint32_t h,
                             const PlanarLevel& next);
-  void (*encodePlanarLevel)(const PlanarLevel& level, uint32_t w, uint32_t h, bool topLeftOrigin, uint8_t* out);
-  void (*reducePlanarLevel)(const PlanarLevel& level, uint32_t w, uint32_t h, const PlanarLevel& next);
-  void (*encodeSmallLevel)(const PlanarLevel& level, uint32_t w, uint32_t h, bool topLeftOrigin, uint8_t* out);
+  void (*encodePlanarLevel)(const PlanarLevel& level, const PixelLayout& layout, uint32_t w, uint32_t h,
+                            bool topLeftOrigin, uint8_t* out);
+  void (*reducePlanarLevel)(const PlanarLevel& level, const PixelLayout& layout, uint32_t w, uint32_t h,
+                            const PlanarLevel& next);
+  void (*encodeSmallLevel)(const PlanarLevel& level, const PixelLayout& layout, uint32_t w, uint32_t h,
+                           bool topLeftOrigin, uint8_t* out);
 };
 
 const LaneKernels& scalarLaneKernels();

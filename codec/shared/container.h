@@ -35,13 +35,10 @@ TextureHeader unpackTextureHeader(const uint8_t bytes[kTextureHeaderSize]);
 int32_t bitsPerPixel(int32_t format);
 
 // The size of one level: max(2 x bits per pixel, w x h x bits per pixel / 8),
-// a whole number of blocks of blockByteCount bytes. 64-bit so that any
+// a whole number of blocks (pixel_layout.h). 64-bit so that any
 // header value can be evaluated without overflow. The encoder, the decoder
 // and the header's compressed size all take it from here.
 uint64_t levelByteCount(uint64_t w, uint64_t h, uint64_t bitsPerPixel);
-
-// Bytes per 4x4 block: 16 for format 4 (AlphaBlock, ColorBlock), 8 for format 3.
-inline size_t blockByteCount(int32_t bitsPerPixel) { return 2 * static_cast<size_t>(bitsPerPixel); }
 
 // The header's (informative) compressed size: level 0 without the one-block minimum.
 int32_t headerCompressedSize(uint32_t width, uint32_t height, int32_t bitsPerPixel);

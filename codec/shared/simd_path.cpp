@@ -4,7 +4,6 @@
 #include <cpuid.h>
 #endif
 
-#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 
@@ -53,5 +52,3 @@ SimdPath simdPathFromSetting(const char* setting, SimdPath best) {
   }
   return best;
 }
-
-SimdPath chosenSimdPath() { return simdPathFromSetting(std::getenv("TESSARK_SIMD"), bestSimdPath()); }

@@ -1,8 +1,8 @@
 // Which implementation runs: the plain code, or vector code on SSE2 or
 // AVX2 (the encoder's lane kernels; the decoder's AVX2 tile-row kernel).
-// All give the same bytes; the environment variable TESSARK_SIMD ("plain",
+// All give the same bytes; a setting (Tessark's TESSARK_SIMD: "plain",
 // "sse2" or "avx2") caps the choice so that a user can compare, and the
-// tests pick each path explicitly.
+// tests pick each path explicitly. The caller chooses; the core is told.
 #pragma once
 
 // Ordered from the plainest: a setting never raises the path above what
@@ -14,9 +14,6 @@ const char* simdPathName(SimdPath path);
 // The fastest path this build can run on this processor.
 SimdPath bestSimdPath();
 
-// A TESSARK_SIMD value (null when unset) capped by best: "plain", "sse2" and
-// "avx2" ask for that path or the best below it; anything else gives best.
+// A setting (null when unset) capped by best: "plain", "sse2" and "avx2"
+// ask for that path or the best below it; anything else gives best.
 SimdPath simdPathFromSetting(const char* setting, SimdPath best);
-
-// bestSimdPath() under the process's TESSARK_SIMD.
-SimdPath chosenSimdPath();

@@ -10,28 +10,23 @@
 #include "encode/encoder.h"
 #include "shared/simd_path.h"
 
-// -d: "<base><level>.tga" for every level of the container at path.
-bool decodeContainerFile(const std::string& path);
+// -d: "<base><level>.tga" for every level of the container at path, with
+// the kernel of simdPath.
+bool decodeContainerFile(const std::string& path, SimdPath simdPath);
 
 // The second half of -d on a container already in memory; baseName is the
-// output stem, the path picks the decoder's kernel.
-bool decodeContainerBytes(const uint8_t* data, size_t size, const std::string& baseName,
-                          SimdPath path = chosenSimdPath());
+// output stem, simdPath picks the decoder's kernel.
+bool decodeContainerBytes(const uint8_t* data, size_t size, const std::string& baseName, SimdPath simdPath);
 
-// -e: "<base>.dds" from the TGA source at path, a large source encoded by
-// up to `threads` threads.
-bool encodeTgaFile(const std::string& path, unsigned threads = 1);
+// -e: "<base>.dds" from the TGA source at path, on simdPath's kernels, a
+// large source encoded by up to `threads` threads.
+bool encodeTgaFile(const std::string& path, SimdPath simdPath, unsigned threads = 1);
 
 // The first half of -e: opens, reads and encodes the source at path on the
 // given path's kernels; prints why when it fails. Progress, when given, is
 // told as stretches of level 0 become final.
 bool readTgaFile(const std::string& path, SimdPath simdPath, EncodedTexture& texture, unsigned threads = 1,
                  const LevelZeroProgress* progress = nullptr);
-
-// The encoder's threads: TESSARK_THREADS (a whole number of at least 1; an
-// empty value counts as not set), else the processors of the machine. False
-// when the variable holds anything else.
-bool chooseEncoderThreads(unsigned& threads);
 
 // -d on a standard DDS texture in memory (the file starts with "DDS "):
 // path names it in a refusal, baseName is the output stem.

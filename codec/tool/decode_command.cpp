@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "common/file_names.h"
 #include "decode/dds_decoder.h"
 #include "decode/decoder.h"
 #include "files/regular_file.h"
@@ -18,9 +19,9 @@ struct LevelFiles {
   OutputFile current;
 };
 
-void headerRead(void*, const TextureHeader& header) { printContainerHeader(header); }
+void announceHeader(void*, const TextureHeader& header) { printContainerHeader(header); }
 
-void levelStarted(void*, int number) { printDecodingLevel(number); }
+void announceDecodingLevel(void*, int number) { printDecodingLevel(number); }
 
 bool openLevel(void* context, int number) {
   auto* files = static_cast<LevelFiles*>(context);
@@ -41,7 +42,7 @@ bool closeLevel(void* context, bool complete) {
 
 }  // namespace
 
-bool decodeContainerFile(const std::string& path) {
+bool decodeContainerFile(const std::string& path, SimdPath simdPath) {
   FILE* in = nullptr;
   uint64_t size = 0;
   switch (openRegularFile(path, in, size)) {
@@ -57,13 +58,13 @@ bool decodeContainerFile(const std::string& path) {
     return false;
   }
   if (hasDdsMagic(data.data(), data.size())) return decodeDdsBytes(data.data(), data.size(), path, outputBaseName(path));
-  return decodeContainerBytes(data.data(), data.size(), outputBaseName(path));
+  return decodeContainerBytes(data.data(), data.size(), outputBaseName(path), simdPath);
 }
 
-bool decodeContainerBytes(const uint8_t* data, size_t size, const std::string& baseName, SimdPath path) {
+bool decodeContainerBytes(const uint8_t* data, size_t size, const std::string& baseName, SimdPath simdPath) {
   LevelFiles files{baseName, {}};
-  const TgaFileSink sink{headerRead, levelStarted, openLevel, writeLevel, closeLevel, &files};
-  const DecodeResult result = decodeContainer(data, size, path, sink);
+  const TgaFileSink sink{announceHeader, announceDecodingLevel, openLevel, writeLevel, closeLevel, &files};
+  const DecodeResult result = decodeContainer(data, size, simdPath, sink);
   if (result.status != DecodeStatus::Decoded) {
     reportDecodeFailure(result, baseName);
     return false;
@@ -80,7 +81,7 @@ bool decodeDdsBytes(const uint8_t* data, size_t size, const std::string& path, c
   }
   printDdsHeader(header.texture);
   LevelFiles files{baseName, {}};
-  const TgaFileSink sink{nullptr, levelStarted, openLevel, writeLevel, closeLevel, &files};
+  const TgaFileSink sink{nullptr, announceDecodingLevel, openLevel, writeLevel, closeLevel, &files};
   const DecodeResult result = decodeDdsTexture(data, size, header.texture, sink);
   if (result.status != DecodeStatus::Decoded) {
     reportDecodeFailure(result, baseName);

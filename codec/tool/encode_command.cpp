@@ -1,13 +1,10 @@
 // Tessark -e: a TGA source file becomes "<base>.dds" beside it.
-#include <algorithm>
 #include <atomic>
-#include <cstdlib>
 #include <mutex>
 #include <new>
 #include <string>
 
 #include "files/positioned_write.h"
-#include "files/this_process.h"
 #include "tool/commands.h"
 #include "tool/input_file.h"
 #include "tool/messages.h"
@@ -55,53 +52,46 @@ void storeLevelZeroStretch(void* context, const uint8_t* levelZero, size_t offse
   if (!writeFileAt(early->out.stream, kTextureHeaderSize + offset, levelZero + offset, size)) early->failed = true;
 }
 
-// The early file, when there is one and it holds all of level 0.
-bool takeEarlyFile(EarlyLevelZero& early, OutputFile& out) {
-  if (!early.created) return false;
+// The early file, when there is one and it holds all of level 0 (InPlace).
+LevelZeroBytes takeEarlyFile(EarlyLevelZero& early, OutputFile& out) {
+  if (!early.created) return LevelZeroBytes::WithTheRest;
   if (early.failed) {
     discardOutputFile(early.out);
-    return false;
+    return LevelZeroBytes::WithTheRest;
   }
   out = early.out;
-  return true;
+  return LevelZeroBytes::InPlace;
 }
 
 struct ContainerFile {
   FILE* stream;
   const std::string* name;
-  bool levelZeroInPlace;  // then every write is positioned, level 0's skipped
-  uint64_t offset;
-  bool inLevelZero;
+  LevelZeroBytes levelZero;  // in place: the rest goes around it, each write at its offset
 };
 
 // One fwrite per level, flushed at once so that a full disk is noticed here.
-bool writeToFile(void* context, const uint8_t* bytes, size_t size) {
+bool writeToFile(void* context, uint64_t offset, const uint8_t* bytes, size_t size) {
   auto* file = static_cast<ContainerFile*>(context);
-  bool stored = false;
-  if (!file->levelZeroInPlace) stored = fwrite(bytes, 1, size, file->stream) == size && fflush(file->stream) == 0;
-  else stored = file->inLevelZero || writeFileAt(file->stream, file->offset, bytes, size);
-  file->offset += size;
+  const bool stored = file->levelZero == LevelZeroBytes::InPlace ? writeFileAt(file->stream, offset, bytes, size)
+                                       : fwrite(bytes, 1, size, file->stream) == size && fflush(file->stream) == 0;
   if (stored) return true;
   reportOutputNotWritten(*file->name);
   return false;
 }
 
-void levelStarted(void* context, int number, LevelSize size) {
-  static_cast<ContainerFile*>(context)->inLevelZero = number == 0;
-  printEncodingLevel(number, size);
-}
+void announceEncodingLevel(void*, int number, LevelSize size) { printEncodingLevel(number, size); }
 
 // Writes into a temporary file that replaces the container only once
 // complete: a failed or killed encode leaves any older container as it was.
 bool writeContainerFile(const std::string& name, EncodedTexture& texture, EarlyLevelZero& early) {
   OutputFile out;
-  const bool levelZeroInPlace = takeEarlyFile(early, out);
-  if (!levelZeroInPlace && !createOutputFile(name, out)) {
+  const LevelZeroBytes levelZero = takeEarlyFile(early, out);
+  if (levelZero == LevelZeroBytes::WithTheRest && !createOutputFile(name, out)) {
     reportOutputNotCreated(name);
     return false;
   }
-  ContainerFile file{out.stream, &name, levelZeroInPlace, 0, false};
-  if (!writeContainer(texture, ContainerSink{writeToFile, levelStarted, &file})) {
+  ContainerFile file{out.stream, &name, levelZero};
+  if (!writeContainer(texture, levelZero, ContainerSink{writeToFile, announceEncodingLevel, &file})) {
     discardOutputFile(out);
     return false;
   }
@@ -115,14 +105,14 @@ bool writeContainerFile(const std::string& name, EncodedTexture& texture, EarlyL
 
 }  // namespace
 
-bool encodeTgaFile(const std::string& path, unsigned threads) {
+bool encodeTgaFile(const std::string& path, SimdPath simdPath, unsigned threads) {
   const std::string name = outputBaseName(path) + ".dds";
   EncodedTexture texture;
   EarlyLevelZero early;
   early.name = &name;
   const LevelZeroProgress progress{storeLevelZeroStretch, &early};
   SourceShortfall shortfall;
-  if (!readSourceFile(path, chosenSimdPath(), texture, threads, &progress, shortfall)) {
+  if (!readSourceFile(path, simdPath, texture, threads, &progress, shortfall)) {
     if (early.created) discardOutputFile(early.out);
     return false;
   }
@@ -133,22 +123,4 @@ bool encodeTgaFile(const std::string& path, unsigned threads) {
   if (shortfall.missingPixelBytes == 0) return true;
   reportSourceShort(path, shortfall.missingPixelBytes, shortfall.pixelBytes);
   return false;
-}
-
-// At most this many, whatever the variable says.
-constexpr unsigned long kMaxEncoderThreads = 256;
-
-bool chooseEncoderThreads(unsigned& threads) {
-  const char* text = getenv("TESSARK_THREADS");
-  if (!text || !*text) {
-    threads = processorsOfThisProcess();
-    return true;
-  }
-  unsigned long value = 0;
-  for (const char* c = text; *c; ++c) {
-    if (*c < '0' || *c > '9') return false;
-    value = std::min(value * 10 + static_cast<unsigned long>(*c - '0'), kMaxEncoderThreads);
-  }
-  threads = static_cast<unsigned>(value);
-  return value >= 1;
 }

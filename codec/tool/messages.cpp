@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "common/file_names.h"
 #include "files/program_text.h"
 #include "shared/tga_format.h"
 #include "tool/output_name.h"

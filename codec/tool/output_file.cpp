@@ -1,13 +1,10 @@
 #include "tool/output_file.h"
 
+#include "common/file_names.h"
 #include "files/interrupt_cleanup.h"
 #include "files/paths.h"
 #include "files/this_process.h"
 #include "files/vanishing_file.h"
-
-std::string temporaryOutputName(unsigned long processId, unsigned counter) {
-  return ".tessark-" + std::to_string(processId) + "-" + std::to_string(counter) + ".tmp";
-}
 
 // Names taken by another run or a leftover are skipped; this many attempts
 // is far beyond any real collision.
@@ -16,7 +13,7 @@ constexpr unsigned kCreateAttempts = 1000;
 static bool createTemporary(OutputFile& file) {
   static unsigned counter = 0;
   for (unsigned attempt = 0; attempt < kCreateAttempts; ++attempt) {
-    file.temporaryName = temporaryOutputName(currentProcessId(), counter++);
+    file.temporaryName = tessarkTemporaryName(currentProcessId(), counter++);
     CreateResult created = createVanishingFileIn(file.folder, file.temporaryName, file.stream);
     file.vanishing = created == CreateResult::Created;
     if (created == CreateResult::Unsupported) {

@@ -24,10 +24,9 @@ struct OutputFile {
   bool vanishing = false;  // a temporary that vanishes with the process
 };
 
-// Temporary names: ".tessark-<process id>-<counter>.tmp" in the final
-// name's folder. They never end in ".tga" or ".dds", so they can never be
-// an output name.
-std::string temporaryOutputName(unsigned long processId, unsigned counter);
+// Temporaries are named by tessarkTemporaryName (common/file_names.h) in the
+// final name's folder: they never end in ".tga" or ".dds", so they can never
+// be an output name.
 
 // Creates a fresh temporary file for finalPath (never an existing file or
 // link). False when none could be created or finalPath is a directory.

@@ -8,7 +8,3 @@ std::string outputBaseName(const std::string& path) {
   const size_t dot = path.find('.', nameStart);
   return dot == std::string::npos ? path : path.substr(0, dot);
 }
-
-std::string levelFileName(const std::string& baseName, int number) {
-  return baseName + std::to_string(number) + ".tga";
-}

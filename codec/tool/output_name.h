@@ -9,6 +9,3 @@
 //   rock.dds -> rock, a.b.dds -> a, my.dir/rock.dds -> my.dir/rock,
 //   ..\rock.tga -> ..\rock
 std::string outputBaseName(const std::string& path);
-
-// The file of decoded level `number`: "<base><number>.tga".
-std::string levelFileName(const std::string& baseName, int number);

@@ -1,15 +1,11 @@
 #include "tool/tessark_cli.h"
 
-#include <cstdlib>
 #include <cstring>
 
+#include "common/help_spellings.h"
 #include "tool/commands.h"
+#include "tool/environment.h"
 #include "tool/messages.h"
-
-// "-?" is the original spelling; "-h" and "--help" are what users try first.
-static bool isHelpCommand(const char* command) {
-  return std::strcmp(command, "-?") == 0 || std::strcmp(command, "-h") == 0 || std::strcmp(command, "--help") == 0;
-}
 
 int runTessark(int argc, const char* const* argv) {
   if (argc <= 1) {
@@ -22,7 +18,7 @@ int runTessark(int argc, const char* const* argv) {
       reportWrongArgumentCount("decode");
       return kExitUsage;
     }
-    return decodeContainerFile(argv[2]) ? kExitSuccess : kExitFailure;
+    return decodeContainerFile(argv[2], chooseSimdPath()) ? kExitSuccess : kExitFailure;
   }
   if (std::strcmp(command, "-e") == 0) {
     if (argc != 3) {
@@ -31,16 +27,16 @@ int runTessark(int argc, const char* const* argv) {
     }
     unsigned threads = 1;
     if (!chooseEncoderThreads(threads)) {
-      reportThreadsRefused(getenv("TESSARK_THREADS"));
+      reportThreadsRefused(encoderThreadsSetting());
       return kExitUsage;
     }
-    return encodeTgaFile(argv[2], threads) ? kExitSuccess : kExitFailure;
+    return encodeTgaFile(argv[2], chooseSimdPath(), threads) ? kExitSuccess : kExitFailure;
   }
   if (std::strcmp(command, "--help") == 0) {
     printHelp();
     return kExitSuccess;
   }
-  if (isHelpCommand(command)) {
+  if (isHelpSpelling(command)) {
     printUsage();
     return kExitSuccess;
   }

@@ -8,7 +8,7 @@ bool encodeThroughTool(const uint8_t* tga, size_t size, Bytes& container, bool p
   const std::string source = (dir / "source.tga").string();
   writeFileBytes(source, Bytes(tga, tga + size));
   if (printProgress) {
-    if (!encodeTgaFile(source)) return false;
+    if (!encodeTgaFile(source, path)) return false;
     container = readFileBytes(dir / "source.dds");
     return true;
   }

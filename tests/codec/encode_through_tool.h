@@ -11,4 +11,4 @@
 // container read back from its file); without, only its first half, and the
 // container is taken in memory. Failure messages are printed either way.
 bool encodeThroughTool(const uint8_t* tga, size_t size, Bytes& container, bool printProgress,
-                       SimdPath path = chosenSimdPath());
+                       SimdPath path = bestSimdPath());

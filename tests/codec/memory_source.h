@@ -24,8 +24,9 @@ inline bool readMemoryBytes(void* context, uint8_t* out, size_t size, size_t& go
 
 inline ByteSource memoryByteSource(MemoryBytes& memory) { return ByteSource{readMemoryBytes, &memory}; }
 
-inline bool appendToBytes(void* context, const uint8_t* bytes, size_t size) {
+inline bool appendToBytes(void* context, uint64_t offset, const uint8_t* bytes, size_t size) {
   auto* out = static_cast<std::vector<uint8_t>*>(context);
+  if (offset != out->size()) return false;
   out->insert(out->end(), bytes, bytes + size);
   return true;
 }
@@ -33,7 +34,7 @@ inline bool appendToBytes(void* context, const uint8_t* bytes, size_t size) {
 // The whole container of an encoded texture.
 inline std::vector<uint8_t> containerBytes(EncodedTexture& texture) {
   std::vector<uint8_t> container;
-  writeContainer(texture, ContainerSink{appendToBytes, nullptr, &container});
+  writeContainer(texture, LevelZeroBytes::WithTheRest, ContainerSink{appendToBytes, nullptr, &container});
   return container;
 }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "common/file_names.h"
 #include "driver.h"
 #include "fake_platform.h"
 #include "stages.h"
@@ -164,9 +165,11 @@ TEST_F(DecodeStageTest, FailedDecodesFailTheStage) {
 TEST_F(DecodeStageTest, ARunAreaRemovesWhatEarlierRunsLeftButNothingElse) {
   for (const char* name : {".quorvel-scratch/7/models", ".quorvel-scratch/7/decode-0", ".quorvel-scratch/8", ".quorvel-scratch-2"})
     fs::create_directories(path(name));
-  for (const char* name : {".quorvel-scratch/texture.dds", ".quorvel-scratch/texture12.tga", ".quorvel-scratch-2/.tessark-7-0.tmp",
-                           ".quorvel-scratch/7/models/m.mdl", ".quorvel-scratch/7/decode-0/texture0.tga",
-                           ".quorvel-scratch/7/universal.material", ".quorvel-scratch/8/universal.material"})
+  const std::vector<std::string> names{".quorvel-scratch/texture.dds", ".quorvel-scratch/" + levelFileName("texture", 12),
+                                      ".quorvel-scratch-2/" + tessarkTemporaryName(7, 0), ".quorvel-scratch/7/models/m.mdl",
+                                      ".quorvel-scratch/7/decode-0/" + levelFileName("texture", 0),
+                                      ".quorvel-scratch/7/universal.material", ".quorvel-scratch/8/universal.material"};
+  for (const std::string& name : names)
     touch(name);
   fakePlatform().heldFolders.insert(path(".quorvel-scratch/8"));
   RunArea run;

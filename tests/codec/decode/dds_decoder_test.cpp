@@ -47,7 +47,7 @@ DdsLayout masked(uint32_t w, uint32_t h, uint32_t mips, uint32_t flags, uint32_t
 
 std::string decodeFileInProcess(const std::string& path) {
   std::string p = path;
-  return captureStdout([](void* context) { decodeContainerFile(*static_cast<std::string*>(context)); }, &p);
+  return captureStdout([](void* context) { decodeContainerFile(*static_cast<std::string*>(context), bestSimdPath()); }, &p);
 }
 
 TEST(DdsDecode, EveryFormatMatchesTheReferenceDecoder) {

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "decode/memory_sink.h"
 #include "shared/container.h"
-#include "tool/commands.h"
+#include "shared/tga_format.h"
 #include "simd_paths_here.h"
 #include "test_support.h"
 
@@ -41,10 +42,11 @@ TEST(DecodeKernels, EveryPathDecodesEveryEndpointPairAlike) {
     const uint32_t w = 4 * 65536;
     const size_t rowBytes = static_cast<size_t>(w) * (bitsPerPixel == 8 ? 4 : 3);
     Bytes plain(4 * rowBytes, 0x5A);
-    plainDecodeTileRow(w, bitsPerPixel, blocks.data(), plain.data(), rowBytes);
+    const PixelLayout layout = containerPixelLayout(bitsPerPixel == 8 ? kFormatRgba : kFormatRgb);
+    plainDecodeTileRow(w, layout, blocks.data(), plain.data(), rowBytes);
     for (SimdPath path : simdPathsHere()) {
       Bytes rows(4 * rowBytes, 0xA5);  // a different fill: every byte must be written
-      tileRowDecoderFor(path)(w, bitsPerPixel, blocks.data(), rows.data(), rowBytes);
+      tileRowDecoderFor(path)(w, layout, blocks.data(), rows.data(), rowBytes);
       size_t first = 0;
       while (first < rows.size() && rows[first] == plain[first]) ++first;
       EXPECT_EQ(first, rows.size()) << simdPathName(path) << " " << bitsPerPixel << " bits per pixel: first difference in block "
@@ -94,14 +96,11 @@ TEST(DecodeKernels, WholeContainersAreTheSameOnEveryPath) {
       const std::string where = "format " + std::to_string(format) + ", " + std::to_string(size.w) + "x" + std::to_string(size.h);
       std::vector<std::vector<Bytes>> filesPerPath;
       for (SimdPath path : simdPathsHere()) {
-        ScratchDir dir;
-        testing::internal::CaptureStdout();
-        EXPECT_TRUE(decodeContainerBytes(container.data(), container.size(), (dir / "level").string(), path));
-        testing::internal::GetCapturedStdout();
-        std::vector<Bytes> files;
-        for (const std::string& name : dir.fileNames()) files.push_back(readFileBytes(dir / name));
-        for (const Bytes& tga : files) expectUncoveredPixelsZero(tga, where + ", " + simdPathName(path));
-        filesPerPath.push_back(files);
+        LevelFilesInMemory levels;
+        EXPECT_EQ(decodeContainer(container.data(), container.size(), path, memoryTgaFileSink(levels)).status,
+                  DecodeStatus::Decoded);
+        for (const Bytes& tga : levels.files) expectUncoveredPixelsZero(tga, where + ", " + simdPathName(path));
+        filesPerPath.push_back(levels.files);
       }
       for (size_t p = 1; p < filesPerPath.size(); ++p) {
         EXPECT_TRUE(filesPerPath[p] == filesPerPath[0]) << where << ", path " << p;

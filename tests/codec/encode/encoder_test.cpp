@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "memory_source.h"
 #include "tga_builder.h"
 #include "encode_through_tool.h"
 
@@ -131,6 +133,28 @@ TEST(Encoder, BottomUpAndTopDownSourcesGiveTheSameLevelZero) {
     ASSERT_EQ(bottomUp.size(), topDown.size());
     EXPECT_EQ(Bytes(bottomUp.begin() + 20, bottomUp.begin() + levelZeroEnd),
               Bytes(topDown.begin() + 20, topDown.begin() + levelZeroEnd));
+  }
+}
+
+// Level 0 in place already is left out, and every other byte still lands at
+// its own offset; with the rest it is written like any level.
+TEST(Encoder, LevelZeroInPlaceNeverReachesTheSink) {
+  const Bytes tga = makeTga(16, 8, 32, false, naturalPixel);
+  const Bytes whole = encodeInMemory(tga);
+  const size_t levelZeroEnd = 20 + 16 * 8;
+  for (LevelZeroBytes levelZero : {LevelZeroBytes::WithTheRest, LevelZeroBytes::InPlace}) {
+    MemoryBytes memory{tga.data(), tga.size()};
+    EncodedTexture texture;
+    ASSERT_EQ(encodeTgaSource(memoryByteSource(memory), scalarLaneKernels(), texture).status, EncodeStatus::Encoded);
+    Bytes stored(whole.size(), 0xEE);
+    const auto storeAt = [](void* context, uint64_t offset, const uint8_t* bytes, size_t size) {
+      std::copy(bytes, bytes + size, static_cast<Bytes*>(context)->begin() + static_cast<long>(offset));
+      return true;
+    };
+    ASSERT_TRUE(writeContainer(texture, levelZero, ContainerSink{storeAt, nullptr, &stored}));
+    Bytes expected = whole;
+    if (levelZero == LevelZeroBytes::InPlace) std::fill(expected.begin() + 20, expected.begin() + levelZeroEnd, 0xEE);
+    EXPECT_EQ(stored, expected);
   }
 }
 

@@ -215,7 +215,8 @@ Bytes plainLevel(const Level& level, bool topLeft, Coverage& seen) {
 Bytes laneLevel(const LaneKernels& kernels, Level& level, bool topLeft, bool withAlpha) {
   const PlanarLevel planes{level.red.data(), level.green.data(), level.blue.data(), withAlpha ? level.alpha.data() : nullptr};
   Bytes out(levelByteCount(level.w, level.h, withAlpha ? 8 : 4));
-  kernels.encodePlanarLevel(planes, level.w, level.h, topLeft, out.data());
+  kernels.encodePlanarLevel(planes, containerPixelLayout(withAlpha ? kFormatRgba : kFormatRgb), level.w, level.h, topLeft,
+                            out.data());
   return out;
 }
 
@@ -286,7 +287,8 @@ TEST(LanePaths, MipReductionMatchesThePlainPath) {
       reduceMipLevel(w, h, colors.data(), alpha.data(), plainColors.data(), plainAlphas.data());
       for (const LaneKernels* kernels : laneKernelsHere()) {
         std::vector<float> outRed(n / 4), outGreen(n / 4), outBlue(n / 4), outAlpha(n / 4);
-        kernels->reducePlanarLevel(PlanarLevel{red.data(), green.data(), blue.data(), alpha.data()}, w, h,
+        kernels->reducePlanarLevel(PlanarLevel{red.data(), green.data(), blue.data(), alpha.data()},
+                                   containerPixelLayout(kFormatRgba), w, h,
                                    PlanarLevel{outRed.data(), outGreen.data(), outBlue.data(), outAlpha.data()});
         for (size_t i = 0; i < n / 4; ++i) {
           ASSERT_TRUE(std::memcmp(&outRed[i], &plainColors[i].red, 4) == 0 && std::memcmp(&outGreen[i], &plainColors[i].green, 4) == 0 &&

@@ -27,7 +27,8 @@ std::string runWithFaults(ToolRun& run, const FileFaults& faults) {
   const std::string printed = captureStdout(
       [](void* context) {
         auto* r = static_cast<ToolRun*>(context);
-        r->succeeded = r->encode ? encodeTgaFile(r->path, r->threads) : decodeContainerFile(r->path);
+        r->succeeded = r->encode ? encodeTgaFile(r->path, bestSimdPath(), r->threads)
+                                 : decodeContainerFile(r->path, bestSimdPath());
       },
       &run);
   plantFileFaults(FileFaults{});

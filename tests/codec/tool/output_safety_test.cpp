@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 
+#include "common/file_names.h"
 #include "container_builder.h"
 #include "files/vanishing_file.h"
 #include "tga_builder.h"
@@ -25,10 +26,6 @@ Files filesIn(const fs::path& dir) {
     if (entry.is_regular_file()) files[entry.path().filename().string()] = readFileBytes(entry.path());
   }
   return files;
-}
-
-bool isTemporaryName(const std::string& name) {
-  return name.rfind(".tessark-", 0) == 0 && name.size() > 4 && name.substr(name.size() - 4) == ".tmp";
 }
 
 // One operation: its input file and command, and what a clean run writes.
@@ -75,7 +72,7 @@ void expectAllOrNothing(const fs::path& dir, const Operation& op, const Files& o
                         const std::string& where) {
   for (const auto& [name, bytes] : filesIn(dir)) {
     if (name == op.input) continue;
-    if (isTemporaryName(name)) {
+    if (isTessarkTemporaryName(name)) {
       EXPECT_TRUE(killed) << where << ": temporary " << name << " left by a process that was not killed";
       continue;
     }
@@ -150,7 +147,7 @@ TEST(OutputSafety, ThreadedEncodeEndsAsOneThreadDoes) {
           results[threads - 1] = runProgram("/bin/sh", {"-c", command, TESSARK_PATH}, dir.path());
           const bool killed = results[threads - 1].exitStatus >= 128;
           for (const auto& [name, bytes] : filesIn(dir.path())) {
-            if (isTemporaryName(name)) EXPECT_TRUE(killed) << where << ": temporary left behind";
+            if (isTessarkTemporaryName(name)) EXPECT_TRUE(killed) << where << ": temporary left behind";
             else files[threads - 1][name] = bytes;
           }
           if (withOlderFiles && blocks < 4000) {
@@ -259,10 +256,10 @@ TEST(OutputSafety, AVanishingTemporaryLeavesNothingUnlessKept) {
     std::string why;
     ASSERT_TRUE(openFolder(dir.path().string(), folder, why));
     FILE* stream = nullptr;
-    ASSERT_EQ(createVanishingFileIn(folder, ".tessark-1-0.tmp", stream), CreateResult::Created);
+    ASSERT_EQ(createVanishingFileIn(folder, tessarkTemporaryName(1, 0), stream), CreateResult::Created);
     fputs("complete", stream);
     if (kept) {
-      EXPECT_TRUE(keepVanishingFileIn(folder, stream, ".tessark-1-0.tmp", "out.dds"));
+      EXPECT_TRUE(keepVanishingFileIn(folder, stream, tessarkTemporaryName(1, 0), "out.dds"));
     } else {
       fclose(stream);
     }
