@@ -1,5 +1,6 @@
 // The POSIX platform layer on real files and real child processes.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/resource.h>
 
 #include <filesystem>
@@ -134,6 +135,12 @@ TEST(ChildProcessTest, ChildGetsPathsExactly) {
   EXPECT_EQ(out, "[print_arguments]\n[-d]\n[/tmp/my \"dir\"/q\" \"r.dds]\n[a\"b]\n[$HOME]\n[*]\n[0.5]\n[1]\n");
   EXPECT_EQ(status, 3);
   EXPECT_EQ(err, "Quorvel: print_arguments -d \"/tmp/my \"dir\"/q\" \"r.dds\" a\\\"b $HOME * 0.5 1 ended with exit status 3\n");
+}
+
+TEST(ChildProcessTest, AChildKilledByASignalEndsWith128AndTheSignal) {
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(runAndWait("/bin/sh", {{"sh"}, {"-c"}, pathArgument("kill -TERM $$")}), 128 + SIGTERM);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Quorvel: sh -c \"kill -TERM $$\" ended with exit status 143\n");
 }
 
 TEST(ChildProcessTest, ProgramThatCannotBeFoundOrStartedIsNamedOnStandardError) {
