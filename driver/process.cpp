@@ -77,7 +77,8 @@ static bool handOver(std::vector<ChildArgument>& args, std::string& refused) {
 
 ChildJob::ChildJob(std::string program, std::vector<ChildArgument> args, const Folder* workingFolder,
                    std::string subject)
-    : program_(std::move(program)), args_(std::move(args)), workingFolder_(workingFolder), subject_(std::move(subject)) {}
+    : program_(std::move(program)), args_(std::move(args)), inFolder_(workingFolder != nullptr),
+      workingFolder_(workingFolder ? *workingFolder : Folder()), subject_(std::move(subject)) {}
 
 void ChildJob::start(const std::string& programPath, ChildOutput* captured) {
   programPath_ = programPath;
@@ -90,7 +91,8 @@ void ChildJob::start(const std::string& programPath, ChildOutput* captured) {
     clearProgress();
     fflush(stdout);
   }
-  outcome_ = startProgramAndWait(programPath, exactArgumentVector(args), commandLine_, workingFolder_, captured);
+  outcome_ = startProgramAndWait(programPath, exactArgumentVector(args), commandLine_,
+                                 inFolder_ ? &workingFolder_ : nullptr, captured);
 }
 
 void ChildJob::run() {

@@ -39,7 +39,8 @@ std::string programPathOf(const std::string& program);
 // writes that output, or starts the program there when `run` did not, so
 // the console shows what one child at a time would have left. `subject`
 // names the user's file in the lines about a child whose arguments name only
-// a copy of it (the decoder's), else "".
+// a copy of it (the decoder's), else "". A job keeps its own copy of all it
+// needs, so a worker reads nothing that the calling thread may still change.
 class ChildJob {
  public:
   ChildJob() = default;
@@ -59,7 +60,8 @@ class ChildJob {
 
   std::string program_;
   std::vector<ChildArgument> args_;
-  const Folder* workingFolder_ = nullptr;
+  bool inFolder_ = false;
+  Folder workingFolder_;  // a copy of the caller's handle, which stays open
   std::string subject_;
   // What a start left, for `finish`.
   bool ran_ = false;      // `run` started it, or refused to
