@@ -10,9 +10,9 @@
 // of one key never run at once. The work step prints nothing and reads and
 // writes its item alone (readied before its work is queued, read again only
 // once it is done); the finish step prints, so the output is that of one
-// item at a time. With one job
-// there are no threads: each item is finished as soon as it is added, and
-// its finish step does its work there (writing straight to the console).
+// item at a time. With one job there are no threads: each item is finished
+// as soon as it is added, and its finish step does its work there (writing
+// straight to the console).
 #pragma once
 
 #include <algorithm>
