@@ -161,6 +161,11 @@ TEST(ChildProcessTest, ProgramThatCannotBeFoundOrStartedIsNamedOnStandardError) 
   EXPECT_EQ(runAndWait((dir / "no-format").string(), {{"x"}}), -1);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "Quorvel: cannot start the program " + (dir / "no-format").string() + ": Exec format error\n");
+  // A child given a copy of the user's file is named by that file.
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(ChildJob((dir / "no-format").string(), {{"x"}}, nullptr, "w/rock.dds").finish(), -1);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Quorvel: cannot start the program " + (dir / "no-format").string() + " for w/rock.dds: Exec format error\n");
 }
 
 TEST(ChildProcessTest, RunnableFilesAndOwnDirectory) {
