@@ -6,7 +6,6 @@
 #include <memory>
 #include <vector>
 
-#include "run_report.h"
 #include "diagnostics.h"
 #include "ordered_jobs.h"
 #include "files/regular_file.h"
@@ -20,8 +19,8 @@
 #include "texture_lookup.h"
 #include "files/paths.h"
 
-static void reportNoTexture(const Folder& work, const std::string& fileName, const char* why) {
-  printDiagnostic("Quorvel: no texture for %s: %s\n", printableName(pathIn(work.path, fileName)).c_str(), why);
+static void reportNoTextureFor(const Folder& work, const std::string& fileName, const char* why) {
+  reportNoTexture(pathIn(work.path, fileName), why);
 }
 
 static std::string textureNameOf(const std::string& fileName) { return withoutExtension(fileName) + ".tga"; }
@@ -44,13 +43,13 @@ static bool installTexture(const Folder& work, const Folder& scratch, const std:
                            bool replaceDanglingLink, int decoderStatus) {
   const EntryInfo levelZero = entryIn(scratch, kScratchLevelZeroName);
   if (levelZero.isLink || levelZero.target != EntryTarget::RegularFile) {
-    reportNoTexture(work, fileName, decoderStatus != 0 ? "the decoder failed" : "the decoder wrote no level 0");
+    reportNoTextureFor(work, fileName, decoderStatus != 0 ? "the decoder failed" : "the decoder wrote no level 0");
     return false;
   }
   const std::string texture = textureNameOf(fileName);
   const bool installed = replaceDanglingLink ? renameReplacingIn(scratch, kScratchLevelZeroName, work, texture)
                                              : renameWithoutReplacingIn(scratch, kScratchLevelZeroName, work, texture);
-  if (!installed) reportNoTexture(work, fileName, "its level 0 could not be renamed into place");
+  if (!installed) reportNoTextureFor(work, fileName, "its level 0 could not be renamed into place");
   return installed;
 }
 
@@ -65,6 +64,12 @@ static std::vector<ChildArgument> decoderArguments(const std::string& decoder, c
 
 static const Folder* decoderFolder(const Folder& scratch) { return childCanStartInside(scratch) ? &scratch : nullptr; }
 
+// Its lines name the user's container, not the copy in the slot.
+static ChildJob decoderJob(const Folder& work, const std::string& fileName, const Folder& scratch) {
+  const std::string decoder = decoderProgramName();
+  return ChildJob(decoder, decoderArguments(decoder, scratch), decoderFolder(scratch), pathIn(work.path, fileName));
+}
+
 // One container on its way. Whatever it has to say waits for its turn, so
 // several decoders may run at once with the output of one at a time.
 struct ContainerJob {
@@ -74,8 +79,7 @@ struct ContainerJob {
   TextureEntry existing = TextureEntry::Absent;
   size_t slot = 0;
   const char* aliasFailure = nullptr;
-  bool captured = false;  // its decoder ran on a worker, its output kept
-  CapturedRun run;
+  ChildJob decoder;
 };
 
 enum class ContainerResult { AlreadyThere, Decoded, Failed };
@@ -92,20 +96,20 @@ static void count(RunTally& tally, ContainerResult result) {
 // install waits for it: the results are those of one decoder at a time.
 // With several decoders, twice as many containers may hold a slot: a
 // decoder that is done waits for its turn without keeping the next
-// container from starting.
+// container from starting. A slot is the seat its container holds.
 class ContainerDecodes {
  public:
   ContainerDecodes(const Folder& work, const RunArea& run, unsigned decoders, size_t containers, RunTally& tally)
       : work_(work), run_(run), slotCount_(slotsFor(decoders, containers)), slots_(slotCount_), slotReady_(slotCount_, false),
-        slotBusy_(slotCount_, false), tally_(tally),
+        tally_(tally),
         jobs_(static_cast<unsigned>(std::min<size_t>(decoders, slotCount_)),
-              [this](ContainerJob& job) { decodeInSlot(job); }, [this](ContainerJob& job) { finish(job); },
-              slotCount_) {}
+              [](ContainerJob& job) { decodeInSlot(job); }, [this](ContainerJob& job) { finish(job); }, slotCount_) {}
 
   void add(const std::string& fileName) {
     auto job = std::make_unique<ContainerJob>();
     job->fileName = fileName;
-    jobs_.add(std::move(job), textureKey(fileName), [this](ContainerJob& ready) { return prepare(ready); });
+    jobs_.add(std::move(job), textureKey(fileName),
+              [this](ContainerJob& ready, size_t slot) { return prepare(ready, slot); });
   }
 
   bool finishAll() {
@@ -129,35 +133,29 @@ class ContainerDecodes {
     return key;
   }
 
-  // On this thread, in walk order: looks, takes a free slot and gives the
-  // container its name there. True when it holds a slot (a worker's share).
-  bool prepare(ContainerJob& job) {
+  // On this thread, in walk order: looks, and gives the container its name
+  // in the free slot it is offered. True when it takes the slot.
+  bool prepare(ContainerJob& job, size_t slot) {
     job.refusal = whyNameIsUnusable(pathIn(work_.path, textureNameOf(job.fileName)));
     if (!job.refusal.empty()) return false;
     job.existing = lookUpTexture(work_, withoutExtension(job.fileName));
     if (job.existing == TextureEntry::Present) return false;
-    job.slot = static_cast<size_t>(std::find(slotBusy_.begin(), slotBusy_.end(), false) - slotBusy_.begin());
-    if (!slotReady_[job.slot] && !(slotReady_[job.slot] = openDecodeSlot(run_, job.slot, slots_[job.slot]))) {
+    if (!slotReady_[slot] && !(slotReady_[slot] = openDecodeSlot(run_, slot, slots_[slot]))) {
       job.refusal = "the scratch folder could not be created";
       return false;
     }
-    slotBusy_[job.slot] = true;
+    job.slot = slot;
     job.decoding = true;
     // The folder is empty here: made fresh for the stage, emptied after each container.
-    if (!aliasFileIn(work_, job.fileName, slots_[job.slot], kScratchContainerName))
+    if (!aliasFileIn(work_, job.fileName, slots_[slot], kScratchContainerName))
       job.aliasFailure = scratchAliasFailure(work_, job.fileName);
-    if (!decoderLooked_) decoderPath_ = programPathOf(decoderProgramName());  // before any worker reads it
-    decoderLooked_ = true;
+    else job.decoder = decoderJob(work_, job.fileName, slots_[slot]);
     return true;
   }
 
-  // On a worker thread: prints nothing. A decoder that cannot be found is
-  // left to the container's turn, which names it once.
-  void decodeInSlot(ContainerJob& job) const {
-    if (job.aliasFailure || decoderPath_.empty()) return;
-    const Folder& scratch = slots_[job.slot];
-    job.run = runCaptured(decoderPath_, decoderArguments(decoderProgramName(), scratch), decoderFolder(scratch));
-    job.captured = true;
+  // On a worker thread: prints nothing.
+  static void decodeInSlot(ContainerJob& job) {
+    if (!job.aliasFailure) job.decoder.run();
   }
 
   // The container's turn: its name, its decoder's output (kept, or written
@@ -166,11 +164,10 @@ class ContainerDecodes {
     printOutput("%s\n", job.fileName.c_str());
     ContainerResult result = ContainerResult::AlreadyThere;
     if (!job.refusal.empty()) {
-      reportNoTexture(work_, job.fileName, job.refusal.c_str());
+      reportNoTextureFor(work_, job.fileName, job.refusal.c_str());
       result = ContainerResult::Failed;
     } else if (job.decoding) {
       result = finishDecode(job) ? ContainerResult::Decoded : ContainerResult::Failed;
-      slotBusy_[job.slot] = false;
     }
     if (result == ContainerResult::Failed) allDecoded_ = false;
     count(tally_, result);
@@ -179,26 +176,23 @@ class ContainerDecodes {
 
   bool finishDecode(ContainerJob& job) const {
     if (job.aliasFailure) {
-      reportNoTexture(work_, job.fileName, job.aliasFailure);
+      reportNoTextureFor(work_, job.fileName, job.aliasFailure);
       return false;
     }
     const Folder& scratch = slots_[job.slot];
-    if (job.captured) writeCapturedRun(job.run);
-    else job.run.status = runAndWait(decoderProgramName(), decoderArguments(decoderProgramName(), scratch), decoderFolder(scratch));
+    const int status = job.decoder.finish();
     const bool installed =
-        installTexture(work_, scratch, job.fileName, job.existing == TextureEntry::DanglingLinkAtName, job.run.status);
+        installTexture(work_, scratch, job.fileName, job.existing == TextureEntry::DanglingLinkAtName, status);
     emptyDecodeSlot(scratch);
-    return installed && job.run.status == 0;
+    return installed && status == 0;
   }
 
   const Folder& work_;
   const RunArea& run_;
   const size_t slotCount_;
   std::vector<Folder> slots_;
-  std::vector<bool> slotReady_, slotBusy_;
+  std::vector<bool> slotReady_;  // made and opened
   RunTally& tally_;
-  std::string decoderPath_;
-  bool decoderLooked_ = false;
   bool allDecoded_ = true;
   size_t finished_ = 0;
   OrderedJobs<ContainerJob> jobs_;  // last: finished before the rest goes

@@ -31,8 +31,7 @@ static bool chooseJobs(RunSettings& settings) {
     return true;
   }
   if (readCountSetting(text, kMaxJobs, settings.jobs) == CountSetting::Given) return true;
-  printDiagnostic("Quorvel: QUORVEL_JOBS is \"%s\", not a whole number of at least 1; nothing done\n",
-          printableName(text).c_str());
+  reportJobCountRefused(text);
   return false;
 }
 
@@ -101,21 +100,18 @@ void printHelp() {
 static int checkWorkDirectory(const std::string& directory) {
   // An empty one would turn every path into one at the file-system root.
   if (directory.empty()) {
-    printOutput("Quorvel: the work directory argument is empty; nothing done\n");
+    reportEmptyWorkDirectoryArgument();
     return kExitUsage;
   }
   const EntryInfo entry = lookUpEntry(directory);
   if (entry.target == EntryTarget::Directory) return kExitSuccess;
   const char* why = !entry.exists ? "it does not exist" : entry.target == EntryTarget::Missing ? "it is a dangling link"
                                                                                                : "it is not a directory";
-  printDiagnostic("Quorvel: the work directory %s cannot be used: %s; nothing done\n",
-          printableName(directory).c_str(), why);
+  reportWorkDirectoryUnusable(directory, why);
   return kExitFailure;
 }
 
-static void reportWaitingForLock(const Folder& work) {
-  printDiagnostic("Quorvel: waiting for another run on %s to end\n", printableName(work.path).c_str());
-}
+static void reportWaitingForLock(const Folder& work) { reportWaitingForLock(work.path); }
 
 // Opens the work directory and holds it for this run alone: a second run on
 // the same directory waits until this one has ended.
@@ -127,14 +123,12 @@ static int openWorkDirectory(const std::string& given, Folder& work) {
   if (usable != kExitSuccess) return usable;
   std::string why;
   if (!openFolder(directory, work, why)) {
-    printDiagnostic("Quorvel: the work directory %s cannot be used: %s; nothing done\n",
-            printableName(directory).c_str(), why.c_str());
+    reportWorkDirectoryUnusable(directory, why);
     return kExitFailure;
   }
   // A file system without locks still gets its run, with a word about it.
   if (!lockFolder(work, reportWaitingForLock, why))
-    printDiagnostic("Quorvel: cannot lock the work directory %s (%s); going on without the lock\n",
-            printableName(directory).c_str(), why.c_str());
+    reportNotLocked(directory, why);
   return kExitSuccess;
 }
 
@@ -157,7 +151,7 @@ int runDirectoryMode(const std::string& directory, const RunSettings& settings) 
   const bool compiled = convertBinaryModels(work, run, &tally, settings.jobsGiven ? settings.jobs : 1);
   closeRunArea(work, run);
   closeFolder(work);
-  printSummary(directorySummary(tally, secondsSince(start)));
+  printDirectorySummary(tally, secondsSince(start));
   return cleanedUp && decoded && declared && compiled ? kExitSuccess : kExitFailure;
 }
 
@@ -172,8 +166,7 @@ static bool switchesAreValid(const ConversionOptions& options) {
                   {"animation-position", options.animationPosition}};
   for (const auto& entry : switches) {
     if (isValidSwitch(entry.value)) continue;
-    printDiagnostic("Quorvel: the %s switch is \"%s\", which starts neither with 0 nor with 1: no model is converted\n",
-            entry.name, printableName(entry.value).c_str());
+    reportSwitchRefused(entry.name, entry.value);
     return false;
   }
   return true;
@@ -197,7 +190,7 @@ int runListingMode(int argc, char** argv, const RunSettings& settings) {
   // Outside programs run side by side only when the caller said how many may.
   const bool listed = convertListing(argv[1], options, work, settings.jobsGiven ? settings.jobs : 1, tally);
   closeFolder(work);
-  printSummary(listingSummary(tally, secondsSince(start)));
+  printListingSummary(tally, secondsSince(start));
   return listed && switchesValid ? kExitSuccess : kExitFailure;
 }
 
@@ -208,7 +201,7 @@ static bool convertListing(const char* listingPath, const ConversionOptions& opt
   std::string why;
   FILE* listing = openForReading(listingPath, why);
   if (!listing) {
-    printOutput("Cannot open the model listing %s: %s\n", listingPath, why.c_str());
+    reportListingNotOpened(listingPath, why);
     return false;
   }
   bool allConverted = true;
@@ -216,7 +209,7 @@ static bool convertListing(const char* listingPath, const ConversionOptions& opt
   const bool readOk = !ferror(listing);
   fclose(listing);
   if (!readOk)
-    printDiagnostic("Quorvel: the model listing %s could not be read to its end\n", printableName(listingPath).c_str());
+    reportListingNotReadToEnd(listingPath);
   printOutput("%u models processed. done.\n", count);
   return allConverted && readOk;
 }

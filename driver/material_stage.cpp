@@ -29,8 +29,7 @@ static bool writeMaterialBlocks(FILE* script, const Folder& work) {
     printOutput("%s\n", fileName.c_str());
     // A line end or tab in a name would change the script's structure.
     if (holdsControlCharacter(fileName)) {
-      printDiagnostic("Quorvel: not declaring %s: its name holds a control character\n",
-              printableName(pathIn(work.path, fileName)).c_str());
+      reportNotDeclared(pathIn(work.path, fileName));
       continue;
     }
     const std::string name = scriptText(fileName);
@@ -44,7 +43,7 @@ bool writeUniversalMaterial(const Folder& work, const RunArea& run) {
   const std::string scriptPath = pathIn(work.path, kMaterialScriptName);
   FILE* script = nullptr;
   if (createFileIn(run.area, kMaterialScriptName, FileMode::Text, script) != CreateResult::Created) {
-    printOutput("Cannot create the material script %s; no materials written\n", scriptPath.c_str());
+    reportMaterialScriptNotCreated(scriptPath);
     return false;
   }
   const bool written = writeMaterialBlocks(script, work);
@@ -53,7 +52,7 @@ bool writeUniversalMaterial(const Folder& work, const RunArea& run) {
   if (written && closed && renameReplacingIn(run.area, kMaterialScriptName, work, kMaterialScriptName))
     return true;
   removeFileIn(run.area, kMaterialScriptName);
-  printOutput("Failed to write the material script %s\n", scriptPath.c_str());
+  reportMaterialScriptNotWritten(scriptPath);
   return false;
 }
 

@@ -53,7 +53,7 @@ static bool removeOutputs(const std::string& modelName) {
   for (const char* suffix : {".mesh.xml", ".mesh", ".material", ".skeleton.xml", ".skeleton"}) {
     const std::string output = modelName + suffix;
     if (!lookUpEntry(output).exists || removeFile(output)) continue;
-    printDiagnostic("Quorvel: cannot remove %s\n", printableName(output).c_str());
+    reportNotRemoved(output);
     removed = false;
   }
   return removed;
@@ -65,11 +65,9 @@ Verification verifyModel(const std::string& modelName, const Folder& work) {
   const MeshCheck check = scanMeshMaterials(meshXml, work, missingMaterial);
   if (check == MeshCheck::AllTexturesFound) return Verification::OutputsKept;
   if (check == MeshCheck::Unreadable) {
-    printDiagnostic("Quorvel: removed the outputs of %s: its mesh %s cannot be read\n", printableName(modelName).c_str(),
-            printableName(meshXml).c_str());
+    reportMeshUnreadable(modelName, meshXml);
   } else {
-    printDiagnostic("Quorvel: removed the outputs of %s: %s does not exist\n", printableName(modelName).c_str(),
-            printableName(pathIn(work.path, missingMaterial + ".tga")).c_str());
+    reportTextureMissing(modelName, pathIn(work.path, missingMaterial + ".tga"));
   }
   const bool removed = removeOutputs(modelName);
   return removed && check == MeshCheck::TextureMissing ? Verification::OutputsRemoved : Verification::Failed;

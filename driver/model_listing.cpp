@@ -14,7 +14,6 @@
 #include "files/program_text.h"
 #include "platform/host_names.h"
 #include "process.h"
-#include "run_report.h"
 
 // The first colon at position 3 or later ends a name, so a drive letter ("C:")
 // never does; line feeds do not end a name either. False at the end of input.
@@ -43,12 +42,12 @@ static void skipRestOfLine(FILE* listing) {
   }
 }
 
-// The copy an earlier version may have left beside the model, pointed out.
-static std::string oldBackupLine(const std::string& modelName) {
+// The copy an earlier version may have left beside the model, or "".
+static std::string oldBackupOf(const std::string& modelName) {
   std::string folder, name;
   splitPath(modelName, folder, name);
   const std::string backup = modelName.substr(0, modelName.size() - name.size()) + oldBackupNameOf(name);
-  return lookUpEntry(backup).exists ? oldBackupNote(backup, modelName) : "";
+  return lookUpEntry(backup).exists ? backup : "";
 }
 
 enum class ListedModel { ModelFile, NoModelFile, SpecialFile };
@@ -57,23 +56,17 @@ enum class ListedModel { ModelFile, NoModelFile, SpecialFile };
 // directory, a name spanning lines) is still converted, but nothing of that
 // name can have come from its conversion, so nothing is deleted for it. A
 // FIFO, device or socket is not converted at all: reading it could block.
-// `message` gets the standard-error line about it, or "".
-static ListedModel classifyModel(const std::string& modelName, std::string& message) {
+static ListedModel classifyModel(const std::string& modelName) {
   const EntryTarget target = lookUpEntry(modelName).target;
-  if (target == EntryTarget::RegularFile) {
-    message = oldBackupLine(modelName);
-    return ListedModel::ModelFile;
-  }
-  if (target == EntryTarget::Other) {
-    message = "Quorvel: not converting " + printableName(modelName) + ": it is not a regular file or a directory\n";
-    return ListedModel::SpecialFile;
-  }
-  message = "Quorvel: " + printableName(modelName) + " is not a model file; converting it, deleting nothing for it\n";
-  return ListedModel::NoModelFile;
+  if (target == EntryTarget::RegularFile) return ListedModel::ModelFile;
+  return target == EntryTarget::Other ? ListedModel::SpecialFile : ListedModel::NoModelFile;
 }
 
-static void printMessage(const std::string& message) {
-  if (!message.empty()) printDiagnostic("%s", message.c_str());
+// The line about a record's model, when there is one.
+static void reportListedModel(const std::string& modelName, ListedModel kind, const std::string& oldBackup) {
+  if (kind == ListedModel::SpecialFile) reportSpecialFileNotConverted(modelName);
+  else if (kind == ListedModel::NoModelFile) reportNoModelFile(modelName);
+  else if (!oldBackup.empty()) reportOldBackup(oldBackup, modelName);
 }
 
 static void countConversion(RunTally& tally, bool converted, Verification verification) {
@@ -81,44 +74,36 @@ static void countConversion(RunTally& tally, bool converted, Verification verifi
   else ++(verification == Verification::OutputsRemoved ? tally.removed : tally.converted);
 }
 
-
-
 // One record on its way while other conversions run beside it; whatever it
 // has to say waits for its turn.
 struct ListingRecord {
   std::string modelName;
   bool overlong = false;
   ListedModel kind = ListedModel::ModelFile;
-  std::string message;
-  std::vector<ChildArgument> args;
+  std::string oldBackup;  // the copy an earlier version left beside it, or ""
   bool converting = false;
-  bool captured = false;  // its conversion ran on a worker, its output kept
-  CapturedRun run;
+  ChildJob conversion;
   bool countsAsModel = false;
   unsigned countAfter = 0;
   bool headerAfter = false;  // the listing went on after it: the next progress line follows
 };
 
-
 // A record's turn: what the serial reader would have printed and done for it.
 static bool finishRecord(ListingRecord& record, const Folder& work, RunTally& tally) {
   if (record.overlong) {
-    printDiagnostic("Quorvel: skipped a listing record longer than %lu bytes\n",
-                    static_cast<unsigned long>(kMaxListingRecordLength));
+    reportRecordTooLong(kMaxListingRecordLength);
     ++tally.conversionFailed;
     return false;
   }
-  printMessage(record.message);
+  reportListedModel(record.modelName, record.kind, record.oldBackup);
   if (!record.countsAsModel) {
     ++tally.conversionFailed;
     return false;
   }
   printOutput("converting %s\n", record.modelName.c_str());
-  if (record.captured) writeCapturedRun(record.run);
-  else if (record.converting) record.run.status = runAndWait(luaProgramName(), record.args);
+  bool converted = record.converting && record.conversion.finish() == 0;
   const bool modelFile = record.kind == ListedModel::ModelFile;
   if (modelFile) removeFile(record.modelName + ".material");
-  bool converted = record.converting && record.run.status == 0;
   const Verification verification = modelFile ? verifyModel(record.modelName, work) : Verification::OutputsKept;
   if (verification == Verification::Failed) converted = false;
   countConversion(tally, converted, verification);
@@ -138,14 +123,8 @@ static std::string modelKey(const std::string& modelName) {
 // records that name one model never run at once.
 unsigned readModelListing(FILE* listing, const ConversionOptions& options, const Folder& work, unsigned jobs,
                           RunTally& tally, bool& allConverted) {
-  // A script that cannot be found is left to each record's turn, which names it once.
-  const std::string luaPath = jobs > 1 ? programPathOf(luaProgramName()) : "";
   OrderedJobs<ListingRecord> conversions(
-      jobs,
-      [&](ListingRecord& record) {
-        record.run = runCaptured(luaPath, record.args, nullptr);
-        record.captured = true;
-      },
+      jobs, [](ListingRecord& record) { record.conversion.run(); },
       [&](ListingRecord& record) {
         if (!finishRecord(record, work, tally)) allConverted = false;
         if (record.headerAfter) printOutput(">>> %u <<<\n", record.countAfter);
@@ -160,16 +139,19 @@ unsigned readModelListing(FILE* listing, const ConversionOptions& options, const
     // A listing is written in the code page, as grep and dir write it.
     record->modelName = textFromCodePage(modelName);
     record->overlong = overlong;
-    if (!overlong) record->kind = classifyModel(record->modelName, record->message);
+    if (!overlong) record->kind = classifyModel(record->modelName);
+    if (record->kind == ListedModel::ModelFile && !overlong) record->oldBackup = oldBackupOf(record->modelName);
     record->countsAsModel = !overlong && record->kind != ListedModel::SpecialFile;
     if (record->countsAsModel) ++count;
     record->countAfter = count;
     record->headerAfter = !feof(listing);
     const bool more = record->headerAfter;
     const std::string key = overlong ? "" : modelKey(record->modelName);
-    conversions.add(std::move(record), key, [&](ListingRecord& ready) {
-      ready.converting = ready.countsAsModel && conversionArguments(ready.modelName, options, ready.args);
-      return ready.converting && !luaPath.empty();
+    conversions.add(std::move(record), key, [&](ListingRecord& ready, size_t) {
+      std::vector<ChildArgument> args;
+      ready.converting = ready.countsAsModel && conversionArguments(ready.modelName, options, args);
+      if (ready.converting) ready.conversion = ChildJob(luaProgramName(), args);
+      return ready.converting;
     });
     if (!more) break;
   }

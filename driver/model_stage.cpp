@@ -8,9 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "run_report.h"
-#include "diagnostics.h"
 #include "files/file_ops.h"
+#include "diagnostics.h"
 #include "old_backup.h"
 #include "ordered_jobs.h"
 #include "platform/host_names.h"
@@ -26,16 +25,12 @@ enum class ModelChoice { Compile, PassOver, Fail };
 struct ModelJob {
   std::string fileName;
   ModelChoice choice = ModelChoice::Compile;
-  std::string message;  // the driver's line about the model, or ""
+  std::string backedUp;    // the model an earlier version's copy is of, or ""
+  std::string why;         // why it is not compiled, or ""
   std::string resultName;  // the compiler's result in the area: the model's name, or its short name
   FileStamp before;        // the model as the compiler is given it
-  bool captured = false;
-  CapturedRun run;
+  ChildJob compiler;
 };
-
-static std::string modelPathOf(const Folder& work, const ModelJob& job) {
-  return printableName(pathIn(work.path, job.fileName));
-}
 
 // A model that is a symbolic link is passed over: its result would replace
 // the link, not the file it reaches. The copy an earlier version kept aside
@@ -43,16 +38,13 @@ static std::string modelPathOf(const Folder& work, const ModelJob& job) {
 // never read, and a name the compiler would receive as another one never
 // handed to it.
 static void prepareModel(const Folder& work, ModelJob& job) {
-  const std::string modelPath = modelPathOf(work, job);
-  std::string backedUp;
-  if (isOldBackupName(job.fileName, backedUp)) {
-    job.message = oldBackupNote(pathIn(work.path, job.fileName), pathIn(work.path, backedUp));
+  if (isOldBackupName(job.fileName, job.backedUp)) {
     job.choice = ModelChoice::PassOver;
     return;
   }
   const EntryInfo entry = entryIn(work, job.fileName);
   if (entry.isLink) {
-    job.message = "Quorvel: not compiling " + modelPath + ": it is a symbolic link\n";
+    job.why = "it is a symbolic link";
     job.choice = ModelChoice::PassOver;
     return;
   }
@@ -65,7 +57,7 @@ static void prepareModel(const Folder& work, ModelJob& job) {
                           : !fileStampIn(work, job.fileName, job.before) ? "it is gone"
                                                                          : "";
   if (why.empty()) return;
-  job.message = "Quorvel: not compiling " + modelPath + ": " + why + "\n";
+  job.why = why;
   job.choice = ModelChoice::Fail;
 }
 
@@ -95,8 +87,7 @@ static bool placeResult(const Folder& work, const RunArea& run, const ModelJob& 
   const std::string why = whyNotReplaced(work, run, job);
   if (why.empty()) return true;
   removeFileIn(run.models, job.resultName);
-  printDiagnostic("Quorvel: kept %s as it is, without its compiled form: %s\n", modelPathOf(work, job).c_str(),
-                  why.c_str());
+  reportCompiledFormDropped(pathIn(work.path, job.fileName), why);
   return false;
 }
 
@@ -105,13 +96,12 @@ static bool placeResult(const Folder& work, const RunArea& run, const ModelJob& 
 // not compiled.
 static bool finishModel(const Folder& work, const RunArea& run, ModelJob& job, RunTally& tally) {
   printOutput("%s\n", job.fileName.c_str());
-  if (!job.message.empty()) printDiagnostic("%s", job.message.c_str());
+  if (!job.backedUp.empty()) reportOldBackup(pathIn(work.path, job.fileName), pathIn(work.path, job.backedUp));
+  else if (!job.why.empty()) reportNotCompiled(pathIn(work.path, job.fileName), job.why);
   if (job.choice == ModelChoice::PassOver) return true;
   bool compiled = false;
   if (job.choice == ModelChoice::Compile) {
-    if (job.captured) writeCapturedRun(job.run);
-    else job.run.status = runAndWait(modelCompilerProgramName(), compilerArguments(work, run, job));
-    if (job.run.status == 0) compiled = placeResult(work, run, job);
+    if (job.compiler.finish() == 0) compiled = placeResult(work, run, job);
     else removeFileIn(run.models, job.resultName);  // a failed compiler's result is no model
   }
   ++(compiled ? tally.compiled : tally.compileFailed);
@@ -132,15 +122,9 @@ bool convertBinaryModels(const Folder& work, const RunArea& run, RunTally* tally
   RunTally ignored;
   RunTally& counts = tally ? *tally : ignored;
   startProgress("compiling models", models.size());
-  // A compiler that cannot be found is left to the model's turn, which names it once.
-  const std::string compilerPath = jobs > 1 ? programPathOf(modelCompilerProgramName()) : "";
   size_t finished = 0;
   OrderedJobs<ModelJob> compiles(
-      jobs,
-      [&](ModelJob& job) {
-        job.run = runCaptured(compilerPath, compilerArguments(work, run, job), nullptr);
-        job.captured = true;
-      },
+      jobs, [](ModelJob& job) { job.compiler.run(); },
       [&](ModelJob& job) {
         if (!finishModel(work, run, job, counts)) allCompiled = false;
         advanceProgress(++finished);
@@ -148,9 +132,11 @@ bool convertBinaryModels(const Folder& work, const RunArea& run, RunTally* tally
   for (const std::string& fileName : models) {
     auto job = std::make_unique<ModelJob>();
     job->fileName = fileName;
-    compiles.add(std::move(job), fileKey(work, fileName), [&](ModelJob& ready) {
+    compiles.add(std::move(job), fileKey(work, fileName), [&](ModelJob& ready, size_t) {
       prepareModel(work, ready);
-      return ready.choice == ModelChoice::Compile && !compilerPath.empty();
+      if (ready.choice != ModelChoice::Compile) return false;
+      ready.compiler = ChildJob(modelCompilerProgramName(), compilerArguments(work, run, ready));
+      return true;
     });
   }
   compiles.finishAll();

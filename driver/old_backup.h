@@ -12,6 +12,3 @@ bool isOldBackupName(const std::string& fileName, std::string& modelName);
 
 // The name of such a copy of the model `fileName`.
 std::string oldBackupNameOf(const std::string& fileName);
-
-// The standard-error line about the copy at `backupPath` of the model at `modelPath`.
-std::string oldBackupNote(const std::string& backupPath, const std::string& modelPath);

@@ -1,14 +1,18 @@
-// Work done side by side but finished in order: up to `jobs` items run their
-// work on threads of their own (and up to `holding` items, done or waiting
-// to start, may hold what they took until finished, so that an item
-// waiting for its turn does not keep the next from starting) while the
-// calling thread finishes each item,
-// in the order the items were added. An item whose key an earlier unfinished
-// item shares waits until that one is finished before it is added, so two
-// items of one key never run at once. The work step prints nothing; the
-// finish step prints, so the output is that of one item at a time. With one
-// job there are no threads: each item is finished as soon as it is added,
-// and its finish step does its work there (writing straight to the console).
+// Work done side by side but finished in order: a fixed crew of at most
+// `jobs` worker threads does the items' work while the calling thread
+// finishes each item, in the order the items were added. An item with work
+// holds one of `seats` numbered seats from the moment it is readied until it
+// is finished (so that an item waiting for its turn does not keep the next
+// from starting, there may be more seats than workers); what an item takes
+// for its work (a scratch folder, say) is the seat's, and no two unfinished
+// items ever hold one seat. An item whose key an earlier unfinished item
+// shares waits until that one is finished before it is added, so two items
+// of one key never run at once. The work step prints nothing and reads and
+// writes its item alone (readied before its work is queued, read again only
+// once it is done); the finish step prints, so the output is that of one
+// item at a time. With one job there are no threads: each item is finished
+// as soon as it is added, and its finish step does its work there (writing
+// straight to the console).
 #pragma once
 
 #include <algorithm>
@@ -17,41 +21,53 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <system_error>
 #include <thread>
 #include <utility>
+#include <vector>
 
 template <class Item>
 class OrderedJobs {
  public:
   using Step = std::function<void(Item&)>;
+  // Readies an item on the calling thread, given the seat it would hold;
+  // true when it has work, and so holds that seat until it is finished.
+  using Prepare = std::function<bool(Item&, size_t seat)>;
 
-  OrderedJobs(unsigned jobs, Step work, Step finish, size_t holding = 0)
-      : jobs_(std::max(jobs, 1u)), holding_(std::max<size_t>(holding, jobs_)), free_(jobs_), work_(std::move(work)),
-        finish_(std::move(finish)) {}
-  ~OrderedJobs() { finishAll(); }
+  OrderedJobs(unsigned jobs, Step work, Step finish, size_t seats = 0)
+      : jobs_(std::max(jobs, 1u)), work_(std::move(work)), finish_(std::move(finish)) {
+    for (size_t seat = 0; seat < std::max<size_t>(seats, jobs_); ++seat) freeSeats_.insert(seat);
+  }
+  ~OrderedJobs() {
+    finishAll();
+    {
+      std::lock_guard<std::mutex> guard(lock_);
+      stopping_ = true;
+    }
+    queued_.notify_all();
+    for (std::thread& worker : workers_) worker.join();
+  }
   OrderedJobs(const OrderedJobs&) = delete;
   OrderedJobs& operator=(const OrderedJobs&) = delete;
 
-  // Waits until nothing unfinished holds `key` ("" holds nothing) and a
-  // worker is free; then `prepare` readies the item on this thread and says
-  // whether it has work, which starts at once.
-  void add(std::unique_ptr<Item> item, const std::string& key, const std::function<bool(Item&)>& prepare) {
+  // Waits until nothing unfinished holds `key` ("" holds nothing) and a seat
+  // is free; then `prepare` readies the item on this thread, and its work,
+  // if it has any, is queued for the workers.
+  void add(std::unique_ptr<Item> item, const std::string& key, const Prepare& prepare) {
     while (holds(key)) finishOldest();
-    while (pending_.size() >= kMaxPending || working() >= holding_) finishOldest();
-    Entry entry{std::move(item), key, false, std::thread()};
-    entry.working = prepare(*entry.item);
-    if (entry.working && jobs_ > 1) {
-      Item* raw = entry.item.get();
-      try {
-        entry.worker = std::thread([this, raw] { workWhenFree(*raw); });
-      } catch (const std::system_error&) {
-        work_(*raw);  // no thread to be had: the work is done here
-      }
-    }
+    while (pending_.size() >= kMaxPending || freeSeats_.empty()) finishOldest();
+    auto entry = std::make_unique<Entry>();
+    entry->item = std::move(item);
+    entry->key = key;
+    entry->seat = *freeSeats_.begin();  // the lowest, so a run's seats do not depend on timing
+    entry->working = prepare(*entry->item, entry->seat);
+    if (entry->working) freeSeats_.erase(entry->seat);
+    Entry* added = entry.get();
     pending_.push_back(std::move(entry));
     if (jobs_ <= 1) finishAll();
+    else if (added->working) queueWork(*added);
   }
 
   void finishAll() {
@@ -65,47 +81,80 @@ class OrderedJobs {
   struct Entry {
     std::unique_ptr<Item> item;
     std::string key;
-    bool working;  // its work holds a worker (and what the item took for it) until it is finished
-    std::thread worker;
+    size_t seat = 0;
+    bool working = false;  // it holds its seat until finished
+    bool done = false;     // its work is done (guarded by lock_ while queued)
   };
 
   bool holds(const std::string& key) const {
-    return !key.empty() &&
-           std::any_of(pending_.begin(), pending_.end(), [&](const Entry& entry) { return entry.key == key; });
+    return !key.empty() && std::any_of(pending_.begin(), pending_.end(),
+                                       [&](const std::unique_ptr<Entry>& entry) { return entry->key == key; });
   }
 
-  size_t working() const {
-    return static_cast<size_t>(
-        std::count_if(pending_.begin(), pending_.end(), [](const Entry& entry) { return entry.working; }));
-  }
-
-  // No more than `jobs` items at work at once.
-  void workWhenFree(Item& item) {
-    {
-      std::unique_lock<std::mutex> guard(lock_);
-      freed_.wait(guard, [this] { return free_ > 0; });
-      --free_;
-    }
-    work_(item);
+  // A worker is started for each item queued until there are `jobs`; where
+  // no thread can be had at all, the work is done here.
+  void queueWork(Entry& entry) {
     {
       std::lock_guard<std::mutex> guard(lock_);
-      ++free_;
+      queue_.push_back(&entry);
     }
-    freed_.notify_one();
+    queued_.notify_one();
+    if (workers_.size() >= jobs_) return;
+    try {
+      workers_.emplace_back([this] { workUntilStopped(); });
+    } catch (const std::system_error&) {
+      if (workers_.empty()) workOn(takeQueued());
+    }
+  }
+
+  Entry* takeQueued() {
+    std::lock_guard<std::mutex> guard(lock_);
+    Entry* entry = queue_.front();
+    queue_.pop_front();
+    return entry;
+  }
+
+  void workOn(Entry* entry) {
+    work_(*entry->item);
+    {
+      std::lock_guard<std::mutex> guard(lock_);
+      entry->done = true;
+    }
+    doneOne_.notify_all();
+  }
+
+  void workUntilStopped() {
+    for (;;) {
+      Entry* entry;
+      {
+        std::unique_lock<std::mutex> guard(lock_);
+        queued_.wait(guard, [this] { return stopping_ || !queue_.empty(); });
+        if (queue_.empty()) return;
+        entry = queue_.front();
+        queue_.pop_front();
+      }
+      workOn(entry);
+    }
   }
 
   void finishOldest() {
-    Entry& entry = pending_.front();
-    if (entry.worker.joinable()) entry.worker.join();
+    Entry& entry = *pending_.front();
+    if (entry.working && jobs_ > 1) {
+      std::unique_lock<std::mutex> guard(lock_);
+      doneOne_.wait(guard, [&] { return entry.done; });
+    }
     finish_(*entry.item);
+    if (entry.working) freeSeats_.insert(entry.seat);
     pending_.pop_front();
   }
 
   const unsigned jobs_;
-  const size_t holding_;
+  const Step work_, finish_;
+  std::deque<std::unique_ptr<Entry>> pending_;  // added, not yet finished, in order
+  std::set<size_t> freeSeats_;
+  std::vector<std::thread> workers_;
   std::mutex lock_;
-  std::condition_variable freed_;
-  unsigned free_;  // items that may start their work now
-  Step work_, finish_;
-  std::deque<Entry> pending_;
+  std::condition_variable queued_, doneOne_;
+  std::deque<Entry*> queue_;  // work not yet taken by a worker
+  bool stopping_ = false;
 };

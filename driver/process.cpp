@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <set>
+#include <utility>
 
 #include "command_line.h"
 #include "diagnostics.h"
@@ -44,11 +45,7 @@ static std::set<std::string>& missingProgramsReported() {
 void resetMissingProgramReports() { missingProgramsReported().clear(); }
 
 static void reportMissingProgram(const std::string& program, const std::string& besideDriver) {
-  if (!missingProgramsReported().insert(program).second) return;
-  printDiagnostic(
-          "Quorvel: cannot find the program %s (looked in the current directory, on PATH and beside Quorvel in %s); "
-          "every step that needs it fails\n",
-          program.c_str(), printableName(besideDriver).c_str());
+  if (missingProgramsReported().insert(program).second) reportProgramNotFound(program, besideDriver);
 }
 
 static ProgramSearchPlaces searchPlaces() {
@@ -66,67 +63,73 @@ std::string locateProgram(const std::string& program) {
   return programPath;
 }
 
-// The driver's line about a child that did not end well, or "".
-static std::string noteAbout(const std::string& programPath, const std::string& commandLine,
-                             const ChildOutcome& outcome) {
-  if (!outcome.started) return "Quorvel: cannot start the program " + programPath + ": " + outcome.failure + "\n";
-  if (outcome.exitStatus == 0) return "";
-  return "Quorvel: " + printableName(commandLine) + " ended with exit status " + std::to_string(outcome.exitStatus) +
-         "\n";
-}
-
-static int statusOf(const ChildOutcome& outcome) { return outcome.started ? outcome.exitStatus : -1; }
-
 // The paths as the child will receive them, each reaching the same file
-// (childReadablePath); false, with the driver's line in `note`, when one
-// cannot be handed over exactly.
-static bool handOver(std::vector<ChildArgument>& args, std::string& note) {
+// (childReadablePath); false, with the path in `refused`, when one cannot be
+// handed over exactly.
+static bool handOver(std::vector<ChildArgument>& args, std::string& refused) {
   for (ChildArgument& arg : args) {
     if (!arg.isPath || childReadablePath(arg.text)) continue;
-    note = "Quorvel: not starting " + args.front().text + " on " + printableName(arg.text) +
-           ": it would receive that name as another one (the name does not survive the ANSI code page and has no "
-           "short name); rename it\n";
+    refused = arg.text;
     return false;
   }
   return true;
 }
 
-int runAndWait(const std::string& program, const std::vector<ChildArgument>& given, const Folder* workingFolder) {
-  const std::string programPath = locateProgram(program);
-  if (programPath.empty()) return -1;
-  std::vector<ChildArgument> args = given;
-  std::string refusal;
-  if (!handOver(args, refusal)) {
-    printDiagnostic("%s", refusal.c_str());
+ChildJob::ChildJob(std::string program, std::vector<ChildArgument> args, const Folder* workingFolder,
+                   std::string subject)
+    : program_(std::move(program)), args_(std::move(args)), inFolder_(workingFolder != nullptr),
+      workingFolder_(workingFolder ? *workingFolder : Folder()), subject_(std::move(subject)) {}
+
+void ChildJob::start(const std::string& programPath, ChildOutput* captured) {
+  programPath_ = programPath;
+  std::vector<ChildArgument> args = args_;
+  refused_ = !handOver(args, refusedPath_);
+  if (refused_) return;
+  commandLine_ = windowsCommandLine(args);
+  // A child writing straight to the console comes after our own lines.
+  if (!captured) {
+    clearProgress();
+    fflush(stdout);
+  }
+  outcome_ = startProgramAndWait(programPath, exactArgumentVector(args), commandLine_,
+                                 inFolder_ ? &workingFolder_ : nullptr, captured);
+}
+
+void ChildJob::run() {
+  const std::string programPath = programPathOf(program_);
+  if (programPath.empty()) return;
+  start(programPath, &output_);
+  ran_ = true;
+}
+
+int ChildJob::finish() {
+  if (ran_) {
+    clearProgress();
+    fflush(stdout);
+    passOnChildOutput(stdout, output_.out);
+    passOnChildOutput(stderr, output_.err);
+  } else {
+    const std::string programPath = locateProgram(program_);
+    if (programPath.empty()) return -1;
+    start(programPath, nullptr);
+  }
+  return reportEnd();
+}
+
+int ChildJob::reportEnd() const {
+  const std::string& program = args_.front().text;
+  if (refused_) {
+    reportNameNotHandedOver(program, refusedPath_, subject_);
     return -1;
   }
-  // The child writes straight to the same console: our own lines go first.
-  clearProgress();
-  fflush(stdout);
-  const std::string commandLine = windowsCommandLine(args);
-  const ChildOutcome outcome = startProgramAndWait(programPath, exactArgumentVector(args), commandLine, workingFolder);
-  const std::string note = noteAbout(programPath, commandLine, outcome);
-  if (!note.empty()) printDiagnostic("%s", note.c_str());
-  return statusOf(outcome);
+  if (!outcome_.started) {
+    reportChildNotStarted(programPath_, outcome_.failure, subject_);
+    return -1;
+  }
+  if (outcome_.exitStatus != 0) reportChildFailed(commandLine_, program, outcome_.exitStatus, subject_);
+  return outcome_.exitStatus;
 }
 
-CapturedRun runCaptured(const std::string& programPath, const std::vector<ChildArgument>& given,
-                        const Folder* workingFolder) {
-  CapturedRun run;
-  std::vector<ChildArgument> args = given;
-  if (!handOver(args, run.note)) return run;
-  const std::string commandLine = windowsCommandLine(args);
-  const ChildOutcome outcome =
-      startProgramAndWait(programPath, exactArgumentVector(args), commandLine, workingFolder, &run.output);
-  run.status = statusOf(outcome);
-  run.note = noteAbout(programPath, commandLine, outcome);
-  return run;
-}
-
-void writeCapturedRun(const CapturedRun& run) {
-  clearProgress();
-  fflush(stdout);
-  passOnChildOutput(stdout, run.output.out);
-  passOnChildOutput(stderr, run.output.err);
-  if (!run.note.empty()) printDiagnostic("%s", run.note.c_str());
+int runAndWait(const std::string& program, const std::vector<ChildArgument>& args, const Folder* workingFolder) {
+  return ChildJob(program, args, workingFolder).finish();
 }

@@ -17,11 +17,12 @@ struct ChildArgument {
 ChildArgument pathArgument(const std::string& path);
 
 // Finds `program` (current directory, then PATH, then beside the running
-// driver), starts it with `args` (the program name first) and waits for it.
-// Returns the child's exit status, or -1 when it could not be found or
-// started. Both that failure and a non-zero exit status are named on
-// standard error; a program that cannot be found only the first time in a run.
-// The child works in `workingFolder` when one is given.
+// driver), starts it with `args` (the program name first) and waits for it,
+// its output going straight to the console. Returns the child's exit status,
+// or -1 when it could not be found or started. Both that failure and a
+// non-zero exit status are named on standard error; a program that cannot be
+// found only the first time in a run. The child works in `workingFolder`
+// when one is given.
 int runAndWait(const std::string& program, const std::vector<ChildArgument>& args,
                const Folder* workingFolder = nullptr);
 
@@ -31,23 +32,46 @@ int runAndWait(const std::string& program, const std::vector<ChildArgument>& arg
 std::string locateProgram(const std::string& program);
 std::string programPathOf(const std::string& program);
 
-// A child run whose output is kept, for stages that run several at once:
-// what it wrote, its status (-1 when it could not be started) and the
-// driver's line about it ("" when it ended with status 0).
-struct CapturedRun {
-  int status = -1;
-  ChildOutput output;
-  std::string note;
+// One start of an outside program for one item of a stage: the program, its
+// arguments (the program name first) and the folder it works in (null: the
+// driver's current directory). `run` may start it on a worker thread with
+// its output kept; `finish`, on the calling thread in the item's turn,
+// writes that output, or starts the program there when `run` did not, so
+// the console shows what one child at a time would have left. `subject`
+// names the user's file in the lines about a child whose arguments name only
+// a copy of it (the decoder's), else "". A job keeps its own copy of all it
+// needs, so a worker reads nothing that the calling thread may still change.
+class ChildJob {
+ public:
+  ChildJob() = default;
+  ChildJob(std::string program, std::vector<ChildArgument> args, const Folder* workingFolder = nullptr,
+           std::string subject = "");
+
+  // On a worker: finds the program and runs it, keeping what it writes.
+  // Prints nothing; a program that cannot be found is left to `finish`.
+  void run();
+  // The child's exit status, or -1 when it could not be found or started;
+  // its output and the driver's line about it are on the console.
+  int finish();
+
+ private:
+  void start(const std::string& programPath, ChildOutput* captured);
+  int reportEnd() const;
+
+  std::string program_;
+  std::vector<ChildArgument> args_;
+  bool inFolder_ = false;
+  Folder workingFolder_;  // a copy of the caller's handle, which stays open
+  std::string subject_;
+  // What a start left, for `finish`.
+  bool ran_ = false;      // `run` started it, or refused to
+  std::string programPath_;
+  bool refused_ = false;  // a path would reach the child as another name: not started
+  std::string refusedPath_;
+  std::string commandLine_;
+  ChildOutcome outcome_;
+  ChildOutput output_;
 };
-
-// Starts the program found by locateProgram and waits for it, keeping what
-// it writes. Prints nothing, so several threads may run children at once.
-CapturedRun runCaptured(const std::string& programPath, const std::vector<ChildArgument>& args,
-                        const Folder* workingFolder);
-
-// Writes what a captured run wrote and the driver's line about it, as a
-// child writing straight to the console would have left them.
-void writeCapturedRun(const CapturedRun& run);
 
 // Starts a run: every missing program is reported again.
 void resetMissingProgramReports();

@@ -42,6 +42,7 @@ static void printTo(FILE* stream, const char* format, va_list arguments) {
 
 void printDiagnostic(const char* format, ...) {
   clearProgress();
+  fflush(stdout);
   va_list arguments;
   va_start(arguments, format);
   printTo(stderr, format, arguments);
@@ -87,23 +88,6 @@ void clearProgress() {
   fflush(stderr);
   line.shown = false;
 }
-
-std::string directorySummary(const RunTally& tally, double seconds) {
-  char line[256];
-  snprintf(line, sizeof line,
-           "Quorvel: %u containers decoded, %u already there, %u failed; %u models compiled, %u failed; %.2f s\n",
-           tally.decoded, tally.alreadyThere, tally.decodeFailed, tally.compiled, tally.compileFailed, seconds);
-  return line;
-}
-
-std::string listingSummary(const RunTally& tally, double seconds) {
-  char line[256];
-  snprintf(line, sizeof line, "Quorvel: %u models converted, %u removed, %u failed; %.2f s\n", tally.converted,
-           tally.removed, tally.conversionFailed, seconds);
-  return line;
-}
-
-void printSummary(const std::string& line) { printDiagnostic("%s", line.c_str()); }
 
 double secondsSince(RunClock::time_point start) {
   return std::chrono::duration<double>(RunClock::now() - start).count();

@@ -1,7 +1,6 @@
-// What a run tells about itself on standard error besides its failures: a
-// progress line while it works, when standard error is a terminal, and one
-// summary line at its end. Every other standard-error line of the driver
-// goes through printDiagnostic, which clears the progress line first.
+// The driver's console: its standard-output lines, its standard-error lines
+// (worded in diagnostics.cpp), and a progress line while it works, when
+// standard error is a terminal.
 #pragma once
 
 #include <chrono>
@@ -15,7 +14,9 @@ struct RunTally {
   unsigned converted = 0, removed = 0, conversionFailed = 0;
 };
 
-// A standard-error line of the driver's own (printf format).
+// A standard-error line of the driver's own (printf format), after the
+// progress line is cleared and standard output flushed, so in a log of both
+// streams it follows every line printed before it.
 void printDiagnostic(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // A standard-output line of the driver's own (printf format).
@@ -31,9 +32,4 @@ void clearProgress();
 
 using RunClock = std::chrono::steady_clock;
 
-// The summary line, such as "Quorvel: 12 containers decoded, 3 already
-// there, 1 failed; 5 models compiled, 0 failed; 1.25 s".
-std::string directorySummary(const RunTally& tally, double seconds);
-std::string listingSummary(const RunTally& tally, double seconds);
-void printSummary(const std::string& line);
 double secondsSince(RunClock::time_point start);

@@ -33,7 +33,7 @@ static bool isDecodeFile(const std::string& name) {
 static bool listOrSay(const Folder& folder, std::vector<std::string>& names) {
   std::string why;
   if (listFolder(folder, names, why)) return true;
-  printDiagnostic("Quorvel: cannot list %s: %s\n", printableName(folder.path).c_str(), why.c_str());
+  reportCannotList(folder.path, why);
   return false;
 }
 
@@ -47,10 +47,7 @@ bool emptyDecodeSlot(const Folder& slot) {
   return empty;
 }
 
-static void reportNotOurs(const Folder& parent, const std::string& name) {
-  printDiagnostic("Quorvel: %s holds files that are not Quorvel's; left as it is\n",
-                  printableName(pathIn(parent.path, name)).c_str());
-}
+static void reportNotOurs(const Folder& parent, const std::string& name) { reportNotOurs(pathIn(parent.path, name)); }
 
 // The folder `name` of an earlier version's run, holding only decode files.
 static bool removeOldScratchFolder(const Folder& work, const std::string& name) {
@@ -153,8 +150,7 @@ bool openRunArea(const Folder& work, RunArea& run, bool& cleanedUp) {
       return true;
     closeRunArea(work, run);
   }
-  printDiagnostic("Quorvel: cannot make the scratch folder %s; nothing done\n",
-                  printableName(pathIn(work.path, kScratchFolderName)).c_str());
+  reportScratchFolderNotMade(pathIn(work.path, kScratchFolderName));
   return false;
 }
 

@@ -17,11 +17,11 @@ bool listStageFiles(const Folder& folder, const char* extension, std::vector<std
   std::vector<std::string> passedOver;
   std::string why;
   if (!listFilesWithExtension(folder, extension, names, passedOver, why)) {
-    printDiagnostic("Quorvel: cannot list %s: %s\n", printableName(folder.path).c_str(), why.c_str());
+    reportCannotList(folder.path, why);
     names.clear();
     return false;
   }
   for (const std::string& name : passedOver)
-    printDiagnostic("Quorvel: passing over %s: not a regular file\n", printableName(pathIn(folder.path, name)).c_str());
+    reportPassedOver(pathIn(folder.path, name));
   return true;
 }

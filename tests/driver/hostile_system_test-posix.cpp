@@ -182,6 +182,18 @@ TEST(HostileSystem, EveryRunEndsSaysWhatFailedAndStaysInside) {
          EXPECT_NE(result.out.find("converting w/m.mdl\n"), std::string::npos) << "the next record is converted";
          EXPECT_TRUE(fs::exists(run / "w/m.mdl.mesh.xml"));
        }},
+      {"both streams in one log",
+       [](const fs::path& run) {
+         writeFileText(run / "listing.txt", "w/m.mdl:1:x\n");
+         writeFileText(run / "w/m.mdl", "newmodel m\nbitmap rock\n");
+       },
+       "$Q listing.txt 1 1 1 1 w > log 2>&1; sed 1d log", 0, {},
+       [](const fs::path&, const ProgramResult& result) {
+         EXPECT_EQ(result.out.substr(0, result.out.rfind(';')),
+                   "processing grep output\n>>> 0 <<<\nconverting w/m.mdl\nDrevik.lua stand-in: w/m.mdl -> 1 submeshes\n"
+                   "Quorvel: removed the outputs of w/m.mdl: w/rock.tga does not exist\n>>> 1 <<<\n"
+                   "1 models processed. done.\nQuorvel: 0 models converted, 1 removed, 0 failed");
+       }},
       {"FIFO in a listing",
        [](const fs::path& run) {
          ASSERT_TRUE(makeFifo(run / "w/pipe.mdl"));

@@ -157,6 +157,13 @@ TEST_P(VerifyModelTest, AFailedCheckLeavesNoneOfTheFiveOutputs) {
 // Without the mesh XML (bit 0 clear) the check fails because the mesh cannot be read.
 INSTANTIATE_TEST_SUITE_P(WrittenSubsets, VerifyModelTest, testing::Values(0u, 1u, 2u, 6u, 17u, 30u, 31u));
 
+TEST_F(StageTest, AnOutputThatCannotBeRemovedFailsTheModel) {
+  touch("m.mesh.xml", "material=\"missing\"");
+  std::filesystem::create_directory(path("m.mesh"));
+  const Captured said = captureOutput([&] { EXPECT_EQ(verifyModel(path("m"), work()), Verification::Failed); });
+  EXPECT_NE(said.err.find("Quorvel: cannot remove " + path("m.mesh") + "\n"), std::string::npos) << said.err;
+}
+
 TEST_F(StageTest, APassingModelKeepsItsOutputs) {
   touch("rock.tga");
   for (const char* output : kOutputs) touch(output, "material=\"rock\"");

@@ -1,5 +1,6 @@
 // The POSIX platform layer on real files and real child processes.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/resource.h>
 
 #include <filesystem>
@@ -152,6 +153,12 @@ TEST(ChildProcessTest, ChildGetsPathsExactly) {
   EXPECT_EQ(err, "Quorvel: print_arguments -d \"/tmp/my \"dir\"/q\" \"r.dds\" a\\\"b $HOME * 0.5 1 ended with exit status 3\n");
 }
 
+TEST(ChildProcessTest, AChildKilledByASignalEndsWith128AndTheSignal) {
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(runAndWait("/bin/sh", {{"sh"}, {"-c"}, pathArgument("kill -TERM $$")}), 128 + SIGTERM);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Quorvel: sh -c \"kill -TERM $$\" ended with exit status 143\n");
+}
+
 TEST(ChildProcessTest, ProgramThatCannotBeFoundOrStartedIsNamedOnStandardError) {
   ScratchDir dir;
   writeFileText(dir / "not-executable", "#!/bin/sh\n");
@@ -170,6 +177,11 @@ TEST(ChildProcessTest, ProgramThatCannotBeFoundOrStartedIsNamedOnStandardError) 
   EXPECT_EQ(runAndWait((dir / "no-format").string(), {{"x"}}), -1);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "Quorvel: cannot start the program " + (dir / "no-format").string() + ": Exec format error\n");
+  // A child given a copy of the user's file is named by that file.
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(ChildJob((dir / "no-format").string(), {{"x"}}, nullptr, "w/rock.dds").finish(), -1);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Quorvel: cannot start the program " + (dir / "no-format").string() + " for w/rock.dds: Exec format error\n");
 }
 
 TEST(ChildProcessTest, RunnableFilesAndOwnDirectory) {
