@@ -13,8 +13,9 @@ constexpr char kScratchFolderName[] = ".quorvel-scratch";
 constexpr char kContainerStem[] = "texture";  // the alias texture.dds, levels texture0.tga ...
 constexpr char kDecodeSlotPrefix[] = "decode-";
 constexpr char kModelsFolderName[] = "models";
-const char kScratchContainerName[] = "texture.dds";
-const char kScratchLevelZeroName[] = "texture0.tga";
+const std::string kScratchContainerName = std::string(kContainerStem) + ".dds";
+// Tessark names its levels after the container up to its first dot.
+const std::string kScratchLevelZeroName = levelFileName(kContainerStem, 0);
 // Folders within folders that a free area's clean-up follows at most.
 constexpr int kDeepestLeftover = 16;
 

@@ -13,8 +13,8 @@
 #include "files/folder.h"
 
 // The container's name inside a decode slot, and the decoder's level 0 of it.
-extern const char kScratchContainerName[];
-extern const char kScratchLevelZeroName[];
+extern const std::string kScratchContainerName;
+extern const std::string kScratchLevelZeroName;
 
 struct RunArea {
   Folder scratch;  // WORKDIR/.quorvel-scratch

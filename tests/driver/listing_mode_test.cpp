@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "driver.h"
 #include "fake_platform.h"
@@ -12,10 +13,18 @@ using Events = std::vector<std::string>;
 
 class QuorvelRunTest : public StageTest {
  protected:
+  // The recorded sequences are those of one job (the fake's processor
+  // count), whatever QUORVEL_JOBS the suite itself runs under.
   Captured run(std::vector<std::string> args, int expectedStatus = kExitSuccess) {
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(&arg[0]);
-    return captureOutput([&] { EXPECT_EQ(runQuorvel(static_cast<int>(argv.size()), argv.data()), expectedStatus); });
+    const char* given = getenv("QUORVEL_JOBS");
+    const std::string saved = given ? given : "";
+    setEnvironmentVariable("QUORVEL_JOBS", "");
+    Captured captured =
+        captureOutput([&] { EXPECT_EQ(runQuorvel(static_cast<int>(argv.size()), argv.data()), expectedStatus); });
+    setEnvironmentVariable("QUORVEL_JOBS", saved);
+    return captured;
   }
   void acceptConversions() {
     fakePlatform().programs["lua"] = [](const std::vector<std::string>&) { return 0; };
