@@ -57,7 +57,8 @@ static std::string ownName(const std::string& path) {
   return lastComponent(narrowName(full.c_str()));
 }
 
-static bool sameNameIgnoringCase(const std::string& a, const std::string& b) {
+// As Windows compares names: every letter it knows, without regard to case.
+static bool windowsNamesAreEqual(const std::string& a, const std::string& b) {
   const std::wstring wideA = widePath(a), wideB = widePath(b);
   return CompareStringOrdinal(wideA.c_str(), -1, wideB.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
@@ -66,7 +67,7 @@ std::string whyNameIsUnusable(const std::string& path) {
   const std::string name = lastComponent(path);
   if (isDeviceName(name)) return name + " is a device name on Windows";
   const std::string found = foundEntryName(path);
-  if (!found.empty() && !sameNameIgnoringCase(found, ownName(path))) return name + " is another name of " + found;
+  if (!found.empty() && !windowsNamesAreEqual(found, ownName(path))) return name + " is another name of " + found;
   return std::string();
 }
 
@@ -83,7 +84,7 @@ EntryInfo lookUpEntry(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return entry;
   const std::string found = foundEntryName(path);
-  if (!found.empty() && !sameNameIgnoringCase(found, ownName(path))) return entry;
+  if (!found.empty() && !windowsNamesAreEqual(found, ownName(path))) return entry;
   entry.exists = true;
   entry.isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   entry.target = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryTarget::Directory : EntryTarget::RegularFile;

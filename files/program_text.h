@@ -14,14 +14,14 @@
 // turn one name into another file's) and kept as UTF-8.
 std::vector<std::string> programArguments(int argc, char** argv);
 
-// A program's main: `run` with the program's arguments as above.
-template <class Run>
-int runWithProgramArguments(int argc, char** argv, Run run) {
+// A program's main: `programMain` with the program's arguments as above.
+template <class ProgramMain>
+int runWithProgramArguments(int argc, char** argv, ProgramMain programMain) {
   std::vector<std::string> arguments = programArguments(argc, argv);
   std::vector<char*> pointers;
   for (std::string& argument : arguments) pointers.push_back(&argument[0]);
   pointers.push_back(nullptr);
-  return run(static_cast<int>(arguments.size()), pointers.data());
+  return programMain(static_cast<int>(arguments.size()), pointers.data());
 }
 
 // Internal text as the console shows it: on Windows in the ANSI code page,
