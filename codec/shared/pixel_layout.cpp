@@ -29,6 +29,8 @@ PixelLayout containerPixelLayout(int32_t format) {
 
 int32_t containerFormatForDepth(uint32_t pixelDepth) { return pixelDepth == 32 ? kFormatRgba : kFormatRgb; }
 
+PixelLayout sourcePixelLayout(bool withAlpha) { return containerPixelLayout(withAlpha ? kFormatRgba : kFormatRgb); }
+
 size_t tileRowBytes(const PixelLayout& layout, uint32_t width) { return static_cast<size_t>(width / 4) * layout.blockBytes; }
 
 uint64_t levelBytes(const PixelLayout& layout, uint32_t width, uint32_t height) {

@@ -29,6 +29,9 @@ PixelLayout containerPixelLayout(int32_t format);
 
 // The container format a TGA source of this depth (24 or 32) is encoded to.
 int32_t containerFormatForDepth(uint32_t pixelDepth);
+// The layout of the plain TGA source, with alpha or without, that every kind
+// of source is turned into: the container's it is encoded to.
+PixelLayout sourcePixelLayout(bool withAlpha);
 
 // Bytes of one row of whole 4x4 blocks of a level `width` pixels wide.
 size_t tileRowBytes(const PixelLayout& layout, uint32_t width);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "shared/pixel_layout.h"
 #include "shared/tga_header.h"
 
 void startPlainTgaStream(PlainTgaStream& stream, const PixelProducer& pixels, uint16_t width, uint16_t height,
@@ -10,7 +11,7 @@ void startPlainTgaStream(PlainTgaStream& stream, const PixelProducer& pixels, ui
   stream.pixels = pixels;
   packPlainTgaHeader(width, height, withAlpha, topLeftOrigin, stream.header);
   stream.headerSent = 0;
-  stream.bytesPerPixel = withAlpha ? 4 : 3;
+  stream.bytesPerPixel = sourcePixelLayout(withAlpha).sourceBytesPerPixel;
   stream.pixelsLeft = static_cast<uint64_t>(width) * height;
   stream.partialSent = stream.bytesPerPixel;
 }

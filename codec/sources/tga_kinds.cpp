@@ -5,6 +5,7 @@
 #include <new>
 
 #include "shared/byte_order.h"
+#include "shared/pixel_layout.h"
 
 namespace {
 
@@ -132,7 +133,7 @@ bool nextPixel(TgaKindReader& reader, uint8_t bgra[4]) {
 
 bool produceTgaKindPixels(void* context, uint8_t* out, size_t pixels) {
   auto& reader = *static_cast<TgaKindReader*>(context);
-  const uint32_t outBytes = reader.withAlpha ? 4 : 3;
+  const uint32_t outBytes = sourcePixelLayout(reader.withAlpha).sourceBytesPerPixel;
   uint8_t bgra[4];
   for (size_t i = 0; i < pixels; ++i, out += outBytes) {
     if (!nextPixel(reader, bgra)) return false;

@@ -9,6 +9,7 @@
 #include "files/console.h"
 #include "files/regular_file.h"
 #include "files/stream_read.h"
+#include "shared/pixel_layout.h"
 #include "sources/picture_file.h"
 #include "sources/tga_kinds.h"
 #include "tool/input_file.h"
@@ -94,7 +95,7 @@ bool encodeWatched(const Encoding& run, const ByteSource& source, uint64_t expec
 }
 
 uint64_t plainPixelBytes(uint32_t width, uint32_t height, bool withAlpha) {
-  return static_cast<uint64_t>(width) * height * (withAlpha ? 4 : 3);
+  return static_cast<uint64_t>(width) * height * sourcePixelLayout(withAlpha).sourceBytesPerPixel;
 }
 
 // A plain source, or one too short for a header: streamed as always.
