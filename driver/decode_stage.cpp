@@ -65,9 +65,9 @@ static std::vector<ChildArgument> decoderArguments(const std::string& decoder, c
 static const Folder* decoderFolder(const Folder& scratch) { return childCanStartInside(scratch) ? &scratch : nullptr; }
 
 // Its lines name the user's container, not the copy in the slot.
-static ChildJob decoderJob(const Folder& work, const std::string& fileName, const Folder& scratch) {
-  const std::string decoder = decoderProgramName();
-  return ChildJob(decoder, decoderArguments(decoder, scratch), decoderFolder(scratch), pathIn(work.path, fileName));
+static ChildJob decoderJob(const ChildProgram& decoder, const Folder& work, const std::string& fileName,
+                           const Folder& scratch) {
+  return ChildJob(decoder, decoderArguments(decoder.name, scratch), decoderFolder(scratch), pathIn(work.path, fileName));
 }
 
 // One container on its way. Whatever it has to say waits for its turn, so
@@ -100,7 +100,7 @@ static void count(RunTally& tally, ContainerResult result) {
 class ContainerDecodes {
  public:
   ContainerDecodes(const Folder& work, const RunArea& run, unsigned decoders, size_t containers, RunTally& tally)
-      : work_(work), run_(run), slotCount_(slotsFor(decoders, containers)), slots_(slotCount_), slotReady_(slotCount_, false),
+      : work_(work), run_(run), decoder_(findChildProgram(decoderProgramName())), slotCount_(slotsFor(decoders, containers)), slots_(slotCount_), slotReady_(slotCount_, false),
         tally_(tally),
         jobs_(static_cast<unsigned>(std::min<size_t>(decoders, slotCount_)),
               [](ContainerJob& job) { decodeInSlot(job); }, [this](ContainerJob& job) { finish(job); }, slotCount_) {}
@@ -149,7 +149,7 @@ class ContainerDecodes {
     // The folder is empty here: made fresh for the stage, emptied after each container.
     if (!aliasFileIn(work_, job.fileName, slots_[slot], kScratchContainerName))
       job.aliasFailure = scratchAliasFailure(work_, job.fileName);
-    else job.decoder = decoderJob(work_, job.fileName, slots_[slot]);
+    else job.decoder = decoderJob(decoder_, work_, job.fileName, slots_[slot]);
     return true;
   }
 
@@ -189,6 +189,7 @@ class ContainerDecodes {
 
   const Folder& work_;
   const RunArea& run_;
+  const ChildProgram decoder_;  // looked up once for every container
   const size_t slotCount_;
   std::vector<Folder> slots_;
   std::vector<bool> slotReady_;  // made and opened

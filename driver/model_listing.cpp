@@ -123,6 +123,7 @@ static std::string modelKey(const std::string& modelName) {
 // records that name one model never run at once.
 unsigned readModelListing(FILE* listing, const ConversionOptions& options, const Folder& work, unsigned jobs,
                           RunTally& tally, bool& allConverted) {
+  const ChildProgram lua = findChildProgram(luaProgramName());
   OrderedJobs<ListingRecord> conversions(
       jobs, [](ListingRecord& record) { record.conversion.run(); },
       [&](ListingRecord& record) {
@@ -150,7 +151,7 @@ unsigned readModelListing(FILE* listing, const ConversionOptions& options, const
     conversions.add(std::move(record), key, [&](ListingRecord& ready, size_t) {
       std::vector<ChildArgument> args;
       ready.converting = ready.countsAsModel && conversionArguments(ready.modelName, options, args);
-      if (ready.converting) ready.conversion = ChildJob(luaProgramName(), args);
+      if (ready.converting) ready.conversion = ChildJob(lua, args);
       return ready.converting;
     });
     if (!more) break;

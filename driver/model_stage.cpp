@@ -123,6 +123,7 @@ bool convertBinaryModels(const Folder& work, const RunArea& run, RunTally* tally
   RunTally& counts = tally ? *tally : ignored;
   startProgress("compiling models", models.size());
   size_t finished = 0;
+  const ChildProgram compiler = findChildProgram(modelCompilerProgramName());
   OrderedJobs<ModelJob> compiles(
       jobs, [](ModelJob& job) { job.compiler.run(); },
       [&](ModelJob& job) {
@@ -135,7 +136,7 @@ bool convertBinaryModels(const Folder& work, const RunArea& run, RunTally* tally
     compiles.add(std::move(job), fileKey(work, fileName), [&](ModelJob& ready, size_t) {
       prepareModel(work, ready);
       if (ready.choice != ModelChoice::Compile) return false;
-      ready.compiler = ChildJob(modelCompilerProgramName(), compilerArguments(work, run, ready));
+      ready.compiler = ChildJob(compiler, compilerArguments(work, run, ready));
       return true;
     });
   }

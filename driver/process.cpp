@@ -53,13 +53,16 @@ static ProgramSearchPlaces searchPlaces() {
   return ProgramSearchPlaces{".", textFromCodePage(searchPath ? searchPath : ""), runningExecutableDirectory()};
 }
 
-std::string programPathOf(const std::string& program) {
-  return findProgram(program, hostSearchRules(), searchPlaces(), isRunnableFile);
+ChildProgram findChildProgram(const std::string& name) {
+  return ChildProgram{name, findProgram(name, hostSearchRules(), searchPlaces(), isRunnableFile)};
 }
 
-std::string locateProgram(const std::string& program) {
-  const std::string programPath = programPathOf(program);
-  if (programPath.empty()) reportMissingProgram(program, runningExecutableDirectory());
+// Where `program` is, "" when it is nowhere (named on standard error the
+// first time in a run). Looked up again: it may have been put in place since.
+static std::string locateProgram(const ChildProgram& program) {
+  if (!program.path.empty()) return program.path;
+  const std::string programPath = findChildProgram(program.name).path;
+  if (programPath.empty()) reportMissingProgram(program.name, runningExecutableDirectory());
   return programPath;
 }
 
@@ -75,7 +78,7 @@ static bool handOver(std::vector<ChildArgument>& args, std::string& refused) {
   return true;
 }
 
-ChildJob::ChildJob(std::string program, std::vector<ChildArgument> args, const Folder* workingFolder,
+ChildJob::ChildJob(ChildProgram program, std::vector<ChildArgument> args, const Folder* workingFolder,
                    std::string subject)
     : program_(std::move(program)), args_(std::move(args)), inFolder_(workingFolder != nullptr),
       workingFolder_(workingFolder ? *workingFolder : Folder()), subject_(std::move(subject)) {}
@@ -96,9 +99,8 @@ void ChildJob::start(const std::string& programPath, ChildOutput* captured) {
 }
 
 void ChildJob::run() {
-  const std::string programPath = programPathOf(program_);
-  if (programPath.empty()) return;
-  start(programPath, &output_);
+  if (program_.path.empty()) return;
+  start(program_.path, &output_);
   ran_ = true;
 }
 
@@ -131,5 +133,5 @@ int ChildJob::reportEnd() const {
 }
 
 int runAndWait(const std::string& program, const std::vector<ChildArgument>& args, const Folder* workingFolder) {
-  return ChildJob(program, args, workingFolder).finish();
+  return ChildJob(findChildProgram(program), args, workingFolder).finish();
 }

@@ -26,14 +26,19 @@ ChildArgument pathArgument(const std::string& path);
 int runAndWait(const std::string& program, const std::vector<ChildArgument>& args,
                const Folder* workingFolder = nullptr);
 
-// Finds `program` as runAndWait does; "" when it cannot be found (named on
-// standard error the first time in a run by locateProgram, not at all by
-// programPathOf).
-std::string locateProgram(const std::string& program);
-std::string programPathOf(const std::string& program);
+// A child program as a stage looks it up once for all its children: its
+// name (the first argument, and how lines name it) and where it was found,
+// "" when it was not.
+struct ChildProgram {
+  std::string name;
+  std::string path;
+};
+// Looks `name` up as runAndWait does (current directory, then PATH, then
+// beside the running driver); prints nothing.
+ChildProgram findChildProgram(const std::string& name);
 
-// One start of an outside program for one item of a stage: the program, its
-// arguments (the program name first) and the folder it works in (null: the
+// One start of an outside program for one item of a stage: the program as
+// the stage found it, its arguments (the program name first) and the folder it works in (null: the
 // driver's current directory). `run` may start it on a worker thread with
 // its output kept; `finish`, on the calling thread in the item's turn,
 // writes that output, or starts the program there when `run` did not, so
@@ -44,11 +49,11 @@ std::string programPathOf(const std::string& program);
 class ChildJob {
  public:
   ChildJob() = default;
-  ChildJob(std::string program, std::vector<ChildArgument> args, const Folder* workingFolder = nullptr,
+  ChildJob(ChildProgram program, std::vector<ChildArgument> args, const Folder* workingFolder = nullptr,
            std::string subject = "");
 
-  // On a worker: finds the program and runs it, keeping what it writes.
-  // Prints nothing; a program that cannot be found is left to `finish`.
+  // On a worker: runs the program, keeping what it writes. Prints nothing;
+  // a program that was not found is left to `finish`, which names it.
   void run();
   // The child's exit status, or -1 when it could not be found or started;
   // its output and the driver's line about it are on the console.
@@ -58,7 +63,7 @@ class ChildJob {
   void start(const std::string& programPath, ChildOutput* captured);
   int reportEnd() const;
 
-  std::string program_;
+  ChildProgram program_;
   std::vector<ChildArgument> args_;
   bool inFolder_ = false;
   Folder workingFolder_;  // a copy of the caller's handle, which stays open

@@ -179,7 +179,7 @@ TEST(ChildProcessTest, ProgramThatCannotBeFoundOrStartedIsNamedOnStandardError) 
             "Quorvel: cannot start the program " + (dir / "no-format").string() + ": Exec format error\n");
   // A child given a copy of the user's file is named by that file.
   testing::internal::CaptureStderr();
-  EXPECT_EQ(ChildJob((dir / "no-format").string(), {{"x"}}, nullptr, "w/rock.dds").finish(), -1);
+  EXPECT_EQ(ChildJob(findChildProgram((dir / "no-format").string()), {{"x"}}, nullptr, "w/rock.dds").finish(), -1);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "Quorvel: cannot start the program " + (dir / "no-format").string() + " for w/rock.dds: Exec format error\n");
 }
